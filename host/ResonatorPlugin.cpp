@@ -1,0 +1,27 @@
+#include "host/ResonatorPlugin.h"
+
+#include "editor/ResonatorEditor.h"
+
+#include <new>
+
+bool gOutOfMemory = false;
+
+ResonatorPlugin::ResonatorPlugin(audioMasterCallback audioMaster) : ResonatorEngine(audioMaster)
+{
+    setUniqueID(vstFourCC('T', 'V', 'R', 'C'));
+    // The editor registers itself with the plug-in in its base constructor.
+    if (!new (std::nothrow) ResonatorEditor(this))
+        gOutOfMemory = true;
+}
+
+void ResonatorPlugin::setParameter(int32_t index, float value)
+{
+    ResonatorEngine::setParameter(index, value);
+    if (ResonatorEditor* e = getResonatorEditor())
+        e->setParameter(index, value);
+}
+
+ResonatorEditor* ResonatorPlugin::getResonatorEditor()
+{
+    return static_cast<ResonatorEditor*>(editor);
+}

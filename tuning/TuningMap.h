@@ -1,0 +1,29 @@
+// The table of note pitches: 128 notes in cents above a base frequency,
+// standard equal temperament (note 69 = 440 Hz) unless a ".tun" file was read.
+#pragma once
+
+#include <cstddef>
+
+class TuningMap {
+public:
+    static constexpr int kNumNotes = 128;
+    static constexpr double kStandardBaseFrequency = 8.175798915643707;  // MIDI note 0
+    static constexpr std::size_t kNameSize = 80;
+    static constexpr std::size_t kErrorTextSize = 400;
+
+    TuningMap();
+    virtual ~TuningMap() = default;
+
+    void resetToStandard();
+    bool loadFromFile(const char* path);
+    double frequencyOfNote(int note);
+    void setNoteFrequency(int note, double frequency);
+
+    const char* getName() const { return name; }
+    const char* getErrorText() const { return errorText; }
+
+    double noteCents[kNumNotes];
+    double baseFrequency;
+    char name[kNameSize];
+    char errorText[kErrorTextSize];
+};
