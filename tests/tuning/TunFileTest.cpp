@@ -107,7 +107,8 @@ TEST_F(TunFileTest, LineNumbersCountOnlyNonEmptyLines)
     // A line of blanks counts; CR LF and a lone CR end lines like LF.
     EXPECT_FALSE(load("[tuning]\r\n  \r\nnote 1 = 1\r\n\r\nnote 5\r\n"));
     EXPECT_STREQ(map.errorText, "Syntax error: '=' missing! (line 4)");
-    EXPECT_FALSE(load(std::string("[tuning]\rnote 1 = 1\0note 5", 28)));
+    const char withZeroByte[] = "[tuning]\rnote 1 = 1\0note 5";
+    EXPECT_FALSE(load(std::string(withZeroByte, sizeof(withZeroByte) - 1)));
     EXPECT_STREQ(map.errorText, "Syntax error: '=' missing! (line 3)");
 }
 
