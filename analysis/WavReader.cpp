@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -146,14 +147,8 @@ void WavReader::open(const char* newPath)
         return;
     // "WAVE" normally follows the RIFF size word at byte 8; any later
     // 4-byte word is accepted as well.
-    std::int64_t waveOffset = 4;
-    for (;; waveOffset += 4) {
-        if (!readAt(waveOffset, word, 4))
-            return;
-        if (isTag(word, "WAVE"))
-            break;
-    }
-    if (!findChunks(waveOffset) || !readFormat())
+    const std::int64_t waveOffset = findWord(4, "WAVE");
+    if (waveOffset < 0 || !findChunks(waveOffset) || !readFormat())
         return;
 
     unsigned char sizeField[4];
@@ -194,14 +189,30 @@ bool WavReader::findChunks(std::int64_t waveOffset)
     if (foundData)
         return true;
 
-    unsigned char word[4];
-    for (std::int64_t pos = fmtOffset + 4; readAt(pos, word, 4); pos += 4) {
-        if (isTag(word, "data")) {
-            dataOffset = pos;
-            return true;
-        }
+    const std::int64_t scanned = findWord(fmtOffset + 4, "data");
+    if (scanned < 0)
+        return false;
+    dataOffset = scanned;
+    return true;
+}
+
+// The offset of the first of the 4-byte words from..., in steps of 4, that
+// equals tag, or -1. Reads in blocks: the words of a large file that is not
+// a WAV file at all are otherwise read one call at a time.
+std::int64_t WavReader::findWord(std::int64_t from, const char* tag)
+{
+    constexpr std::int64_t kBlockBytes = 1 << 16;
+    std::vector<unsigned char> block(kBlockBytes);
+    for (std::int64_t pos = from; pos + 4 <= fileSize;) {
+        const std::int64_t length = std::min(kBlockBytes, (fileSize - pos) / 4 * 4);
+        if (!readAt(pos, block.data(), static_cast<std::size_t>(length)))
+            return -1;
+        for (std::int64_t i = 0; i < length; i += 4)
+            if (isTag(block.data() + i, tag))
+                return pos + i;
+        pos += length;
     }
-    return false;
+    return -1;
 }
 
 bool WavReader::readFormat()

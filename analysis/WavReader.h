@@ -56,6 +56,7 @@ private:
     void resetHeader();
     bool readAt(std::int64_t offset, void* buffer, std::size_t size);
     bool findChunks(std::int64_t waveOffset);
+    std::int64_t findWord(std::int64_t from, const char* tag);
     bool readFormat();
 
     std::int64_t fileSize = 0;

@@ -275,6 +275,18 @@ TEST_F(WavReaderTest, BrokenChunkSizeFallsBackToWordScan)
     ASSERT_TRUE(reader.valid);
     EXPECT_EQ(reader.dataOffset, 48);
     EXPECT_EQ(reader.readSample(1, true), 43 / 32768.0f);
+
+    // The same far into the file, past the scan's first block.
+    chunks.clear();
+    putChunk(chunks, "fmt ", formatContent(1, 1, 16));
+    putTag(chunks, "LIST");
+    put32(chunks, 0xFFFFFFF0u);
+    chunks.resize(chunks.size() + 100000, 'x');
+    putChunk(chunks, "data", samples16({44}));
+    open(riff(chunks));
+    ASSERT_TRUE(reader.valid);
+    EXPECT_EQ(reader.dataOffset, 100044);
+    EXPECT_EQ(reader.readSample(0, true), 44 / 32768.0f);
 }
 
 TEST_F(WavReaderTest, MalformedHeadersLeaveReaderInvalid)
@@ -291,7 +303,15 @@ TEST_F(WavReaderTest, MalformedHeadersLeaveReaderInvalid)
     putChunk(shortFormat, "fmt ", Bytes{1, 0, 1, 0});
     putChunk(shortFormat, "data", samples16({1}));
 
-    for (const Bytes& file : {noRiff, noWave, riff(noData), riff(noFormat), riff(shortFormat), Bytes{}}) {
+    // Another RIFF form (a video, say): searched for "WAVE" without finding it.
+    Bytes video;
+    putTag(video, "RIFF");
+    put32(video, 4000004);
+    putTag(video, "AVI ");
+    video.resize(4000012, 0);
+
+    for (const Bytes& file :
+         {noRiff, noWave, riff(noData), riff(noFormat), riff(shortFormat), Bytes{}, video}) {
         open(file);
         EXPECT_FALSE(reader.valid);
         EXPECT_EQ(reader.readSample(0, true), 0.0f);
