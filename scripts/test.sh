@@ -15,3 +15,4 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOVARINE_SANITIZE=a
 ninja -C build-asan -j"$JOBS"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --output-on-failure -j"$JOBS")
+./scripts/fuzz.sh
