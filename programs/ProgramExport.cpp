@@ -34,13 +34,13 @@ public:
         std::fprintf(file_, "%s = %sf;\t", target, number);
     }
 
-    // strcpy(<target>, "<text>"); with the text as a valid string literal: a
-    // record restored from a chunk may hold quotes, backslashes, control
-    // characters or no NUL at all.
+    // strcpy(<target>, "<text>"); with the text as a valid string literal that
+    // fits its field: a record restored from a chunk may hold quotes,
+    // backslashes, control characters or no NUL at all.
     void copyString(const char* target, const char* text, std::size_t fieldSize)
     {
         std::fprintf(file_, "strcpy(%s, \"", target);
-        const std::size_t length = boundedLength(text, fieldSize);
+        const std::size_t length = boundedLength(text, fieldSize - 1);
         for (std::size_t k = 0; k < length; ++k) {
             const auto c = static_cast<unsigned char>(text[k]);
             if (c == '"' || c == '\\')
