@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -254,4 +255,15 @@ TEST_F(TunFileTest, NameAndOpenErrors)
     // A folder opens but cannot be read: that must not pass for an empty map.
     EXPECT_FALSE(map.loadFromFile(dir.c_str()));
     EXPECT_NE(std::string(map.errorText), "");
+}
+
+TEST_F(TunFileTest, ExactValuesIgnoreProcessLocale)
+{
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+        GTEST_SKIP() << "locale de_DE.UTF-8 not installed";
+    const bool loaded = load("[exact tuning]\nbasefreq = 8.5\nnote 127 = 12700.25\n");
+    std::setlocale(LC_NUMERIC, "C");
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(map.baseFrequency, 8.5);
+    EXPECT_EQ(map.noteCents[127], 12700.25);
 }
