@@ -248,7 +248,7 @@ bool WavReader::readFormat()
 
 float WavReader::readSample(int index, bool firstChannel)
 {
-    if (!valid || index < 0 || index >= frameCount())
+    if (!valid || index < 0 || index >= framesInFile())
         return 0.0f;
     const std::size_t sampleBytes = bytesOf(encoding);
     const std::uint32_t channel = (!firstChannel && channels > 1) ? 1 : 0;

@@ -31,7 +31,7 @@ public:
     float readSample(int index, bool firstChannel);
 
     // Frames in the data chunk; 0 unless valid.
-    std::int64_t frameCount() const { return valid ? dataSize / blockAlign : 0; }
+    std::int64_t framesInFile() const { return valid ? dataSize / blockAlign : 0; }
 
     void close();
 

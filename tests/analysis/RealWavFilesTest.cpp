@@ -57,7 +57,7 @@ TEST(RealWavFiles, HeadersAndSamples)
         EXPECT_EQ(reader.stereo, f.channels == 2);
         EXPECT_EQ(reader.bitsPerSample, f.bits);
         EXPECT_EQ(reader.fileSampleRate, f.sampleRate);
-        EXPECT_EQ(reader.frameCount(), f.frames);
+        EXPECT_EQ(reader.framesInFile(), f.frames);
 
         const float fullScale = f.bits == 24 ? 8388608.0f : 32768.0f;
         for (const Sample& s : f.samples) {

@@ -26,7 +26,7 @@ TEST(RealWavFiles, EverySampleMatchesSndfile)
         WavReader reader;
         reader.open(path.c_str());
         ASSERT_TRUE(reader.valid);
-        ASSERT_EQ(reader.frameCount(), info.frames);
+        ASSERT_EQ(reader.framesInFile(), info.frames);
         ASSERT_EQ(static_cast<int>(reader.channels), info.channels);
         ASSERT_EQ(static_cast<int>(reader.fileSampleRate), info.samplerate);
 

@@ -130,7 +130,7 @@ TEST_F(WavReaderTest, CanonicalMonoFile)
     EXPECT_EQ(reader.fmtOffset, 12);
     EXPECT_EQ(reader.dataOffset, 36);
     EXPECT_EQ(reader.dataSize, 8);
-    EXPECT_EQ(reader.frameCount(), 4);
+    EXPECT_EQ(reader.framesInFile(), 4);
     EXPECT_FALSE(reader.stereo);
     EXPECT_EQ(reader.readSample(0, true), 0.999969482421875f);
     EXPECT_EQ(reader.readSample(1, true), -1.0f);
@@ -146,7 +146,7 @@ TEST_F(WavReaderTest, StereoAndMultichannelPickTheirOwnChannel)
     open(wav16(2, {100, -200, 300, -400}));
     ASSERT_TRUE(reader.valid);
     EXPECT_TRUE(reader.stereo);
-    EXPECT_EQ(reader.frameCount(), 2);
+    EXPECT_EQ(reader.framesInFile(), 2);
     EXPECT_EQ(reader.readSample(1, true), 300 / 32768.0f);
     EXPECT_EQ(reader.readSample(1, false), -400 / 32768.0f);
 
@@ -154,7 +154,7 @@ TEST_F(WavReaderTest, StereoAndMultichannelPickTheirOwnChannel)
     open(wav16(4, {1, 2, 3, 4, 5, 6, 7, 8}));
     ASSERT_TRUE(reader.valid);
     EXPECT_FALSE(reader.stereo);
-    EXPECT_EQ(reader.frameCount(), 2);
+    EXPECT_EQ(reader.framesInFile(), 2);
     EXPECT_EQ(reader.readSample(0, true), 1 / 32768.0f);
     EXPECT_EQ(reader.readSample(0, false), 2 / 32768.0f);
     EXPECT_EQ(reader.readSample(1, true), 5 / 32768.0f);
@@ -199,7 +199,7 @@ TEST_F(WavReaderTest, OtherEncodingsAreDecodedNotReadAsSixteenBit)
         putChunk(chunks, "data", c.data);
         open(riff(chunks));
         ASSERT_TRUE(reader.valid);
-        EXPECT_EQ(reader.frameCount(), 2);
+        EXPECT_EQ(reader.framesInFile(), 2);
         EXPECT_EQ(reader.readSample(0, true), c.first);
         EXPECT_EQ(reader.readSample(1, true), c.second);
     }
@@ -224,7 +224,7 @@ TEST_F(WavReaderTest, UnsupportedFormatsAreRefused)
         putChunk(chunks, "data", samples16({1, 2, 3, 4}));
         open(riff(chunks));
         EXPECT_FALSE(reader.valid);
-        EXPECT_EQ(reader.frameCount(), 0);
+        EXPECT_EQ(reader.framesInFile(), 0);
         EXPECT_EQ(reader.readSample(0, true), 0.0f);
     }
 }
@@ -333,7 +333,7 @@ TEST_F(WavReaderTest, TruncatedFilesReadOnlyWhatIsThere)
         // The header ends at byte 44; after it, whole frames of 4 bytes.
         ASSERT_EQ(reader.valid, length >= 44);
         const long frames = length >= 44 ? static_cast<long>(length - 44) / 4 : 0;
-        EXPECT_EQ(reader.frameCount(), frames);
+        EXPECT_EQ(reader.framesInFile(), frames);
         for (int i = 0; i <= 3; ++i)
             EXPECT_EQ(reader.readSample(i, false), i < frames ? (2 * i + 2) / 32768.0f : 0.0f);
     }
