@@ -47,8 +47,10 @@ int32_t bitsFromFloat(float value)
 
 PresetFile parsePresetFile(const std::vector<uint8_t>& bytes, const std::string& what)
 {
-    if (bytes.size() < 28 || readBigEndian(bytes, 0) != kChunkMagic)
+    if (bytes.size() < 4 || readBigEndian(bytes, 0) != kChunkMagic)
         throw ToolError(what + ": not a VST preset file (no 'CcnK' header)");
+    if (bytes.size() < 28)
+        throw ToolError(what + ": wrong size: truncated after " + std::to_string(bytes.size()) + " bytes");
     const int32_t byteSize = readBigEndian(bytes, 4);
     if (byteSize < 0 || static_cast<std::size_t>(byteSize) != bytes.size() - 8)
         throw ToolError(what + ": wrong size: the header announces " + std::to_string(static_cast<long long>(byteSize) + 8)
@@ -63,7 +65,7 @@ PresetFile parsePresetFile(const std::vector<uint8_t>& bytes, const std::string&
     if (fxMagic == kProgramChunkMagic || fxMagic == kProgramParamsMagic) {
         file.kind = PresetKind::Program;
         if (bytes.size() < 56)
-            throw ToolError(what + ": truncated program file (" + std::to_string(bytes.size()) + " bytes)");
+            throw ToolError(what + ": wrong size: a truncated program file (" + std::to_string(bytes.size()) + " bytes)");
         const char* name = reinterpret_cast<const char*>(bytes.data() + 28);
         file.name.assign(name, strnlen(name, kNameSize));
         if (fxMagic == kProgramParamsMagic) {
@@ -75,7 +77,7 @@ PresetFile parsePresetFile(const std::vector<uint8_t>& bytes, const std::string&
             return file;
         }
         if (bytes.size() < kProgramHeaderSize)
-            throw ToolError(what + ": truncated program file (" + std::to_string(bytes.size()) + " bytes)");
+            throw ToolError(what + ": wrong size: a truncated program file (" + std::to_string(bytes.size()) + " bytes)");
         const int32_t chunkSize = readBigEndian(bytes, 56);
         if (chunkSize < 0 || static_cast<std::size_t>(chunkSize) != bytes.size() - kProgramHeaderSize)
             throw ToolError(what + ": wrong size: the chunk size field says " + std::to_string(chunkSize) + " bytes, the file holds "
@@ -86,7 +88,7 @@ PresetFile parsePresetFile(const std::vector<uint8_t>& bytes, const std::string&
     if (fxMagic == kBankChunkMagic) {
         file.kind = PresetKind::Bank;
         if (bytes.size() < kBankHeaderSize)
-            throw ToolError(what + ": truncated bank file (" + std::to_string(bytes.size()) + " bytes)");
+            throw ToolError(what + ": wrong size: a truncated bank file (" + std::to_string(bytes.size()) + " bytes)");
         if (formatVersion >= 2)
             file.currentProgram = readBigEndian(bytes, 28);
         const int32_t chunkSize = readBigEndian(bytes, 156);
