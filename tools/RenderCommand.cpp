@@ -18,7 +18,9 @@ namespace tovarine::cli {
 namespace {
 
 constexpr int32_t kMaxBlockSize = 16384;
-constexpr double kMaxTailSeconds = 3600.0;
+// The whole render is held in memory (for the automatic tail and the picture): 600 s
+// of stereo float at 192 kHz is 0.9 GB.
+constexpr double kMaxTailSeconds = 600.0;
 
 const std::vector<OptionSpec> kRenderOptions = {
     {"output"}, {"plugin"}, {"block"}, {"tail"}, {"program"}, {"preset"}, {"bank"}, {"param", true, true},
@@ -68,7 +70,7 @@ void runRender(const Arguments& arguments)
     if (options.has("tail")) {
         settings.tailSeconds = parseNumber(options.value("tail"), "--tail");
         if (settings.tailSeconds < 0 || settings.tailSeconds > kMaxTailSeconds)
-            throw usageError("--tail must be 0..3600 seconds");
+            throw usageError("--tail must be 0..600 seconds");
     }
     settings.accumulate = options.has("accumulate");
     double tempo = 120.0;
