@@ -25,6 +25,14 @@ PresetKind kindFromExtension(const std::string& path)
     throw usageError(path + ": the file name must end in .fxp (one program) or .fxb (bank)");
 }
 
+// Hosts open a plug-in before anything else; some plug-ins set up their programs then.
+std::unique_ptr<PluginHost> openPlugin(const ParsedOptions& options)
+{
+    auto plugin = loadPluginFrom(options);
+    plugin->open(44100.0, 512);
+    return plugin;
+}
+
 std::string onePositional(const ParsedOptions& options, const char* what)
 {
     if (options.positional().size() != 1)
@@ -38,7 +46,7 @@ void save(const Arguments& arguments)
     const ParsedOptions options(arguments, {{"plugin"}, {"program"}, {"preset"}, {"bank"}, {"param", true, true}}, 1);
     const std::string output = onePositional(options, "OUTPUT.fxp or OUTPUT.fxb");
     const PresetKind kind = kindFromExtension(output);
-    auto plugin = loadPluginFrom(options);
+    auto plugin = openPlugin(options);
     applyStateOptions(*plugin, options);
     writeFileBytes(output, serialisePresetFile(kind == PresetKind::Bank ? bankFile(*plugin) : currentProgramFile(*plugin)));
 }
@@ -49,7 +57,7 @@ void toRaw(const Arguments& arguments)
     const ParsedOptions options(arguments, {{"plugin"}, {"output"}}, 1);
     const std::string input = onePositional(options, "INPUT.fxp or INPUT.fxb");
     const std::string output = options.required("output");
-    auto plugin = loadPluginFrom(options);
+    auto plugin = openPlugin(options);
     const PresetFile file = readPresetFor(*plugin, input, std::nullopt);
     if (!file.isChunk)
         throw ToolError(input + ": holds parameter values, not a chunk");
@@ -66,7 +74,7 @@ void fromRaw(const Arguments& arguments)
     if (kind == PresetKind::Bank && options.has("name"))
         throw usageError("--name applies to programs (.fxp) only");
     const std::vector<uint8_t> chunk = readFileBytes(input);
-    auto plugin = loadPluginFrom(options);
+    auto plugin = openPlugin(options);
     checkChunkSize(*plugin, chunk.size(), kind, input);
     PresetFile file;
     file.kind = kind;
@@ -85,7 +93,7 @@ void list(const Arguments& arguments)
 {
     const ParsedOptions options(arguments, {{"plugin"}}, 1);
     const std::string input = onePositional(options, "INPUT.fxb");
-    auto plugin = loadPluginFrom(options);
+    auto plugin = openPlugin(options);
     const PresetFile file = readPresetFor(*plugin, input, PresetKind::Bank);
     loadPreset(*plugin, file, input);
     for (int32_t i = 0; i < plugin->effect().numPrograms; ++i)
@@ -100,7 +108,7 @@ void extract(const Arguments& arguments)
     const std::string output = options.required("output");
     if (kindFromExtension(output) != PresetKind::Program)
         throw usageError(output + ": one program is written as .fxp");
-    auto plugin = loadPluginFrom(options);
+    auto plugin = openPlugin(options);
     const int32_t program = programNumber(*plugin, options.required("program"));
     const PresetFile file = readPresetFor(*plugin, input, PresetKind::Bank);
     loadPreset(*plugin, file, input);

@@ -11,6 +11,7 @@
 #include "tools/Renderer.h"
 #include "tools/ToolError.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tovarine::cli {
@@ -21,6 +22,7 @@ constexpr int32_t kMaxBlockSize = 16384;
 // The whole render is held in memory (for the automatic tail and the picture): 600 s
 // of stereo float at 192 kHz is 0.9 GB.
 constexpr double kMaxTailSeconds = 600.0;
+constexpr double kMaxContentSeconds = 3600.0;
 
 const std::vector<OptionSpec> kRenderOptions = {
     {"output"}, {"plugin"}, {"block"}, {"tail"}, {"program"}, {"preset"}, {"bank"}, {"param", true, true},
@@ -101,6 +103,13 @@ void runRender(const Arguments& arguments)
         const std::vector<TimedMidi> file = readMidiFile(options.value("midi"));
         events.insert(events.end(), file.begin(), file.end());
     }
+
+    double lastEventSeconds = 0.0;
+    for (const TimedMidi& m : events)
+        lastEventSeconds = std::max(lastEventSeconds, m.seconds);
+    if (lastEventSeconds > kMaxContentSeconds)
+        throw ToolError("the MIDI lasts " + std::to_string(static_cast<long>(lastEventSeconds)) + " s; renders hold at most "
+                        + std::to_string(static_cast<long>(kMaxContentSeconds)) + " s");
 
     auto plugin = loadPluginFrom(options);
     AEffect& effect = plugin->effect();
