@@ -72,7 +72,8 @@ StereoBuffer render(PluginHost& plugin, const StereoBuffer& input, std::vector<T
     std::size_t nextEvent = 0;
     std::size_t quietRun = 0;
     std::size_t pos = 0;
-    while (pos < maxFrames) {
+    bool silentForGood = false;
+    while (pos < maxFrames && !silentForGood) {
         const std::size_t n = std::min(block, maxFrames - pos);
         const auto frames = static_cast<int32_t>(n);
         int32_t count = 0;
@@ -106,7 +107,6 @@ StereoBuffer render(PluginHost& plugin, const StereoBuffer& input, std::vector<T
         output.left.insert(output.left.end(), outL.begin(), outL.begin() + frames);
         output.right.insert(output.right.end(), outR.begin(), outR.begin() + frames);
 
-        bool finished = false;
         if (autoTail) {
             for (std::size_t i = 0; i < n; ++i) {
                 if (pos + i < contentFrames)
@@ -118,7 +118,7 @@ StereoBuffer render(PluginHost& plugin, const StereoBuffer& input, std::vector<T
                     const std::size_t end = std::max(contentFrames, pos + i + 1 - quietRun);
                     output.left.resize(end);
                     output.right.resize(end);
-                    finished = true;
+                    silentForGood = true;
                     break;
                 }
             }
@@ -126,14 +126,6 @@ StereoBuffer render(PluginHost& plugin, const StereoBuffer& input, std::vector<T
         pos += n;
         if (progress)
             progress(pos, autoTail ? (pos < contentFrames ? contentFrames : 0) : maxFrames);
-        if (finished)
-            break;
-    }
-    if (autoTail && !output.left.empty() && quietRun > 0 && output.left.size() == maxFrames) {
-        // Reached the limit while fading out: drop the silent end all the same.
-        const std::size_t end = std::max(contentFrames, maxFrames - std::min(quietRun, maxFrames));
-        output.left.resize(end);
-        output.right.resize(end);
     }
     return output;
 }
