@@ -149,6 +149,31 @@ TEST(ToolRender, AutomaticTailStopsWhereTheOutputFallsSilentAndFixedTailIsExact)
     EXPECT_EQ(tovarine::cli::readAudioFile(dir.file("fixed.wav")).frames(), 1000u + 66150u);
 }
 
+TEST(ToolRender, AutomaticTailOfARingingPluginEndsWhereItFallsBelowMinus90Db)
+{
+    TempDir dir;
+    ToolResult run = runTool({"render", "-o", dir.file("auto.wav"), "--plugin", realPluginPath(), "--bits", "32", "--quiet"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    run = runTool({"render", "-o", dir.file("long.wav"), "--plugin", realPluginPath(), "--bits", "32", "--tail", "30", "--quiet"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const StereoBuffer cut = tovarine::cli::readAudioFile(dir.file("auto.wav"));
+    const StereoBuffer full = tovarine::cli::readAudioFile(dir.file("long.wav"));
+    const std::size_t demoFrames = 4 * 44100;
+    if (cut.frames() <= demoFrames)
+        GTEST_SKIP() << "the plug-in does not ring yet";
+    ASSERT_LT(cut.frames(), full.frames());
+    const float threshold = std::pow(10.f, -90.f / 20.f);
+    std::size_t firstDifference = cut.frames();
+    for (std::size_t i = 0; i < cut.frames() && firstDifference == cut.frames(); ++i)
+        if (cut.left[i] != full.left[i] || cut.right[i] != full.right[i])
+            firstDifference = i;
+    EXPECT_EQ(firstDifference, cut.frames());
+    const std::size_t end = cut.frames();
+    EXPECT_GE(std::max(std::fabs(full.left[end - 1]), std::fabs(full.right[end - 1])), threshold);
+    for (std::size_t i = end; i < end + 44100 / 4; ++i)
+        ASSERT_LT(std::max(std::fabs(full.left[i]), std::fabs(full.right[i])), threshold) << "frame " << i;
+}
+
 TEST(ToolRender, DemoPlaysItsPatternAndNotesAndDrawsAPicture)
 {
     TempDir dir;
