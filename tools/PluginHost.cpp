@@ -109,8 +109,18 @@ void PluginHost::open(double sampleRate, int32_t maxBlockSize)
     dispatch(effSetBlockSize, 0, maxBlockSize);
 }
 
-void PluginHost::resume() { dispatch(effMainsChanged, 0, 1); }
-void PluginHost::suspend() { dispatch(effMainsChanged, 0, 0); }
+// Hosts of the 2.3 interface announce the stretch of processing calls too.
+void PluginHost::resume()
+{
+    dispatch(effMainsChanged, 0, 1);
+    dispatch(effStartProcess);
+}
+
+void PluginHost::suspend()
+{
+    dispatch(effStopProcess);
+    dispatch(effMainsChanged, 0, 0);
+}
 
 std::string PluginHost::text(int32_t opcode, int32_t index, intptr_t value)
 {
