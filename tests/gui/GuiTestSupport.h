@@ -34,8 +34,8 @@ public:
     int idleCalls = 0;
 };
 
-// A window that replays a script of pointer states: each call of handlePaintEvents (one
-// pass of a mouse-tracking loop) moves to the next step; the last step repeats.
+// A window that replays a script of pointer states: every query of the pointer position
+// (one pass of a mouse-tracking loop) moves to the next step; the last step repeats.
 class ScriptedPlatform : public PlatformFrame {
 public:
     struct Step {
@@ -55,15 +55,16 @@ public:
     bool isAlive() const override { return true; }
     bool isViewable() override { return true; }
     void handleEvents() override {}
-    void handlePaintEvents() override
+    void handlePaintEvents() override { ++paintPasses; }
+    CFrame* frame = nullptr;  // set once the frame exists
+    CDrawContext* createDrawContext() override { return new COffscreenContext(frame, 300, 200); }
+    int32_t getButtonState() override { return steps.empty() ? 0 : steps[current].buttons; }
+    CPoint getMousePosition() override
     {
-        ++paintPasses;
         if (current + 1 < steps.size())
             ++current;
+        return steps.empty() ? CPoint() : steps[current].where;
     }
-    CDrawContext* createDrawContext() override { return new COffscreenContext(nullptr, 300, 200); }
-    int32_t getButtonState() override { return steps.empty() ? 0 : steps[current].buttons; }
-    CPoint getMousePosition() override { return steps.empty() ? CPoint() : steps[current].where; }
     int32_t popupMenu(const std::vector<PopupMenuEntry>& entries, const CPoint& where, bool rightButton) override
     {
         ++popups;
