@@ -5,19 +5,22 @@
 #include "gui/DebugCounters.h"
 #include "gui/InputState.h"
 #include "platform/x11/X11ErrorTrap.h"
+#include "platform/x11/X11ImageTransfer.h"
 #include "platform/x11/X11PopupMenu.h"
 
-#include <cairo-xlib.h>
 #include <cairo.h>
+#include <cstring>
 
 namespace {
 constexpr long kFrameEvents = ExposureMask | ButtonPressMask | StructureNotifyMask;
+}  // namespace
 
-// A drawing context on the frame's window, alive for one event.
+// A drawing context on the frame's window, alive for one event. It draws into the
+// frame's back buffer; what changed reaches the window when the context ends.
 class X11WindowContext : public CDrawContext {
 public:
-    X11WindowContext(CFrame* frame, cairo_surface_t* surface, Display* display_)
-        : CDrawContext(frame, surface), display(display_)
+    X11WindowContext(CFrame* frame, cairo_surface_t* backBuffer, X11Frame* owner_)
+        : CDrawContext(frame, backBuffer), owner(owner_)
     {
         ++guiDebugCounters().windowContexts;
     }
@@ -27,16 +30,13 @@ public:
             cairo_destroy(cr);
             cr = nullptr;
         }
-        if (surface)
-            cairo_surface_flush(surface);
-        XFlush(display);
+        owner->presentChanges();
         --guiDebugCounters().windowContexts;
     }
 
 private:
-    Display* display;
+    X11Frame* owner;
 };
-}  // namespace
 
 std::unique_ptr<PlatformFrame> createPlatformFrame(CFrame* frame, void* parentWindow, const CRect& size)
 {
@@ -80,8 +80,10 @@ X11Frame::X11Frame(CFrame* frame_, Display* display_, Window window_, const CRec
       })
 {
     XWindowAttributes attributes;
-    if (XGetWindowAttributes(display, window, &attributes))
+    if (XGetWindowAttributes(display, window, &attributes)) {
         visual = attributes.visual;
+        depth = attributes.depth;
+    }
 }
 
 X11Frame::~X11Frame()
@@ -91,6 +93,10 @@ X11Frame::~X11Frame()
         X11ErrorTrap trap(display);
         XDestroyWindow(display, window);
     }
+    if (backBuffer)
+        cairo_surface_destroy(backBuffer);
+    if (shadow)
+        cairo_surface_destroy(shadow);
     XCloseDisplay(display);
 }
 
@@ -176,26 +182,79 @@ void X11Frame::dispatch(XEvent& event)
 
 void X11Frame::paint(const XExposeEvent& event)
 {
-    std::unique_ptr<CDrawContext> context(createDrawContext());
-    if (!context)
-        return;
-    const CRect area(event.x, event.y, event.x + event.width, event.y + event.height);
-    cairo_t* cr = context->getCairo();
-    if (cr) {
-        cairo_rectangle(cr, area.left, area.top, area.width(), area.height());
-        cairo_clip(cr);
+    const CRect area = CRect(event.x, event.y, event.x + event.width, event.y + event.height).intersection(CRect(0, 0, size.width(), size.height()));
+    {
+        std::unique_ptr<CDrawContext> context(createDrawContext());
+        if (!context)
+            return;
+        cairo_t* cr = context->getCairo();
+        if (cr) {
+            cairo_rectangle(cr, area.left, area.top, area.width(), area.height());
+            cairo_clip(cr);
+        }
+        frame->windowPainted(context.get(), area);
     }
-    frame->windowPainted(context.get(), area);
+    // The window lost this area: show it whether or not the drawing changed it.
+    copyToWindow(area);
 }
 
 CDrawContext* X11Frame::createDrawContext()
 {
     if (!alive || !visual)
         return nullptr;
-    cairo_surface_t* surface = cairo_xlib_surface_create(display, window, visual, size.width(), size.height());
-    auto* context = new X11WindowContext(frame, surface, display);
-    cairo_surface_destroy(surface);  // the context holds its own reference
-    return context;
+    if (!backBuffer) {
+        backBuffer = cairo_image_surface_create(CAIRO_FORMAT_RGB24, size.width(), size.height());
+        shadow = cairo_image_surface_create(CAIRO_FORMAT_RGB24, size.width(), size.height());
+        if (cairo_surface_status(backBuffer) != CAIRO_STATUS_SUCCESS || cairo_surface_status(shadow) != CAIRO_STATUS_SUCCESS) {
+            cairo_surface_destroy(backBuffer);
+            cairo_surface_destroy(shadow);
+            backBuffer = shadow = nullptr;
+            return nullptr;
+        }
+    }
+    return new X11WindowContext(frame, backBuffer, this);
+}
+
+void X11Frame::presentChanges()
+{
+    if (!backBuffer)
+        return;
+    // Compare with what the window shows and copy the band of rows that changed: one
+    // memcmp per row is far cheaper than sending the whole image to the server.
+    cairo_surface_flush(backBuffer);
+    cairo_surface_flush(shadow);
+    const unsigned char* drawn = cairo_image_surface_get_data(backBuffer);
+    const unsigned char* shown = cairo_image_surface_get_data(shadow);
+    const int stride = cairo_image_surface_get_stride(backBuffer);
+    const size_t rowBytes = size_t(size.width()) * 4;
+    int first = -1, last = -1;
+    for (int y = 0; y < size.height(); ++y) {
+        if (std::memcmp(drawn + size_t(y) * stride, shown + size_t(y) * stride, rowBytes) != 0) {
+            if (first < 0)
+                first = y;
+            last = y;
+        }
+    }
+    if (first >= 0)
+        copyToWindow(CRect(0, first, size.width(), last + 1));
+}
+
+void X11Frame::copyToWindow(const CRect& area)
+{
+    if (!alive || !backBuffer || area.isEmpty())
+        return;
+    cairo_surface_flush(backBuffer);
+    const unsigned char* drawn = cairo_image_surface_get_data(backBuffer);
+    unsigned char* shown = cairo_image_surface_get_data(shadow);
+    const int stride = cairo_image_surface_get_stride(backBuffer);
+    for (int y = area.top; y < area.bottom; ++y)
+        std::memcpy(shown + size_t(y) * stride + size_t(area.left) * 4, drawn + size_t(y) * stride + size_t(area.left) * 4,
+            size_t(area.width()) * 4);
+    cairo_surface_mark_dirty(shadow);
+
+    X11ErrorTrap trap(display);
+    copyImageToDrawable(display, window, visual, depth, size.width(), size.height(), backBuffer, area);
+    XFlush(display);
 }
 
 int32_t X11Frame::getButtonState()

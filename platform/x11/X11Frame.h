@@ -1,12 +1,15 @@
 // The frame's window on X11: a child of the host's window on a Display connection of
 // its own, opened with the window and closed with it. Its events are read when the
-// editor idles; Cairo draws into it through Xlib surfaces.
+// editor idles. Views draw into a back buffer in memory; the rows that changed are
+// sent to the window when a drawing context ends.
 #pragma once
 
 #include "gui/PlatformFrame.h"
 #include "platform/x11/XdndTarget.h"
 
 #include <X11/Xlib.h>
+
+typedef struct _cairo_surface cairo_surface_t;
 
 #include <memory>
 #include <optional>
@@ -28,6 +31,8 @@ public:
     int32_t popupMenu(const std::vector<PopupMenuEntry>& entries, const CPoint& where, bool rightButton) override;
 
     Display* getDisplay() const { return display; }
+    // Sends what the window contexts changed in the back buffer to the window.
+    void presentChanges();
 
     // The button state word of an X button and modifier mask. X has already applied the
     // user's button mapping: Button1 is the primary button, also when left-handed users
@@ -38,11 +43,16 @@ private:
     X11Frame(CFrame* frame, Display* display, Window window, const CRect& size);
     void dispatch(XEvent& event);
     void paint(const XExposeEvent& event);
+    void copyToWindow(const CRect& area);
 
     CFrame* frame;
     Display* display;
     Window window;
     Visual* visual = nullptr;
+    int depth = 0;
+    // Views draw into the back buffer; the shadow holds what the window shows.
+    cairo_surface_t* backBuffer = nullptr;
+    cairo_surface_t* shadow = nullptr;
     CRect size;
     bool alive = true;
     XdndTarget dropTarget;

@@ -1,10 +1,10 @@
 #include "platform/x11/X11PopupMenu.h"
 
 #include "gui/FontTable.h"
+#include "platform/x11/X11ImageTransfer.h"
 
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <cairo-xlib.h>
 #include <cairo.h>
 #include <poll.h>
 
@@ -145,7 +145,9 @@ void X11PopupMenu::paint(const Level& level)
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(display, level.window, &attributes))
         return;
-    cairo_surface_t* surface = cairo_xlib_surface_create(display, level.window, attributes.visual, level.w, level.h);
+    // Drawn into an image first and sent in one piece: no text is rendered by the server
+    // connection, so nothing of it outlives the menu in Cairo's font caches.
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, level.w, level.h);
     cairo_t* cr = cairo_create(surface);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     setColor(cr, kBackground);
@@ -200,6 +202,8 @@ void X11PopupMenu::paint(const Level& level)
     }
     cairo_destroy(cr);
     cairo_surface_flush(surface);
+    copyImageToDrawable(display, level.window, attributes.visual, attributes.depth, level.w, level.h, surface,
+        CRect(0, 0, level.w, level.h));
     cairo_surface_destroy(surface);
     XFlush(display);
 }
