@@ -6,6 +6,7 @@
 #include "GuiTestSupport.h"
 #include "XvfbSession.h"
 
+#include "gui/CBitmap.h"
 #include "gui/CKnob.h"
 #include "gui/COptionMenu.h"
 #include "gui/InputState.h"
@@ -196,6 +197,53 @@ protected:
     int trappedBefore = 0;
 };
 }  // namespace
+
+namespace {
+// Fills its rectangle red at value 0 and blue otherwise.
+class ColourView : public CControl {
+public:
+    explicit ColourView(const CRect& size) : CControl(size) {}
+    void draw(CDrawContext* context) override
+    {
+        context->setFillColor(value == 0.f ? kRedCColor : CColor{0, 0, 255, 0});
+        context->fillRect(size);
+        setDirty(false);
+    }
+};
+
+uint32_t windowPixel(Display* display, Window window, int x, int y)
+{
+    XImage* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image)
+        return 0xdeadbeef;
+    const uint32_t pixel = uint32_t(XGetPixel(image, 0, 0)) & 0xffffff;
+    XDestroyImage(image);
+    return pixel;
+}
+}  // namespace
+
+TEST_F(X11Window, PaintingShowsBackgroundAndViewsAndIdleRedrawsChangedControls)
+{
+    CBitmap* background = new CBitmap(300, 200);  // blank bitmaps are white
+    frame->setBackground(background);
+    background->forget();
+    auto* view = new ColourView(CRect(20, 20, 60, 60));
+    frame->addView(view);
+    // Expose the whole window again so that the new views are painted.
+    const Window window = Window(reinterpret_cast<uintptr_t>(frame->getSystemWindow()));
+    XClearArea(host, window, 0, 0, 0, 0, True);
+    XFlush(host);
+    pumpFor(150ms);
+    EXPECT_EQ(windowPixel(host, window, 5, 5), 0xffffffu);
+    EXPECT_EQ(windowPixel(host, window, 20, 20), 0xffffffu);  // fills start one pixel in
+    EXPECT_EQ(windowPixel(host, window, 21, 21), 0xff0000u);
+    EXPECT_EQ(windowPixel(host, window, 59, 59), 0xff0000u);
+    EXPECT_EQ(windowPixel(host, window, 60, 60), 0xffffffu);
+
+    view->setValue(1.f);
+    pumpFor(100ms);
+    EXPECT_EQ(windowPixel(host, window, 40, 40), 0x0000ffu);
+}
 
 TEST_F(X11Window, RightClickOpensThePopupAndAChoiceInASubmenuReportsItsLocalIndex)
 {
