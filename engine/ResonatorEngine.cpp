@@ -16,6 +16,8 @@ constexpr std::size_t kHostProgramNameSize = 24;
 ResonatorEngine::ResonatorEngine(audioMasterCallback audioMaster)
     : AudioEffectX(audioMaster, kNumPrograms, kNumParams)
 {
+    // The tuning map, the comb bank with its 88 LFOs, the offsets and the
+    // feedback filters and limiter are constructed as members by now.
     programs = new (std::nothrow) ProgramRecord[kNumPrograms];
 
     if (audioMaster) {
@@ -28,6 +30,15 @@ ResonatorEngine::ResonatorEngine(audioMasterCallback audioMaster)
         setUniqueID(vstFourCC('T', 'V', 'R', '2'));
     }
     programsAreChunks(true);
+
+    setUpEngine();
+
+    fillFactoryPresets();
+    if (programs) {
+        // Selection applies parameters 0..34 only; start 35..42 from the program too.
+        std::memcpy(liveParams, programs[0].fParams, sizeof(liveParams));
+        setProgram(0);
+    }
 }
 
 ResonatorEngine::~ResonatorEngine()
@@ -37,19 +48,12 @@ ResonatorEngine::~ResonatorEngine()
 
 void ResonatorEngine::process(float** inputs, float** outputs, int32_t sampleFrames)
 {
-    (void)inputs;
-    (void)outputs;
-    (void)sampleFrames;
+    processBlock(inputs, outputs, sampleFrames, false);
 }
 
 void ResonatorEngine::processReplacing(float** inputs, float** outputs, int32_t sampleFrames)
 {
-    (void)inputs;
-    if (!outputs || sampleFrames <= 0)
-        return;
-    for (int ch = 0; ch < 2; ++ch)
-        if (outputs[ch])
-            std::memset(outputs[ch], 0, sizeof(float) * static_cast<std::size_t>(sampleFrames));
+    processBlock(inputs, outputs, sampleFrames, true);
 }
 
 bool ResonatorEngine::getEffectName(char* name)

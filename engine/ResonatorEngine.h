@@ -2,9 +2,15 @@
 // stores. The host layer below it is generic; the editor sits above it.
 #pragma once
 
+#include "engine/CombBank.h"
+#include "engine/FeedbackPath.h"
+#include "engine/VoiceState.h"
 #include "host/AudioEffectX.h"
 #include "programs/ProgramRecord.h"
 #include "tuning/TuningMap.h"
+
+#include <cstddef>
+#include <cstdint>
 
 class ResonatorEngine : public AudioEffectX {
 public:
@@ -14,9 +20,75 @@ public:
     // False when construction could not allocate the program store; main() refuses such an instance.
     bool isComplete() const { return programs != nullptr; }
 
+    // --- audio and MIDI (audio thread) -----------------------------------
     void process(float** inputs, float** outputs, int32_t sampleFrames) override;
     void processReplacing(float** inputs, float** outputs, int32_t sampleFrames) override;
+    // Runs the whole engine for one block; replacing = false adds the wet signal to the outputs.
+    virtual void processBlock(float** inputs, float** outputs, int32_t sampleFrames, bool replacing);
+    int32_t processEvents(VstEvents* events) override;
+    virtual void noteOff(int32_t note, int32_t channel);
+    virtual void noteOn(int32_t velocity, int32_t note, int32_t deltaFrames, int32_t channel);
+    // MIDI controller 126: every comb envelope goes idle at once.
+    void silenceCombEnvelopes();
 
+    // --- set-up ---------------------------------------------------------
+    void resume() override;
+    void setSampleRate(float rate) override;
+    void setBlockSize(int32_t frames) override;
+    // Refreshes the tempo state from the host's time information.
+    void readTempo();
+    // Snaps every comb period to a whole multiple or fraction of `division` bars.
+    virtual void syncCombs(float division);
+
+    // Moves comb `comb` to a loop period of `period` samples times `scale`,
+    // compensating the phase delay of the loop filters that run for it.
+    void updateCombDelay(int32_t comb, float period, float scale = 1.f);
+
+    // Copies a program into the working state and derives every engine value
+    // from it (coefficients, envelope lengths, LFO rates, periods).
+    void loadProgramIntoEngine(const ProgramRecord& record);
+    // Derived values of one comb's settings: the loop coefficients, envelope lengths and LFO rate.
+    void deriveCombValues(int32_t comb);
+    // Derived values of the global feedback parameters 22, 25, 26, 27, 29.
+    void deriveFeedbackValues();
+
+    // --- for the editor ---------------------------------------------------
+    // "(--)" while the feedback voice is idle, else its frequency or tempo division.
+    void feedbackStatusText(char* text, std::size_t size = 32) const;
+    const CombSettings* getCurrentCombs() const { return currentCombs; }
+    const float* getEnvelopeLevels() const { return voices.envLevel; }
+
+    // --- parameters, programs and tuning (programs/, tuning/) ------------
+    void setParameter(int32_t index, float value) override;  // 0..42, commands 45 and 46
+    float getParameter(int32_t index) override;
+    void getParameterName(int32_t index, char* text) override;
+    void getParameterLabel(int32_t index, char* label) override;
+    void getParameterDisplay(int32_t index, char* text) override;
+    void setProgram(int32_t program) override;
+    void setProgramName(char* name) override;
+    void getProgramName(char* name) override;
+    int32_t getChunk(void** data, bool isPreset = false) override;
+    int32_t setChunk(void* data, int32_t byteSize, bool isPreset = false) override;
+    // One setting (type 3..17) of one resonator, clamped to 0..1, with its derived values.
+    virtual void setCombParameter(int32_t comb, int32_t type, float value);
+    virtual void fillFactoryPresets();
+    // Writes all programs as preset source to ~/TovarineOutputProgram.cpp; 0 on success, -1 on failure.
+    virtual int exportPrograms();
+    // Command 45, value 1. The impulse analysis overrides this empty default.
+    virtual void analyseImpulse() {}
+    // Rebuilds the map's notes 12..99 from the resonators' periods.
+    virtual void deriveTuningFromCombs();
+    // Re-applies the program's tuning, or asks the user for a ".tun" file.
+    virtual void loadTuning(bool askUser);
+    virtual const char* getTuningName();
+    void retuneAllCombs();
+    void nudgeCombParameter(int32_t type, float delta);
+    void resetCombParameter(int32_t type);
+    // Editor hooks; the final class forwards them to its editor.
+    virtual void showCombParameterInEditor(int32_t type) { (void)type; }
+    virtual void idleWhileWaiting() {}
+
+    // --- host queries -----------------------------------------------------
     bool getEffectName(char* name) override;
     bool getVendorString(char* text) override;
     bool getProductString(char* text) override;
@@ -30,7 +102,49 @@ public:
     ProgramRecord* getPrograms() { return programs; }
     TuningMap& getTuningMap() { return tuningMap; }
 
-protected:
+    // --- state (written by the parameter model, read by the audio loop) ----
     TuningMap tuningMap;
+    bool stiffnessActive = false;       // some comb has Stiff > 0
+    int32_t lastCombParamType = 0;      // per-comb setting type most recently set
+    float liveParams[kNumParams] = {};  // working copy of the program's global parameters
+    CombSettings currentCombs[kNumCombs] = {};  // working copy of the program's comb settings
+
+    CombBank combs;
+    VoiceState voices;
+    FeedbackPath feedback;
+    WorkLists lists;
+
+    float combOffset = 1e-18f;    // anti-denormal, sign flips at the start of every sample
+    float feedbackOffset = 1e-7f; // anti-denormal, sign flips at the end of every sample
+
+    // Tempo as last read from the host.
+    double tempoBpm = 120.0;
+    double beatsPerSecond = 2.0;
+    int32_t samplesPerBeat = 22050;
+    double timeSigNumerator = 4.0;
+
+protected:
     ProgramRecord* programs = nullptr;  // the store of 32 records, one block
+
+private:
+    void runTuningCommand(float command);  // parameter index 45
+    void runSyncCommand(float command);    // parameter index 46
+    void setUpEngine();
+    void setUpComb(int32_t comb, uint32_t randomRate);
+    void clearCombLine(int32_t comb);
+    bool allpassRuns() const;
+    void recompensateCombs(bool allpass, bool tension);
+    void buildWorkLists();
+    void retuneLoudCombs();
+
+    template <int Variant>
+    void runSubBlock(const float*& inL, const float*& inR, float*& outL, float*& outR, int32_t frames,
+                     int32_t inStrideL, int32_t inStrideR, bool replacing);
+    template <int Variant, bool Modulated>
+    void runCombs(const CombList& list, float inL, float inR, float& mix0, float& mix1);
+    void runFeedbackPath();
+    void stepCombEnvelope(int32_t comb);
+    void stepFeedbackVoice();
+    void triggerFeedbackVoice();
+    float feedbackDelayTarget(double frequency);
 };

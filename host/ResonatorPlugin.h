@@ -12,6 +12,7 @@ public:
 
     // Every parameter change also reaches the editor so its controls follow.
     void setParameter(int32_t index, float value) override;
+    void showCombParameterInEditor(int32_t type) override;
 
     ResonatorEditor* getResonatorEditor();
 };

@@ -1,0 +1,53 @@
+// Second-order section (direct form I) with the Audio EQ Cookbook designs.
+// Coefficients start at zero, so an undesigned filter outputs silence.
+#pragma once
+
+#include "engine/FilterBase.h"
+
+#include <cstdint>
+
+struct BiquadDesign {
+    float frequency = 1000.f;  // Hz
+    float Q = 0.7071f;         // or the bandwidth in octaves when bandwidthGiven
+    float gain = 1.f;          // linear amplitude A (shelves, peaking)
+    float slope = 1.f;         // S of the second-order allpass (type 8)
+    uint8_t bandwidthGiven = 0;
+    uint8_t constantPeakGain = 0;  // bandpass: 0 dB peak instead of peak gain Q
+};
+
+class Biquad : public FilterBase {
+public:
+    enum Type {
+        kLowpass = 0,
+        kHighpass,
+        kBandpass,
+        kNotch,
+        kAllpass,
+        kLowShelf,
+        kHighShelf,
+        kPeaking,
+        kAllpassFromSlope,
+        kNumTypes
+    };
+
+    Biquad();
+
+    void setSampleRate(float rate) override { sampleRate = rate; }
+    float process(float x) final;
+    void reset() override;
+
+    // False for an unknown type, in which case the coefficients stay as they were.
+    bool design(const BiquadDesign& p, int type);
+    // The unnormalised design result b0, b1, b2 and a0, a1, a2.
+    void getCoefficients(float b[3], float a[3]) const;
+
+private:
+    float offset = 1e-18f;  // anti-denormal term, sign flips every sample
+    float pi;
+    float output = 0.f;
+    float sampleRate = 44100.f;
+    float rawB[3] = {0.f, 0.f, 0.f};
+    float rawA[3] = {0.f, 0.f, 0.f};
+    float b0 = 0.f, b1 = 0.f, b2 = 0.f, a1 = 0.f, a2 = 0.f;  // divided by a0
+    float y1 = 0.f, y2 = 0.f, x1 = 0.f, x2 = 0.f;
+};

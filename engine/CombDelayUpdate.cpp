@@ -1,0 +1,117 @@
+// Moving a comb to a new loop period, with the phase delay of its loop
+// filters subtracted so the resonator rings at the period asked for.
+#include "engine/ResonatorEngine.h"
+
+#include "engine/LagrangeWeights.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kTwoPi = 6.283185307179586;
+
+// Phase delay in samples at w rad/sample of the loop's lowpass as the loop runs it:
+// lp[n] = (1 - c) lp[n-1] + c y[n-1], i.e. c z^-1 / (1 - (1 - c) z^-1). The z^-1
+// (lastOutput enters the next sample) gives 1; the pole adds atan2(b sin w, 1 - b cos w) / w.
+double lowpassPhaseDelay(double c, double w)
+{
+    const double b = 1.0 - c;
+    return 1.0 + std::atan2(b * std::sin(w), 1.0 - b * std::cos(w)) / w;
+}
+
+// Phase delay of the loop's allpass (z^-1 - a) / (1 - a z^-1): (1 + a) / (1 - a) at DC.
+double allpassPhaseDelay(double a, double w)
+{
+    return 1.0 + 2.0 * std::atan(a * std::sin(w) / (1.0 - a * std::cos(w))) / w;
+}
+
+}  // namespace
+
+// The allpass runs in the stiffness and in the tension loop variants.
+bool ResonatorEngine::allpassRuns() const
+{
+    return stiffnessActive || liveParams[32] != 0.f;
+}
+
+void ResonatorEngine::updateCombDelay(int32_t comb, float period, float scale)
+{
+    if (comb < 0 || comb >= kCombCount)
+        return;
+    const double s = scale;
+    const double P = period;
+    const double brightCoef = combs.brightCoef[comb];
+    const double stiffCoef = combs.stiffCoef[comb];
+    const bool allpass = allpassRuns();
+
+    // L: the delay line's share of the loop. A period that is zero, negative or
+    // not finite has no pitch to aim at and takes the shortest loop.
+    double L = kShortestCombLoop;
+    double filterDelay = 0.0;
+    const double loopPeriod = s * P;
+    if (loopPeriod > 0.0 && std::isfinite(loopPeriod)) {
+        const double w = kTwoPi / loopPeriod;
+        filterDelay = lowpassPhaseDelay(brightCoef, w);
+        if (allpass)
+            filterDelay += allpassPhaseDelay(stiffCoef, w);
+        L = loopPeriod - filterDelay;
+        if (!(L >= kShortestCombLoop))
+            L = kShortestCombLoop;
+    }
+    combs.loopFilterDelay[comb] = static_cast<float>(filterDelay);
+    combs.compensatedBright[comb] = combs.brightCoef[comb];
+    combs.compensatedStiff[comb] = allpass ? combs.stiffCoef[comb] : -1.f;
+    combs.compensatedScale[comb] = scale;
+
+    // Whole and fractional part: the four taps start ceil(L + 1) samples back,
+    // and Lagrange at D = 2 - (ceil(L) - L) lands exactly on L.
+    const double oldLength = combs.delayLength[comb];
+    double length = std::ceil(L + 1.0);
+    double fraction = std::ceil(L) - L;
+    double h[4];
+    lagrangeWeights(2.0 - fraction, h);
+    if (length >= kCombBufferSize) {
+        // Longer than the line: the longest whole delay; the weights keep the asked fraction.
+        length = kCombBufferSize - 1;
+        fraction = 0.0;
+    }
+    combs.delayLength[comb] = static_cast<float>(length);
+    combs.delayFraction[comb] = static_cast<float>(fraction);
+    for (int k = 0; k < 4; ++k)
+        combs.interpCoef[comb][k] = static_cast<float>(h[k]);
+
+    int32_t newRead = combs.writeIndex[comb] - static_cast<int32_t>(length);
+    while (newRead < 0)
+        newRead += kCombBufferSize;
+
+    if (std::fabs(length - oldLength) > 1.5) {
+        // A jump: carry the three samples at the old read position over to the
+        // new one, cross-faded, so the loop keeps ringing without a hard edge.
+        float* buffer = combs.delayBuffer[comb];
+        const int32_t r = combs.readIndex[comb];
+        const float X = buffer[r & kCombBufferMask];
+        const float Y = buffer[(r + 1) & kCombBufferMask];
+        const float Z = buffer[(r + 2) & kCombBufferMask];
+        float& n1 = buffer[(newRead + 1) & kCombBufferMask];
+        float& n2 = buffer[(newRead + 2) & kCombBufferMask];
+        buffer[newRead & kCombBufferMask] = X;
+        n1 = 0.6667f * Y + 0.3333f * n1;
+        n2 = 0.3333f * Z + 0.6667f * n2;
+    }
+    combs.readIndex[comb] = newRead;
+}
+
+// The delay of a comb was compensated for the filters that ran at the time.
+// When the loop variant or a coefficient has changed since, move the comb again
+// before the block runs so it stays at its pitch. Without tension modelling a
+// comb also returns from a tension-shortened loop to its own period.
+void ResonatorEngine::recompensateCombs(bool allpass, bool tension)
+{
+    for (int32_t i = 0; i < kCombCount; ++i) {
+        if (!(currentCombs[i].Out > 0.f))
+            continue;
+        const float wantedStiff = allpass ? combs.stiffCoef[i] : -1.f;
+        if (combs.compensatedBright[i] != combs.brightCoef[i] || combs.compensatedStiff[i] != wantedStiff ||
+            (!tension && combs.compensatedScale[i] != 1.f))
+            updateCombDelay(i, currentCombs[i].Delay);
+    }
+}

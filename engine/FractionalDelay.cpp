@@ -1,0 +1,78 @@
+#include "engine/FractionalDelay.h"
+
+#include "engine/LagrangeWeights.h"
+
+#include <cmath>
+#include <cstring>
+#include <new>
+
+FractionalDelay::FractionalDelay(int32_t size_) : writePos(size_ > 0 ? size_ - 1 : 0), size(size_ > 0 ? size_ : 0)
+{
+    if (size > 0)
+        buffer = new (std::nothrow) float[static_cast<std::size_t>(size)]();
+    if (!buffer)
+        size = 0;
+}
+
+FractionalDelay::~FractionalDelay()
+{
+    delete[] buffer;
+}
+
+void FractionalDelay::setDelay(float d)
+{
+    if (size < 4)
+        return;
+    // A non-finite request would make the integer conversion undefined; treat it as no delay.
+    if (!std::isfinite(d))
+        d = 0.f;
+    if (d > static_cast<float>(size))
+        d = static_cast<float>(size);
+    const float ceiling = std::ceil(d);
+    wholeDelay = static_cast<int32_t>(ceiling) + 1;
+    fraction = ceiling - d;
+    const float D = 2.f - fraction;
+    dTerms[0] = D;
+    dTerms[1] = D - 1.f;
+    dTerms[2] = D - 2.f;
+    dTerms[3] = D - 3.f;
+    lagrangeWeights(D, h);
+    if (wholeDelay >= size) {
+        // Too long for the buffer: the longest whole delay; the weights keep the requested fraction.
+        wholeDelay = size - 1;
+        fraction = 0.f;
+    }
+    int32_t r = writePos - wholeDelay;
+    while (r < 0)
+        r += size;
+    while (r >= size)
+        r -= size;
+    readPos = r;
+}
+
+float FractionalDelay::tick(float x)
+{
+    if (!buffer)
+        return 0.f;
+    buffer[writePos] = x;
+    int32_t i = readPos;
+    const float t0 = buffer[i];
+    if (++i == size) i = 0;
+    const float t1 = buffer[i];
+    if (++i == size) i = 0;
+    const float t2 = buffer[i];
+    if (++i == size) i = 0;
+    const float t3 = buffer[i];
+    const float y = t0 * h[3] + t1 * h[2] + t2 * h[1] + t3 * h[0];
+    lastOutput = y;
+    if (++writePos == size) writePos = 0;
+    if (++readPos == size) readPos = 0;
+    return y;
+}
+
+void FractionalDelay::clear()
+{
+    if (buffer)
+        std::memset(buffer, 0, sizeof(float) * static_cast<std::size_t>(size));
+    lastOutput = 0.f;
+}

@@ -1,0 +1,40 @@
+// A delay line with a fractional read position: third-order Lagrange
+// interpolation over four taps. Used for the two long feedback lines.
+#pragma once
+
+#include <cstdint>
+
+class FractionalDelay {
+public:
+    // Allocates a zeroed buffer of `size` samples; isAllocated() tells whether that worked.
+    explicit FractionalDelay(int32_t size);
+    ~FractionalDelay();
+    FractionalDelay(const FractionalDelay&) = delete;
+    FractionalDelay& operator=(const FractionalDelay&) = delete;
+
+    bool isAllocated() const { return buffer != nullptr; }
+    int32_t getSize() const { return size; }
+
+    // d in samples. Delays of size - 1 or more are limited to size - 1 whole samples.
+    void setDelay(float d);
+    // Writes x, returns the sample written d samples ago.
+    float tick(float x);
+
+    float getLastOutput() const { return lastOutput; }
+    void clear();  // zero buffer and last output; positions and delay stay
+
+    int32_t getWholeDelay() const { return wholeDelay; }
+    float getFraction() const { return fraction; }
+    const float* getWeights() const { return h; }
+
+private:
+    int32_t writePos;
+    int32_t readPos = 0;
+    int32_t size;
+    int32_t wholeDelay = 1;
+    float fraction = 0.f;
+    float dTerms[4] = {2.f, 1.f, 0.f, -1.f};  // D, D-1, D-2, D-3 with D = 2 - fraction
+    float h[4] = {0.f, 0.f, 1.f, 0.f};        // h0 weights the newest tap
+    float* buffer = nullptr;
+    float lastOutput = 0.f;
+};

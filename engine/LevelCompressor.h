@@ -1,0 +1,25 @@
+// A stereo-linked RMS limiter: one mean-square envelope for the pair, gain
+// reduction above a threshold in dB with a fixed ratio, then a make-up gain.
+#pragma once
+
+class LevelCompressor {
+public:
+    // Scales both samples in place.
+    void process(float& left, float& right);
+
+    // The gain the last process() applied, without make-up (1 below the threshold).
+    float getLastGain() const { return lastGain; }
+
+    // Smoothing per sample: 0.5^(1 / half-life in samples). Defaults: 30 ms and 180 ms at 44.1 kHz.
+    float attack = 0.99947622f;   // 0.5^(1/1323)
+    float release = 0.99991268f;  // 0.5^(1/7938)
+    float envelope = 0.f;         // mean square of the pair
+    float sampleRate = 44100.f;
+    float rmsLevel = 0.f;
+    float thresholdDb = -12.f;
+    float ratio = 0.1f;
+    float makeUpGain = 1.f;
+
+private:
+    float lastGain = 1.f;
+};

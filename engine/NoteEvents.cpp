@@ -1,0 +1,313 @@
+// MIDI input: notes arm per-voice countdowns that the audio loop carries out
+// at the right sample; the comb envelopes and the feedback voice.
+#include "engine/ResonatorEngine.h"
+
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr int32_t kFeedbackChannel = 1;  // MIDI channel 2
+constexpr uint8_t kAllCombsIdleController = 126;
+constexpr float kVelocityScale = 0.007874016f;  // 1 / 127
+constexpr double kFeedbackLowestHz = 0.25;
+constexpr double kFeedbackHighestHz = 8000.0;
+// The feedback filter and the pitch-mode delay are laid out for 44.1 kHz.
+constexpr double kFeedbackDesignRate = 44100.0;
+
+struct DelayMode {
+    float multiplier;    // share of a bar; 0 = follow the note's pitch
+    const char* unitName;
+};
+
+// Parameter 33 stores menu entry k as k / 10.
+DelayMode delayModeOf(float p33)
+{
+    static const DelayMode kModes[] = {
+        {0.f, ""},           {1.f, "B"},      {0.5f, "1/2"},     {0.25f, "1/4"},
+        {0.125f, "1/8"},     {0.0833333358f, "1/8T"}, {0.0625f, "1/16"}, {0.0416666679f, "1/16T"},
+    };
+    if (p33 == 0.f)
+        return kModes[0];
+    const double k = std::nearbyint(10.0 * p33);
+    if (k >= 1.0 && k <= 7.0)
+        return kModes[static_cast<int>(k)];
+    return {1.f, "error"};
+}
+
+int32_t combOfNote(int32_t note)
+{
+    // Notes 12..99 reach combs 0..87; the keyboard wraps around beyond them.
+    return ((note + 76) % kCombCount + kCombCount) % kCombCount;
+}
+
+}  // namespace
+
+int32_t ResonatorEngine::processEvents(VstEvents* events)
+{
+    if (!events)
+        return 1;
+    for (int32_t e = 0; e < events->numEvents; ++e) {
+        const VstEvent* event = events->events[e];
+        if (!event || event->type != kVstMidiType)
+            continue;
+        const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
+        const uint8_t status = static_cast<uint8_t>(midi->midiData[0]);
+        const int32_t channel = status & 0x0F;
+        const int32_t command = status & 0xF0;
+        const int32_t d1 = midi->midiData[1] & 0x7F;
+        const int32_t d2 = midi->midiData[2] & 0x7F;
+        if (command == 0x80 || (command == 0x90 && d2 == 0))
+            noteOff(d1, channel);
+        else if (command == 0x90)
+            noteOn(d2, d1, midi->deltaFrames, channel);
+        else if (command == 0xB0 && d1 == kAllCombsIdleController)
+            silenceCombEnvelopes();
+    }
+    return 1;
+}
+
+void ResonatorEngine::noteOn(int32_t velocity, int32_t note, int32_t deltaFrames, int32_t channel)
+{
+    int32_t entry;
+    if (channel == kFeedbackChannel) {
+        feedback.feedbackNote = note;
+        feedback.fbVelocityLevel = 1.f - (1.f - static_cast<float>(velocity) * kVelocityScale) * liveParams[21];
+        entry = kFeedbackVoice;
+    } else {
+        entry = combOfNote(note);
+    }
+    voices.triggerCountdown[entry] = deltaFrames > 0 ? deltaFrames : 0;
+    voices.noteVelocity[entry] = static_cast<float>(velocity) * kVelocityScale;
+}
+
+// A note-off takes effect at the second sample of the next block, whatever its deltaFrames.
+void ResonatorEngine::noteOff(int32_t note, int32_t channel)
+{
+    int32_t entry;
+    if (channel == kFeedbackChannel) {
+        feedback.feedbackNote = note;
+        entry = kFeedbackVoice;
+    } else {
+        entry = combOfNote(note);
+    }
+    voices.triggerCountdown[entry] = 1;
+    voices.noteVelocity[entry] = -1.f;
+}
+
+void ResonatorEngine::silenceCombEnvelopes()
+{
+    for (int32_t i = 0; i < kCombCount; ++i) {
+        voices.envState[i] = kEnvIdle;
+        voices.envLevel[i] = 0.f;
+        voices.envStep[i] = 0.f;
+        voices.envCounter[i] = 0;
+        voices.triggerCountdown[i] = -1;
+    }
+}
+
+void ResonatorEngine::stepCombEnvelope(int32_t i)
+{
+    const int32_t t = voices.triggerCountdown[i];
+    if (t >= 0)
+        voices.triggerCountdown[i] = t - 1;
+    if (t == 0) {
+        voices.envCounter[i] = 0;
+        if (voices.noteVelocity[i] <= 0.f) {
+            voices.envState[i] = kEnvRelease;
+            voices.envStep[i] = (-1.f / static_cast<float>(currentCombs[i].envReleaseSamples + 1)) * voices.envLevel[i];
+        } else {
+            voices.envState[i] = kEnvAttack;
+            voices.envStep[i] = (1.f - voices.envLevel[i]) / static_cast<float>(currentCombs[i].envAttackSamples + 1);
+        }
+    }
+
+    const int32_t c = voices.envCounter[i];
+    switch (voices.envState[i]) {
+    case kEnvAttack: {
+        const int32_t length = currentCombs[i].envAttackSamples;
+        voices.envCounter[i] = c + 1;
+        if (c > length) {
+            voices.envState[i] = kEnvDecay;
+            voices.envCounter[i] = 0;
+            voices.envStep[i] = (currentCombs[i].envSustain - voices.envLevel[i]) /
+                                static_cast<float>(currentCombs[i].envDecaySamples + 1);
+        } else if (c == length) {
+            voices.envLevel[i] = 1.f;  // the last of length + 1 equal steps, without rounding drift
+        } else {
+            voices.envLevel[i] += voices.envStep[i];
+        }
+        break;
+    }
+    case kEnvDecay: {
+        const int32_t length = currentCombs[i].envDecaySamples;
+        voices.envCounter[i] = c + 1;
+        if (c < length) {
+            voices.envLevel[i] += voices.envStep[i];
+        } else if (c == length) {
+            voices.envLevel[i] = currentCombs[i].envSustain;
+        } else {
+            voices.envState[i] = kEnvSustain;
+            voices.envStep[i] = 0.f;
+            voices.envCounter[i] = 0;
+        }
+        break;
+    }
+    case kEnvRelease:
+        voices.envCounter[i] = c + 1;
+        if (c <= currentCombs[i].envReleaseSamples && voices.envLevel[i] >= 1e-7f) {
+            voices.envLevel[i] += voices.envStep[i];
+        } else {
+            voices.envState[i] = kEnvIdle;
+            voices.envCounter[i] = 0;
+            voices.envStep[i] = 0.f;
+            voices.envLevel[i] = 0.f;
+        }
+        break;
+    default:  // sustain and idle hold
+        break;
+    }
+}
+
+float ResonatorEngine::feedbackDelayTarget(double frequency)
+{
+    const float p33 = liveParams[33];
+    if (p33 == 0.f)
+        return static_cast<float>(kFeedbackDesignRate / frequency);
+    readTempo();
+    const double unit = sampleRate / beatsPerSecond;  // samples per beat
+    const double target = (feedback.feedbackNote + 1) * unit * delayModeOf(p33).multiplier;
+    return static_cast<float>(std::min(target, static_cast<double>(kFeedbackLineSamples)));
+}
+
+void ResonatorEngine::triggerFeedbackVoice()
+{
+    const double f = tuningMap.frequencyOfNote(feedback.feedbackNote);
+    if (!(f > kFeedbackLowestHz && f < kFeedbackHighestHz))
+        return;
+
+    const float resonance = liveParams[24];
+    BiquadDesign design;
+    design.frequency = static_cast<float>(f);
+    design.Q = 0.5f + 49.5f * resonance * resonance;
+    design.gain = 1.f;
+    design.slope = 1.f;
+    design.bandwidthGiven = 0;
+    design.constantPeakGain = 1;
+    const float typeValue = 10.f * liveParams[34];
+    // Types outside the designs (and a non-finite setting) leave the filters as they were.
+    const int type = (typeValue > -1.f && typeValue < 100.f) ? static_cast<int>(typeValue) : -1;
+    feedback.feedbackFilter[0].design(design, type);
+    feedback.feedbackFilter[1].design(design, type);
+
+    const float target = feedbackDelayTarget(f);
+    feedback.fbDelayTarget = target;
+    voices.envState[kFeedbackVoice] = kEnvAttack;
+    voices.envCounter[kFeedbackVoice] = 0;
+    feedback.glideCounter = 0;
+    feedback.voiceNote = feedback.feedbackNote;
+    feedback.fbGlideStep = (target - feedback.fbDelayCurrent) / feedback.glideSamples;
+    voices.envStep[kFeedbackVoice] =
+        (feedback.fbVelocityLevel - voices.envLevel[kFeedbackVoice]) / static_cast<float>(feedback.fbAttackSamples);
+}
+
+void ResonatorEngine::stepFeedbackVoice()
+{
+    constexpr int v = kFeedbackVoice;
+    const int32_t t = voices.triggerCountdown[v];
+    if (t >= 0)
+        voices.triggerCountdown[v] = t - 1;
+    if (t == 0) {
+        if (voices.noteVelocity[v] > 0.f) {
+            triggerFeedbackVoice();
+        } else if (feedback.feedbackNote == feedback.voiceNote) {
+            voices.envState[v] = kEnvRelease;
+            voices.envCounter[v] = 0;
+            voices.envStep[v] = (-1.f / static_cast<float>(feedback.fbReleaseSamples)) * voices.envLevel[v];
+        }
+    }
+    if (voices.envState[v] == kEnvIdle)
+        return;
+
+    // Glide of the delay toward the target, glideSamples steps from the trigger.
+    const int32_t g = feedback.glideCounter;
+    if (g < INT_MAX)
+        feedback.glideCounter = g + 1;
+    if (static_cast<float>(g) < feedback.glideSamples) {
+        feedback.fbDelayCurrent += feedback.fbGlideStep;
+        if (static_cast<float>(g + 1) >= feedback.glideSamples)
+            feedback.fbDelayCurrent = feedback.fbDelayTarget;  // the last step lands on the target exactly
+        feedback.feedbackDelay[0]->setDelay(feedback.fbDelayCurrent);
+        feedback.feedbackDelay[1]->setDelay(feedback.fbDelayCurrent);
+    }
+
+    const int32_t c = voices.envCounter[v];
+    switch (voices.envState[v]) {
+    case kEnvAttack: {
+        const int32_t length = feedback.fbAttackSamples;
+        voices.envCounter[v] = c + 1;
+        if (c >= length) {
+            voices.envState[v] = kEnvDecay;
+            voices.envCounter[v] = 0;
+            voices.envStep[v] = (feedback.fbVelocityLevel * liveParams[28] - voices.envLevel[v]) /
+                                static_cast<float>(feedback.fbDecaySamples);
+        } else if (c == length - 1) {
+            voices.envLevel[v] = feedback.fbVelocityLevel;
+        } else {
+            voices.envLevel[v] += voices.envStep[v];
+        }
+        break;
+    }
+    case kEnvDecay: {
+        const int32_t length = feedback.fbDecaySamples;
+        voices.envCounter[v] = c + 1;
+        if (c < length - 1) {
+            voices.envLevel[v] += voices.envStep[v];
+        } else if (c == length - 1) {
+            voices.envLevel[v] = feedback.fbVelocityLevel * liveParams[28];
+        } else {
+            voices.envState[v] = kEnvSustain;
+            voices.envStep[v] = 0.f;
+            voices.envCounter[v] = 0;
+        }
+        break;
+    }
+    case kEnvRelease:
+        voices.envCounter[v] = c + 1;
+        if (c <= feedback.fbReleaseSamples && voices.envLevel[v] >= 1e-7f) {
+            voices.envLevel[v] += voices.envStep[v];
+        } else {
+            voices.envState[v] = kEnvIdle;
+            voices.envCounter[v] = 0;
+            voices.envStep[v] = 0.f;
+            voices.envLevel[v] = 0.f;
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void ResonatorEngine::feedbackStatusText(char* text, std::size_t size) const
+{
+    if (!text || size == 0)
+        return;
+    if (voices.envState[kFeedbackVoice] == kEnvIdle) {
+        std::snprintf(text, size, "%s", "(--)");
+        return;
+    }
+    const float p33 = liveParams[33];
+    if (p33 == 0.f) {
+        // Frequency of the current delay; formatted without the process locale.
+        char number[64];
+        const double hz = sampleRate / feedback.fbDelayCurrent;
+        const auto result = std::to_chars(number, number + sizeof(number) - 1, hz, std::chars_format::fixed, 2);
+        *(result.ec == std::errc() ? result.ptr : number) = '\0';
+        std::snprintf(text, size, "%s", number);
+        return;
+    }
+    std::snprintf(text, size, "%s x %d", delayModeOf(p33).unitName, feedback.feedbackNote + 1);
+}
