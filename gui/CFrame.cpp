@@ -145,7 +145,7 @@ void CFrame::mouse(CDrawContext* context, CPoint& where)
             pModalView->mouse(context, where);
         return;
     }
-    // A view may remove itself or others while handling the click; work on a snapshot.
+    // The view may be removed from the frame while it handles the click: hold it meanwhile.
     for (auto it = views.rbegin(); it != views.rend(); ++it) {
         CView* view = *it;
         if (view->getMouseEnabled() && view->hitTest(where, buttons)) {

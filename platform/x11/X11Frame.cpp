@@ -134,6 +134,7 @@ void X11Frame::handleEvents()
         XNextEvent(display, &event);
         dispatch(event);
     }
+    presentChanges();
 }
 
 void X11Frame::handlePaintEvents()
@@ -144,6 +145,8 @@ void X11Frame::handlePaintEvents()
         dispatch(event);
     while (alive && XCheckTypedWindowEvent(display, window, Expose, &event))
         dispatch(event);
+    // Views that a tracking control redrew in its own long-lived context show up now.
+    presentChanges();
 }
 
 void X11Frame::dispatch(XEvent& event)
@@ -217,7 +220,7 @@ CDrawContext* X11Frame::createDrawContext()
 
 void X11Frame::presentChanges()
 {
-    if (!backBuffer)
+    if (!alive || !backBuffer)
         return;
     // Compare with what the window shows and copy the band of rows that changed: one
     // memcmp per row is far cheaper than sending the whole image to the server.

@@ -15,6 +15,8 @@ namespace {
 constexpr int kMinWidth = 80;
 constexpr int kFontSize = 12;  // the framework's normal font, entry 3
 constexpr int kPollMs = 50;
+constexpr int kGrabAttempts = 20;
+constexpr int kGrabRetryMs = 10;
 // Open menus are kept in a vector reserved once, so references to levels stay valid.
 constexpr size_t kMaxLevels = 32;
 
@@ -287,8 +289,19 @@ int32_t X11PopupMenu::run(const std::vector<PopupMenuEntry>& entries, int rootX,
     levels.reserve(kMaxLevels);
     openLevel(entries, rootX, rootY, -1);
     const Window grabWindow = levels.front().window;
-    XGrabPointer(display, grabWindow, True, ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
-        GrabModeAsync, None, None, CurrentTime);
+    // Without the pointer grab a click outside could never close the menu, so another
+    // client's grab that does not end soon cancels it.
+    int grab = GrabNotViewable;
+    for (int attempt = 0; attempt < kGrabAttempts && grab != GrabSuccess; ++attempt) {
+        grab = XGrabPointer(display, grabWindow, True, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
+            GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
+        if (grab != GrabSuccess)
+            poll(nullptr, 0, kGrabRetryMs);
+    }
+    if (grab != GrabSuccess) {
+        closeLevelsAbove(0);
+        return -1;
+    }
     XGrabKeyboard(display, grabWindow, True, GrabModeAsync, GrabModeAsync, CurrentTime);
     XFlush(display);
 

@@ -335,6 +335,37 @@ TEST_F(X11Window, DraggingAKnobChangesItsValueInsideOneEditGesture)
     EXPECT_EQ(std::count(hostCalls().begin(), hostCalls().end(), audioMasterEndEdit), 1);
 }
 
+TEST_F(X11Window, WithSwappedButtonsThePhysicalRightButtonDragsAKnob)
+{
+    RecordingListener listener;
+    auto* knob = new CKnob(CRect(150, 50, 190, 90), &listener, 9, nullptr, nullptr);
+    knob->setValue(0.5f);
+    frame->addView(knob);
+    editor->setKnobMode(kLinearMode);
+    // A left-handed mapping: the physical buttons 1 and 3 swap their logical meaning.
+    unsigned char normal[256];
+    const int buttons = XGetPointerMapping(host, normal, 256);
+    ASSERT_GE(buttons, 3);
+    unsigned char swapped[256];
+    std::copy(normal, normal + buttons, swapped);
+    std::swap(swapped[0], swapped[2]);
+    ASSERT_EQ(XSetPointerMapping(host, swapped, buttons), MappingSuccess);
+    XSync(host, False);
+
+    drive([](Display*) {
+        xdotool("mousemove 170 70 mousedown 3");
+        std::this_thread::sleep_for(150ms);
+        xdotool("mousemove 190 70");
+        std::this_thread::sleep_for(150ms);
+        xdotool("mouseup 3");
+        std::this_thread::sleep_for(100ms);
+    });
+    XSetPointerMapping(host, normal, buttons);
+    XSync(host, False);
+    EXPECT_NEAR(knob->getValue(), 0.6f, 1e-5);
+    EXPECT_EQ(std::count(hostCalls().begin(), hostCalls().end(), audioMasterBeginEdit), 1);
+}
+
 namespace {
 // A minimal XDND source: offers `data` as `type` and drops it at rootX, rootY on target.
 struct XdndDrop {
