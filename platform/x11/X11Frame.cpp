@@ -277,8 +277,11 @@ int32_t X11Frame::getButtonState()
 
 CPoint X11Frame::getMousePosition()
 {
-    if (pressButtons)
+    if (pressButtons) {
+        // A tracking loop has seen the press; from its next pass on the pointer is polled.
+        pressButtons.reset();
         return pressWhere;
+    }
     if (!alive)
         return CPoint();
     X11ErrorTrap trap(display);

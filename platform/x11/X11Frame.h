@@ -56,8 +56,9 @@ private:
     CRect size;
     bool alive = true;
     XdndTarget dropTarget;
-    // While a button press is being handled, the press itself answers the first queries
-    // of the button state and position: a quick click may be over before we read it.
+    // While a button press is being handled, the press itself answers the queries of the
+    // button state up to the first query of the position: a quick click may be over
+    // before the event is read, and the views must still see the button that made it.
     std::optional<int32_t> pressButtons;
     CPoint pressWhere;
 };

@@ -67,7 +67,7 @@ std::vector<Rect> openMenus(Display* display)
 // Waits until `count` menus are open on the driver's connection.
 std::vector<Rect> waitForMenus(Display* display, size_t count)
 {
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 500; ++i) {
         std::vector<Rect> menus = openMenus(display);
         if (menus.size() == count)
             return menus;
