@@ -119,3 +119,25 @@ TEST(CombDelayUpdate, SmallMovesKeepTheBufferJumpsBlendIt)
     EXPECT_FLOAT_EQ(buffer[r + 2], 0.3333f * before[o + 2] + 0.6667f * before[r + 2]);
     EXPECT_FLOAT_EQ(buffer[r + 3], before[r + 3]);
 }
+
+// Tension moves use an expansion of the loop filters' phase; it must agree with
+// the exact compensation for shortenings up to 10 %.
+TEST(CombDelayUpdate, TensionMovesMatchTheExactCompensation)
+{
+    auto engine = makeQuietEngine();
+    engine->liveParams[32] = 0.2f;
+    for (double f : {55.0, 440.0, 1760.0, 3000.0})
+        for (float stiff : {0.f, 0.5f, 0.95f}) {
+            tuneComb(*engine, 0, {f, 0.5f, stiff, 0.99f});
+            const float period = engine->currentCombs[0].Delay;
+            for (float scale : {0.999f, 0.97f, 0.92f, 0.9f}) {
+                engine->updateCombDelay(0, period, scale);
+                const double expanded = engine->combs.loopFilterDelay[0];
+                engine->updateCombDelay(0, period * scale);  // the exact path
+                const double exact = engine->combs.loopFilterDelay[0];
+                // Pitch difference of the two loops in cents.
+                const double cents = 1200.0 / std::log(2.0) * std::fabs(expanded - exact) / (period * scale);
+                EXPECT_LT(cents, 0.25) << f << " Hz, stiff " << stiff << ", scale " << scale;
+            }
+        }
+}
