@@ -143,6 +143,15 @@ void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t samp
 
         if (m > 0) {
             gatherLanes(m);
+            // Sustain and idle stages hold their level until an event is pending, and
+            // events arrive only between blocks: only the other envelopes need stepping.
+            movingEnvelopes.clear();
+            for (int32_t e = 0; e < lists.envelopeList.count; ++e) {
+                const int32_t i = lists.envelopeList.index[e];
+                if (voices.triggerCountdown[i] >= 0 ||
+                    (voices.envState[i] != kEnvSustain && voices.envState[i] != kEnvIdle))
+                    movingEnvelopes.append(i);
+            }
             if (feedbackLinesAllow(m)) {
                 runChunk(variant, io, m, true);
             } else {
@@ -176,6 +185,7 @@ bool ResonatorEngine::feedbackLinesAllow(int32_t n) const
 
 void ResonatorEngine::gatherLanes(int32_t frames)
 {
+    alignas(16) float gain[kCombCount];
     for (int32_t lane = 0; lane < lanes.count; ++lane) {
         const int32_t i = lanes.comb[lane];
         if (i < 0) {
@@ -190,8 +200,7 @@ void ResonatorEngine::gatherLanes(int32_t frames)
             lanes.writeIndex[lane] = 0;
             lanes.readIndex[lane] = 0;
             lanes.buffer[lane] = combs.spareRow;
-            for (int32_t k = 0; k < frames; ++k)
-                lanes.gain[k][lane] = 0.f;
+            gain[lane] = 0.f;
             continue;
         }
         const CombSettings& c = currentCombs[i];
@@ -221,10 +230,11 @@ void ResonatorEngine::gatherLanes(int32_t frames)
         // The read position always trails the write position by delayLength.
         lanes.readIndex[lane] = (write - static_cast<int32_t>(combs.delayLength[i])) & kCombBufferMask;
         lanes.buffer[lane] = combs.delayBuffer[i];
-        const float gain = ((voices.envLevel[i] - 1.f) * c.Velocity + 1.f) * c.Out;
-        for (int32_t k = 0; k < frames; ++k)
-            lanes.gain[k][lane] = gain;
+        gain[lane] = ((voices.envLevel[i] - 1.f) * c.Velocity + 1.f) * c.Out;
     }
+    // Envelopes that move overwrite their lane sample by sample in the chunk.
+    for (int32_t k = 0; k < frames; ++k)
+        std::memcpy(lanes.gain[k], gain, sizeof(float) * static_cast<std::size_t>(lanes.count));
 }
 
 void ResonatorEngine::scatterLanes()
@@ -265,8 +275,8 @@ void ResonatorEngine::runChunk(LoopVariant variant, BlockIo& io, int32_t n, bool
         signals.excitationLeft[k] = iL + feedback.feedbackOut[0];
         signals.excitationRight[k] = iR + feedback.feedbackOut[1];
 
-        for (int32_t e = 0; e < lists.envelopeList.count; ++e) {
-            const int32_t i = lists.envelopeList.index[e];
+        for (int32_t e = 0; e < movingEnvelopes.count; ++e) {
+            const int32_t i = movingEnvelopes.index[e];
             stepCombEnvelope(i);
             const int32_t lane = lanes.laneOfComb[i];
             if (lane >= 0) {
@@ -286,17 +296,18 @@ void ResonatorEngine::runChunk(LoopVariant variant, BlockIo& io, int32_t n, bool
         signals.mixRight[k] = LaneFloats{0.f, 0.f, 0.f, 0.f};
     }
 
-    // Phase B: the resonators, four combs at a time over the chunk.
-    for (int32_t first = 0; first < lanes.count; first += kLaneWidth) {
+    // Phase B: the resonators, eight (or four) combs at a time over the chunk.
+    for (int32_t first = 0; first < lanes.count; first += 2 * kLaneWidth) {
+        const int32_t groups = lanes.count - first >= 2 * kLaneWidth ? 2 : 1;
         switch (variant) {
         case kPlainLoop:
-            runLaneGroup<kPlainLoop>(first, n);
+            runLaneGroups<kPlainLoop>(first, groups, n);
             break;
         case kStiffLoop:
-            runLaneGroup<kStiffLoop>(first, n);
+            runLaneGroups<kStiffLoop>(first, groups, n);
             break;
         default:
-            runLaneGroup<kTensionLoop>(first, n);
+            runLaneGroups<kTensionLoop>(first, groups, n);
             break;
         }
     }
@@ -333,69 +344,76 @@ void ResonatorEngine::runChunk(LoopVariant variant, BlockIo& io, int32_t n, bool
     }
 }
 
-// Four resonators over n samples. Per comb and sample: input and feedback into
-// the loop, lowpass, gain, allpass (stiffness and tension variants), delay line
-// write, four-tap Lagrange read, output gain, follower (tension), position.
+// The state of one group of four resonators while it runs over a chunk.
+// Per comb and sample: input and feedback into the loop, lowpass, gain,
+// allpass (stiffness and tension variants), delay line write, four-tap
+// Lagrange read, output gain, follower (tension), position.
 template <int Variant>
-void ResonatorEngine::runLaneGroup(int32_t first, int32_t n)
-{
-    const LaneFloats inPan = loadLanes(lanes.inPan + first);
-    const LaneFloats inPanRest = loadLanes(lanes.inPanRest + first);
-    const LaneFloats lowpassGain = loadLanes(lanes.lowpassGain + first);
-    const LaneFloats bright = loadLanes(lanes.bright + first);
-    const LaneFloats decay = loadLanes(lanes.decay + first);
-    const LaneFloats stiff = loadLanes(lanes.stiff + first);
-    const LaneFloats position = loadLanes(lanes.position + first);
-    const LaneFloats positionRest = loadLanes(lanes.positionRest + first);
-    const LaneFloats h0 = loadLanes(lanes.weight[0] + first);
-    const LaneFloats h1 = loadLanes(lanes.weight[1] + first);
-    const LaneFloats h2 = loadLanes(lanes.weight[2] + first);
-    const LaneFloats h3 = loadLanes(lanes.weight[3] + first);
-    LaneFloats lowpass = loadLanes(lanes.lowpass + first);
-    LaneFloats allpass = loadLanes(lanes.allpass + first);
-    LaneFloats last = loadLanes(lanes.last + first);
-    LaneFloats follower = loadLanes(lanes.follower + first);
+struct ResonatorEngine::LaneGroup {
+    LaneFloats inPan, inPanRest, lowpassGain, bright, decay, stiff, position, positionRest;
+    LaneFloats h0, h1, h2, h3;
+    LaneFloats lowpass, allpass, last, follower;
+    LaneFloats t0, t1, t2;  // the three older taps slide along; each sample reads one new tap
+    float* b[4];
+    int32_t w[4];
+    int32_t r[4];
+    int32_t first;
 
-    float* const b0 = lanes.buffer[first];
-    float* const b1 = lanes.buffer[first + 1];
-    float* const b2 = lanes.buffer[first + 2];
-    float* const b3 = lanes.buffer[first + 3];
-    int32_t w0 = lanes.writeIndex[first], w1 = lanes.writeIndex[first + 1];
-    int32_t w2 = lanes.writeIndex[first + 2], w3 = lanes.writeIndex[first + 3];
-    int32_t r0 = lanes.readIndex[first], r1 = lanes.readIndex[first + 1];
-    int32_t r2 = lanes.readIndex[first + 2], r3 = lanes.readIndex[first + 3];
-    constexpr int32_t M = kCombBufferMask;
+    void load(const CombLanes& lanes, int32_t firstLane)
+    {
+        first = firstLane;
+        inPan = loadLanes(lanes.inPan + first);
+        inPanRest = loadLanes(lanes.inPanRest + first);
+        lowpassGain = loadLanes(lanes.lowpassGain + first);
+        bright = loadLanes(lanes.bright + first);
+        decay = loadLanes(lanes.decay + first);
+        stiff = loadLanes(lanes.stiff + first);
+        position = loadLanes(lanes.position + first);
+        positionRest = loadLanes(lanes.positionRest + first);
+        h0 = loadLanes(lanes.weight[0] + first);
+        h1 = loadLanes(lanes.weight[1] + first);
+        h2 = loadLanes(lanes.weight[2] + first);
+        h3 = loadLanes(lanes.weight[3] + first);
+        lowpass = loadLanes(lanes.lowpass + first);
+        allpass = loadLanes(lanes.allpass + first);
+        last = loadLanes(lanes.last + first);
+        follower = loadLanes(lanes.follower + first);
+        constexpr int32_t M = kCombBufferMask;
+        for (int j = 0; j < 4; ++j) {
+            b[j] = lanes.buffer[first + j];
+            w[j] = lanes.writeIndex[first + j];
+            r[j] = lanes.readIndex[first + j];
+        }
+        t0 = LaneFloats{b[0][r[0]], b[1][r[1]], b[2][r[2]], b[3][r[3]]};
+        t1 = LaneFloats{b[0][(r[0] + 1) & M], b[1][(r[1] + 1) & M], b[2][(r[2] + 1) & M], b[3][(r[3] + 1) & M]};
+        t2 = LaneFloats{b[0][(r[0] + 2) & M], b[1][(r[1] + 2) & M], b[2][(r[2] + 2) & M], b[3][(r[3] + 2) & M]};
+    }
 
-    // The three older taps slide along; each sample reads one new tap. The
-    // newest tap trails the write position by at least 2 samples (delayLength >= 5).
-    LaneFloats t0 = {b0[r0], b1[r1], b2[r2], b3[r3]};
-    LaneFloats t1 = {b0[(r0 + 1) & M], b1[(r1 + 1) & M], b2[(r2 + 1) & M], b3[(r3 + 1) & M]};
-    LaneFloats t2 = {b0[(r0 + 2) & M], b1[(r1 + 2) & M], b2[(r2 + 2) & M], b3[(r3 + 2) & M]};
-
-    [[maybe_unused]] const float rise = blockTension.rise;
-    [[maybe_unused]] const float fall = blockTension.fall;
-
-    for (int32_t k = 0; k < n; ++k) {
+    void step(const ChunkSignals& signals, const CombLanes& lanes, int32_t k, LaneFloats& mixLeft,
+              LaneFloats& mixRight, float rise, float fall)
+    {
+        constexpr int32_t M = kCombBufferMask;
         const LaneFloats excitation = 0.2f * (inPan * signals.excitationLeft[k] + inPanRest * signals.excitationRight[k]);
         lowpass = lowpass + (last - lowpass) * lowpassGain * bright + signals.feedbackOffset[k];
         LaneFloats loop = lowpass * decay;
         if constexpr (Variant != kPlainLoop) {
-            const LaneFloats w = loop + stiff * allpass;
-            loop = allpass - stiff * w;
-            allpass = w;
+            const LaneFloats ws = loop + stiff * allpass;
+            loop = allpass - stiff * ws;
+            allpass = ws;
         }
         const LaneFloats x = loop + excitation + signals.combOffset[k];
-        b0[w0] = x[0];
-        b1[w1] = x[1];
-        b2[w2] = x[2];
-        b3[w3] = x[3];
-        const LaneFloats t3 = {b0[(r0 + 3) & M], b1[(r1 + 3) & M], b2[(r2 + 3) & M], b3[(r3 + 3) & M]};
+        // The newest tap trails the write position by at least 2 samples (delayLength >= 5).
+        for (int j = 0; j < 4; ++j)
+            b[j][w[j]] = x[j];
+        const LaneFloats t3 = {b[0][(r[0] + 3) & M], b[1][(r[1] + 3) & M], b[2][(r[2] + 3) & M], b[3][(r[3] + 3) & M]};
         const LaneFloats y = t0 * h3 + t1 * h2 + t2 * h1 + t3 * h0;
         t0 = t1;
         t1 = t2;
         t2 = t3;
-        w0 = (w0 + 1) & M; w1 = (w1 + 1) & M; w2 = (w2 + 1) & M; w3 = (w3 + 1) & M;
-        r0 = (r0 + 1) & M; r1 = (r1 + 1) & M; r2 = (r2 + 1) & M; r3 = (r3 + 1) & M;
+        for (int j = 0; j < 4; ++j) {
+            w[j] = (w[j] + 1) & M;
+            r[j] = (r[j] + 1) & M;
+        }
         last = y;
 
         const LaneFloats v = loadLanes(lanes.gain[k] + first) * y;
@@ -405,18 +423,49 @@ void ResonatorEngine::runLaneGroup(int32_t first, int32_t n)
             const LaneFloats F = greaterAsOne(magnitude, follower);
             follower = ((1.f - rise) * F + (1.f - fall) * (1.f - F)) * follower + ((1.f - F) * fall + F * rise) * magnitude;
         }
-        signals.mixLeft[k] += position * v;
-        signals.mixRight[k] += positionRest * v;
+        mixLeft += position * v;
+        mixRight += positionRest * v;
     }
 
-    storeLanes(lanes.lowpass + first, lowpass);
-    storeLanes(lanes.allpass + first, allpass);
-    storeLanes(lanes.last + first, last);
-    storeLanes(lanes.follower + first, follower);
-    lanes.writeIndex[first] = w0; lanes.writeIndex[first + 1] = w1;
-    lanes.writeIndex[first + 2] = w2; lanes.writeIndex[first + 3] = w3;
-    lanes.readIndex[first] = r0; lanes.readIndex[first + 1] = r1;
-    lanes.readIndex[first + 2] = r2; lanes.readIndex[first + 3] = r3;
+    void store(CombLanes& lanes) const
+    {
+        storeLanes(lanes.lowpass + first, lowpass);
+        storeLanes(lanes.allpass + first, allpass);
+        storeLanes(lanes.last + first, last);
+        storeLanes(lanes.follower + first, follower);
+        for (int j = 0; j < 4; ++j) {
+            lanes.writeIndex[first + j] = w[j];
+            lanes.readIndex[first + j] = r[j];
+        }
+    }
+};
+
+// Two groups run side by side so the lowpass recurrences of eight combs overlap.
+template <int Variant>
+void ResonatorEngine::runLaneGroups(int32_t first, int32_t groups, int32_t n)
+{
+    const float rise = blockTension.rise;
+    const float fall = blockTension.fall;
+    LaneGroup<Variant> a;
+    a.load(lanes, first);
+    if (groups == 1) {
+        for (int32_t k = 0; k < n; ++k)
+            a.step(signals, lanes, k, signals.mixLeft[k], signals.mixRight[k], rise, fall);
+        a.store(lanes);
+        return;
+    }
+    LaneGroup<Variant> b;
+    b.load(lanes, first + kLaneWidth);
+    for (int32_t k = 0; k < n; ++k) {
+        // Groups add into the sums in lane order, exactly as when they run alone.
+        LaneFloats leftA = signals.mixLeft[k], rightA = signals.mixRight[k];
+        a.step(signals, lanes, k, leftA, rightA, rise, fall);
+        b.step(signals, lanes, k, leftA, rightA, rise, fall);
+        signals.mixLeft[k] = leftA;
+        signals.mixRight[k] = rightA;
+    }
+    a.store(lanes);
+    b.store(lanes);
 }
 
 void ResonatorEngine::runFeedbackPath()

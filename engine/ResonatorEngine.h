@@ -102,6 +102,7 @@ private:
     CombLanes lanes;
     ChunkSignals signals;
     int32_t lanesModulated = 0;
+    CombList movingEnvelopes;  // envelopes of the block that are not holding
     TensionRates blockTension{0.1f, 0.015f, 0.08f};
 
 private:
@@ -134,7 +135,9 @@ private:
     void scatterLanes();
     void runChunk(LoopVariant variant, BlockIo& io, int32_t frames, bool deferLines);
     template <int Variant>
-    void runLaneGroup(int32_t firstLane, int32_t frames);
+    struct LaneGroup;
+    template <int Variant>
+    void runLaneGroups(int32_t firstLane, int32_t groups, int32_t frames);
     void runFeedbackPath();
     void stepCombEnvelope(int32_t comb);
     void stepFeedbackVoice();
