@@ -25,33 +25,7 @@ TensionRates tensionRates(float mode)
     return {0.1f, 0.015f, 0.08f};
 }
 
-typedef int32_t LaneInts __attribute__((vector_size(16)));
-
-inline LaneFloats loadLanes(const float* p)
-{
-    LaneFloats v;
-    std::memcpy(&v, p, sizeof(v));
-    return v;
-}
-
-inline void storeLanes(float* p, LaneFloats v)
-{
-    std::memcpy(p, &v, sizeof(v));
-}
-
-inline LaneFloats absLanes(LaneFloats v)
-{
-    return reinterpret_cast<LaneFloats>(reinterpret_cast<LaneInts>(v) & 0x7FFFFFFF);
-}
-
-// 1 where a > b, else 0.
-inline LaneFloats greaterAsOne(LaneFloats a, LaneFloats b)
-{
-    const LaneInts mask = a > b;
-    return reinterpret_cast<LaneFloats>(mask & reinterpret_cast<LaneInts>(LaneFloats{1.f, 1.f, 1.f, 1.f}));
-}
-
-inline float sumLanes(LaneFloats v)
+inline float sumLanes(MixLanes v)
 {
     return (v[0] + v[1]) + (v[2] + v[3]);
 }
@@ -90,7 +64,7 @@ void ResonatorEngine::buildWorkLists()
             ++lane;
         }
     lanesModulated = lists.modulatedList.count;
-    while (lane % kLaneWidth != 0)
+    while (lane % kLaneGroupWidth != 0)
         lanes.comb[lane++] = -1;
     lanes.count = lane;
 }
@@ -292,25 +266,13 @@ void ResonatorEngine::runChunk(LoopVariant variant, BlockIo& io, int32_t n, bool
             lineR.tickDeferred();
         }
         feedbackOffset = -feedbackOffset;
-        signals.mixLeft[k] = LaneFloats{0.f, 0.f, 0.f, 0.f};
-        signals.mixRight[k] = LaneFloats{0.f, 0.f, 0.f, 0.f};
+        signals.mixLeft[k] = MixLanes{0.f, 0.f, 0.f, 0.f};
+        signals.mixRight[k] = MixLanes{0.f, 0.f, 0.f, 0.f};
     }
 
-    // Phase B: the resonators, eight (or four) combs at a time over the chunk.
-    for (int32_t first = 0; first < lanes.count; first += 2 * kLaneWidth) {
-        const int32_t groups = lanes.count - first >= 2 * kLaneWidth ? 2 : 1;
-        switch (variant) {
-        case kPlainLoop:
-            runLaneGroups<kPlainLoop>(first, groups, n);
-            break;
-        case kStiffLoop:
-            runLaneGroups<kStiffLoop>(first, groups, n);
-            break;
-        default:
-            runLaneGroups<kTensionLoop>(first, groups, n);
-            break;
-        }
-    }
+    // Phase B: the resonators, eight combs at a time over the chunk.
+    const CombKernel kernel = wideKernel ? combKernelWide : combKernelNarrow;
+    kernel(variant, lanes, signals, blockTension, n);
 
     // Phase C: mixes into the feedback lines and the output.
     const float outputGain = liveParams[30];
@@ -342,130 +304,6 @@ void ResonatorEngine::runChunk(LoopVariant variant, BlockIo& io, int32_t n, bool
         lineL.writeDeferred(lineStartL, lineInL, n);
         lineR.writeDeferred(lineStartR, lineInR, n);
     }
-}
-
-// The state of one group of four resonators while it runs over a chunk.
-// Per comb and sample: input and feedback into the loop, lowpass, gain,
-// allpass (stiffness and tension variants), delay line write, four-tap
-// Lagrange read, output gain, follower (tension), position.
-template <int Variant>
-struct ResonatorEngine::LaneGroup {
-    LaneFloats inPan, inPanRest, lowpassGain, bright, decay, stiff, position, positionRest;
-    LaneFloats h0, h1, h2, h3;
-    LaneFloats lowpass, allpass, last, follower;
-    LaneFloats t0, t1, t2;  // the three older taps slide along; each sample reads one new tap
-    float* b[4];
-    int32_t w[4];
-    int32_t r[4];
-    int32_t first;
-
-    void load(const CombLanes& lanes, int32_t firstLane)
-    {
-        first = firstLane;
-        inPan = loadLanes(lanes.inPan + first);
-        inPanRest = loadLanes(lanes.inPanRest + first);
-        lowpassGain = loadLanes(lanes.lowpassGain + first);
-        bright = loadLanes(lanes.bright + first);
-        decay = loadLanes(lanes.decay + first);
-        stiff = loadLanes(lanes.stiff + first);
-        position = loadLanes(lanes.position + first);
-        positionRest = loadLanes(lanes.positionRest + first);
-        h0 = loadLanes(lanes.weight[0] + first);
-        h1 = loadLanes(lanes.weight[1] + first);
-        h2 = loadLanes(lanes.weight[2] + first);
-        h3 = loadLanes(lanes.weight[3] + first);
-        lowpass = loadLanes(lanes.lowpass + first);
-        allpass = loadLanes(lanes.allpass + first);
-        last = loadLanes(lanes.last + first);
-        follower = loadLanes(lanes.follower + first);
-        constexpr int32_t M = kCombBufferMask;
-        for (int j = 0; j < 4; ++j) {
-            b[j] = lanes.buffer[first + j];
-            w[j] = lanes.writeIndex[first + j];
-            r[j] = lanes.readIndex[first + j];
-        }
-        t0 = LaneFloats{b[0][r[0]], b[1][r[1]], b[2][r[2]], b[3][r[3]]};
-        t1 = LaneFloats{b[0][(r[0] + 1) & M], b[1][(r[1] + 1) & M], b[2][(r[2] + 1) & M], b[3][(r[3] + 1) & M]};
-        t2 = LaneFloats{b[0][(r[0] + 2) & M], b[1][(r[1] + 2) & M], b[2][(r[2] + 2) & M], b[3][(r[3] + 2) & M]};
-    }
-
-    void step(const ChunkSignals& signals, const CombLanes& lanes, int32_t k, LaneFloats& mixLeft,
-              LaneFloats& mixRight, float rise, float fall)
-    {
-        constexpr int32_t M = kCombBufferMask;
-        const LaneFloats excitation = 0.2f * (inPan * signals.excitationLeft[k] + inPanRest * signals.excitationRight[k]);
-        lowpass = lowpass + (last - lowpass) * lowpassGain * bright + signals.feedbackOffset[k];
-        LaneFloats loop = lowpass * decay;
-        if constexpr (Variant != kPlainLoop) {
-            const LaneFloats ws = loop + stiff * allpass;
-            loop = allpass - stiff * ws;
-            allpass = ws;
-        }
-        const LaneFloats x = loop + excitation + signals.combOffset[k];
-        // The newest tap trails the write position by at least 2 samples (delayLength >= 5).
-        for (int j = 0; j < 4; ++j)
-            b[j][w[j]] = x[j];
-        const LaneFloats t3 = {b[0][(r[0] + 3) & M], b[1][(r[1] + 3) & M], b[2][(r[2] + 3) & M], b[3][(r[3] + 3) & M]};
-        const LaneFloats y = t0 * h3 + t1 * h2 + t2 * h1 + t3 * h0;
-        t0 = t1;
-        t1 = t2;
-        t2 = t3;
-        for (int j = 0; j < 4; ++j) {
-            w[j] = (w[j] + 1) & M;
-            r[j] = (r[j] + 1) & M;
-        }
-        last = y;
-
-        const LaneFloats v = loadLanes(lanes.gain[k] + first) * y;
-        if constexpr (Variant == kTensionLoop) {
-            // Fast rise, slow fall: F = 1 while |v| is above the follower.
-            const LaneFloats magnitude = absLanes(v);
-            const LaneFloats F = greaterAsOne(magnitude, follower);
-            follower = ((1.f - rise) * F + (1.f - fall) * (1.f - F)) * follower + ((1.f - F) * fall + F * rise) * magnitude;
-        }
-        mixLeft += position * v;
-        mixRight += positionRest * v;
-    }
-
-    void store(CombLanes& lanes) const
-    {
-        storeLanes(lanes.lowpass + first, lowpass);
-        storeLanes(lanes.allpass + first, allpass);
-        storeLanes(lanes.last + first, last);
-        storeLanes(lanes.follower + first, follower);
-        for (int j = 0; j < 4; ++j) {
-            lanes.writeIndex[first + j] = w[j];
-            lanes.readIndex[first + j] = r[j];
-        }
-    }
-};
-
-// Two groups run side by side so the lowpass recurrences of eight combs overlap.
-template <int Variant>
-void ResonatorEngine::runLaneGroups(int32_t first, int32_t groups, int32_t n)
-{
-    const float rise = blockTension.rise;
-    const float fall = blockTension.fall;
-    LaneGroup<Variant> a;
-    a.load(lanes, first);
-    if (groups == 1) {
-        for (int32_t k = 0; k < n; ++k)
-            a.step(signals, lanes, k, signals.mixLeft[k], signals.mixRight[k], rise, fall);
-        a.store(lanes);
-        return;
-    }
-    LaneGroup<Variant> b;
-    b.load(lanes, first + kLaneWidth);
-    for (int32_t k = 0; k < n; ++k) {
-        // Groups add into the sums in lane order, exactly as when they run alone.
-        LaneFloats leftA = signals.mixLeft[k], rightA = signals.mixRight[k];
-        a.step(signals, lanes, k, leftA, rightA, rise, fall);
-        b.step(signals, lanes, k, leftA, rightA, rise, fall);
-        signals.mixLeft[k] = leftA;
-        signals.mixRight[k] = rightA;
-    }
-    a.store(lanes);
-    b.store(lanes);
 }
 
 void ResonatorEngine::runFeedbackPath()

@@ -31,6 +31,7 @@ ResonatorEngine::ResonatorEngine(audioMasterCallback audioMaster)
     }
     programsAreChunks(true);
 
+    wideKernel = cpuRunsWideKernel();
     setUpEngine();
 
     // Factory presets and the selection of program 0 belong here. Until the

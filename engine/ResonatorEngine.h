@@ -53,6 +53,9 @@ public:
     // Derived values of the global feedback parameters 22, 25, 26, 27, 29.
     void deriveFeedbackValues();
 
+    // The resonators run 8 lanes wide where the CPU has AVX2; both kernels give the same output.
+    void useWideKernel(bool wide) { wideKernel = wide && cpuRunsWideKernel(); }
+
     // --- for the editor ---------------------------------------------------
     // "(--)" while the feedback voice is idle, else its frequency or tempo division.
     void feedbackStatusText(char* text, std::size_t size = 32) const;
@@ -102,6 +105,7 @@ private:
     CombLanes lanes;
     ChunkSignals signals;
     int32_t lanesModulated = 0;
+    bool wideKernel = false;  // the CPU runs the 8-wide resonator kernel
     CombList movingEnvelopes;  // envelopes of the block that are not holding
     TensionRates blockTension{0.1f, 0.015f, 0.08f};
 
@@ -115,12 +119,6 @@ private:
     void buildWorkLists();
     void retuneLoudCombs();
 
-    // Loop variants, chosen once per block so the per-sample loop has no per-comb branches.
-    enum LoopVariant : int {
-        kPlainLoop = 0,    // lowpass and gain only
-        kStiffLoop = 1,    // plus the allpass
-        kTensionLoop = 2,  // plus the allpass and the amplitude follower
-    };
     struct BlockIo {
         const float* inLeft;
         const float* inRight;
@@ -134,10 +132,6 @@ private:
     void gatherLanes(int32_t frames);
     void scatterLanes();
     void runChunk(LoopVariant variant, BlockIo& io, int32_t frames, bool deferLines);
-    template <int Variant>
-    struct LaneGroup;
-    template <int Variant>
-    void runLaneGroups(int32_t firstLane, int32_t groups, int32_t frames);
     void runFeedbackPath();
     void stepCombEnvelope(int32_t comb);
     void stepFeedbackVoice();
