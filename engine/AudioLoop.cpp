@@ -336,7 +336,13 @@ void ResonatorEngine::retuneLoudCombs()
     const float depth = blockTension.depth;
     for (int32_t i = 0; i < kCombCount; ++i) {
         const CombSettings& c = currentCombs[i];
-        if (c.Out > 0.f && c.Stiff > 0.f)
-            updateCombDelay(i, c.Delay, 1.f - combs.amplitudeFollower[i] * c.Stiff * depth);
+        if (c.Out > 0.f && c.Stiff > 0.f) {
+            const float scale = 1.f - combs.amplitudeFollower[i] * c.Stiff * depth;
+            // The same move again would change nothing.
+            if (scale == combs.compensatedScale[i] && c.Delay == combs.compensatedPeriod[i] &&
+                combs.brightCoef[i] == combs.compensatedBright[i] && combs.stiffCoef[i] == combs.compensatedStiff[i])
+                continue;
+            updateCombDelay(i, c.Delay, scale);
+        }
     }
 }

@@ -43,6 +43,7 @@ struct CombBank {
     float compensatedBright[kCombCount];
     float compensatedStiff[kCombCount];  // -1: computed without the allpass
     float compensatedScale[kCombCount];  // tension shortening applied, 1 = none
+    float compensatedPeriod[kCombCount]; // period asked for, before the shortening
 
     // Tension modelling moves loud combs every 16 samples. For those moves the
     // loop filters' phase phi(w) = w * loopFilterDelay(w) is taken from a

@@ -71,7 +71,7 @@ void ResonatorEngine::updateCombDelay(int32_t comb, float period, float scale)
                 expandLoopPhase(comb, period, allpass);
             const double dw = w - combs.phaseAt[comb];
             const double* phi = combs.phase[comb];
-            filterDelay = (phi[0] + phi[1] * dw + 0.5 * phi[2] * dw * dw) / w;
+            filterDelay = (phi[0] + phi[1] * dw + 0.5 * phi[2] * dw * dw) * (loopPeriod / kTwoPi);
         } else {
             filterDelay = lowpassPhaseDelay(brightCoef, w);
             if (allpass)
@@ -85,6 +85,7 @@ void ResonatorEngine::updateCombDelay(int32_t comb, float period, float scale)
     combs.compensatedBright[comb] = combs.brightCoef[comb];
     combs.compensatedStiff[comb] = allpass ? combs.stiffCoef[comb] : -1.f;
     combs.compensatedScale[comb] = scale;
+    combs.compensatedPeriod[comb] = period;
 
     // Whole and fractional part: the four taps start ceil(L + 1) samples back,
     // and Lagrange at D = 2 - (ceil(L) - L) lands exactly on L.
