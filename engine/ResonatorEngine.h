@@ -133,6 +133,7 @@ private:
     void setUpComb(int32_t comb, uint32_t randomRate);
     void clearCombLine(int32_t comb);
     bool allpassRuns() const;
+    void expandLoopPhase(int32_t comb, float period, bool allpass);
     void recompensateCombs(bool allpass, bool tension);
     void buildWorkLists();
     void retuneLoudCombs();
