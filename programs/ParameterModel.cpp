@@ -6,6 +6,7 @@
 #include "programs/CombParameterTypes.h"
 #include "programs/ParameterText.h"
 
+#include <climits>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -31,10 +32,10 @@ double feedbackSamples(float value)
     return std::ceil(static_cast<double>(value) * value * 44100.0 + static_cast<double>(1e-12f));
 }
 
-// 1..44100 for the 0..1 values setParameter lets through.
 int32_t feedbackSampleCount(float value)
 {
-    return static_cast<int32_t>(feedbackSamples(value));
+    const double samples = feedbackSamples(value);
+    return samples >= static_cast<double>(INT32_MAX) ? INT32_MAX : static_cast<int32_t>(samples);
 }
 
 // Resonator envelope lengths: trunc(v * sampleRate * v) samples, v in 0..1.
@@ -69,13 +70,14 @@ void ResonatorEngine::setParameter(int32_t index, float value)
     }
     if (index < 0 || index >= kNumParams)
         return;
-    // The interface defines parameter values as 0..1. Output level and mix
-    // are gains the audio loop applies as they are, so a host that sends 1e9
-    // would get 1e9 times the signal: such values are limited here.
-    value = std::clamp(value, 0.f, 1.f);
-
     if (programs)
-        programs[curProgram].fParams[index] = value;
+        programs[curProgram].fParams[index] = value;  // stored as given: saved state keeps every bit
+    // Host parameters are normalised; a host that sends 1e9 must not turn an
+    // output level into a gain of a billion. The parameters the engine reads
+    // (the type selector and 20..34) only ever hold 0..1; the others keep any
+    // finite value, as stored programs may (index 42 defaults to 1.2).
+    if (index == 1 || (index >= 20 && index <= 34))
+        value = std::clamp(value, 0.f, 1.f);
     liveParams[index] = value;
 
     switch (index) {

@@ -51,7 +51,7 @@ TEST(EngineParameters, FeedbackLengthsFollowAFixed44100Hz)
         EXPECT_EQ(e->feedback.fbDistortion, 0.25f);
     }
     auto e = makeEngine();
-    e->setParameter(27, 1e6f);  // beyond the interface's range: limited to 1
+    e->setParameter(27, 1e6f);  // beyond the interface's range: the engine uses 1
     EXPECT_EQ(e->feedback.fbDecaySamples, 44100);
     EXPECT_EQ(e->getParameter(27), 1.f);
 }

@@ -78,12 +78,14 @@ TEST(ParametersHost, ValuesAreStoredAsGivenAndModesAnswerTheirItemNumber)
     EXPECT_EQ(p->parameterDisplay(32), "0.2000");
     p->setParameter(33, 0.7f);
     EXPECT_FLOAT_EQ(p->getParameter(33), 7.f);
-    // Values outside the interface's 0..1 are limited, stored and saved that way.
+    // Values outside 0..1 are saved as given; the parameters the engine reads are limited to 0..1.
     p->setParameter(30, 1e9f);
     EXPECT_EQ(p->getParameter(30), 1.f);
     p->setParameter(31, -2.f);
     EXPECT_EQ(p->getParameter(31), 0.f);
-    EXPECT_EQ(recordOf(p->getChunk(true)).fParams[31], 0.f);
+    EXPECT_EQ(recordOf(p->getChunk(true)).fParams[31], -2.f);
+    p->setParameter(7, 1.5f);  // no reader: kept as it is
+    EXPECT_EQ(p->getParameter(7), 1.5f);
 }
 
 TEST(ParametersHost, CommandsWithoutAMeaningAndNonFiniteValuesChangeNothing)
