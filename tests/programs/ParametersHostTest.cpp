@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -53,6 +54,13 @@ TEST(ParametersHost, NamesLabelsAndDisplaysOfAllParameters)
         p->setParameter(k, 0.123456f);
         EXPECT_EQ(p->parameterDisplay(k), "0.1235") << k;
     }
+    // A host running in a decimal-comma locale still gets a point.
+    for (const char* candidate : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"})
+        if (std::setlocale(LC_NUMERIC, candidate))
+            break;
+    p->setParameter(20, 0.5f);
+    EXPECT_EQ(p->parameterDisplay(20), "0.5000");
+    std::setlocale(LC_NUMERIC, "C");
     // Outside 0..42: nothing is read, the texts are empty, the value is 0.
     for (int k : {-1, 43, 44, 47, 1000000}) {
         EXPECT_EQ(p->parameterName(k), "") << k;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -16,6 +17,18 @@
 #include <unistd.h>
 
 namespace {
+
+// Switches LC_NUMERIC to a decimal-comma locale while alive, if one is installed.
+class CommaLocale {
+public:
+    CommaLocale()
+    {
+        for (const char* candidate : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "ru_RU.UTF-8"})
+            if (std::setlocale(LC_NUMERIC, candidate))
+                return;
+    }
+    ~CommaLocale() { std::setlocale(LC_NUMERIC, "C"); }
+};
 
 std::string readFile(const std::string& path)
 {
@@ -59,7 +72,10 @@ TEST_F(ProgramExport, CompiledSourceRebuildsTheStore)
     programs[7].fParams[40] = -431602080.f;
 
     const std::string source = dir + "/exported.inc";
-    ASSERT_EQ(exportPrograms(programs.data(), source.c_str()), 0);
+    {
+        CommaLocale comma;  // hosts built on GTK or Qt run with the user's locale
+        ASSERT_EQ(exportPrograms(programs.data(), source.c_str()), 0);
+    }
 
     const std::string harness = dir + "/harness.cpp";
     std::ofstream(harness) << "#include \"programs/ProgramRecord.h\"\n#include <cstdio>\n#include <cstring>\n"
