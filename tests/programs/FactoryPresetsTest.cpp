@@ -1,6 +1,7 @@
-// The factory bank checked against the preset tables as they are written in
-// the design notes: each cell below is the table's own text, parsed here, so
-// a slip in the data table shows up as a mismatch rather than being copied.
+// The factory bank checked against its tables written the way a sound
+// designer lists them ("0.96 except 0: 0.635, 21..25: 1.0"): each cell is
+// parsed here, so a slip in the data table shows up as a mismatch rather
+// than being copied.
 #include "programs/FactoryPresets.h"
 
 #include <gtest/gtest.h>
