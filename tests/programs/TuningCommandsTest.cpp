@@ -38,8 +38,6 @@ std::map<int, double> exactCents(const std::string& file)
         double value = 0;
         if (inSection && std::sscanf(line.c_str(), "note %d = %lf", &note, &value) == 2)
             cents[note] = value;
-        else if (inSection && std::sscanf(line.c_str(), "note %d= %lf", &note, &value) == 2)
-            cents[note] = value;
     }
     return cents;
 }
