@@ -17,6 +17,7 @@ constexpr int kCombRowStride = kCombBufferSize + 16;
 
 struct CombBank {
     alignas(64) float delayBuffer[kCombCount][kCombRowStride];  // first 16384 of each row used
+    alignas(64) float spareRow[kCombRowStride];  // written by the padding lanes of the audio loop
     int32_t writeIndex[kCombCount];
     int32_t readIndex[kCombCount];     // oldest of the four interpolation taps
     float delayLength[kCombCount];     // ceil(L + 1), a whole number, at most 16383

@@ -45,6 +45,7 @@ void ResonatorEngine::setUpEngine()
     readTempo();
     feedbackOffset = 1e-7f;
 
+    std::memset(combs.spareRow, 0, sizeof(combs.spareRow));
     StartRateGenerator random;
     for (int32_t i = 0; i < kCombCount; ++i)
         setUpComb(i, random.next());

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/CombBank.h"
+#include "engine/CombLanes.h"
 #include "engine/FeedbackPath.h"
 #include "engine/VoiceState.h"
 #include "host/AudioEffectX.h"
@@ -127,6 +128,14 @@ protected:
     ProgramRecord* programs = nullptr;  // the store of 32 records, one block
 
 private:
+    // Working memory of the audio loop.
+    CombLanes lanes;
+    ChunkSignals signals;
+    int32_t lanesModulated = 0;
+    CombList movingEnvelopes;  // envelopes of the block that are not holding
+    TensionRates blockTension{0.1f, 0.015f, 0.08f};
+
+private:
     void runTuningCommand(float command);  // parameter index 45
     void runSyncCommand(float command);    // parameter index 46
     void setUpEngine();
@@ -138,11 +147,29 @@ private:
     void buildWorkLists();
     void retuneLoudCombs();
 
+    // Loop variants, chosen once per block so the per-sample loop has no per-comb branches.
+    enum LoopVariant : int {
+        kPlainLoop = 0,    // lowpass and gain only
+        kStiffLoop = 1,    // plus the allpass
+        kTensionLoop = 2,  // plus the allpass and the amplitude follower
+    };
+    struct BlockIo {
+        const float* inLeft;
+        const float* inRight;
+        int32_t strideLeft;
+        int32_t strideRight;
+        float* outLeft;
+        float* outRight;
+        bool replacing;
+    };
+    bool feedbackLinesAllow(int32_t frames) const;
+    void gatherLanes(int32_t frames);
+    void scatterLanes();
+    void runChunk(LoopVariant variant, BlockIo& io, int32_t frames, bool deferLines);
     template <int Variant>
-    void runSubBlock(const float*& inL, const float*& inR, float*& outL, float*& outR, int32_t frames,
-                     int32_t inStrideL, int32_t inStrideR, bool replacing);
-    template <int Variant, bool Modulated>
-    void runCombs(const CombList& list, float inL, float inR, float& mix0, float& mix1);
+    struct LaneGroup;
+    template <int Variant>
+    void runLaneGroups(int32_t firstLane, int32_t groups, int32_t frames);
     void runFeedbackPath();
     void stepCombEnvelope(int32_t comb);
     void stepFeedbackVoice();
