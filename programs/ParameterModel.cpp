@@ -7,6 +7,7 @@
 #include "programs/ParameterText.h"
 
 #include <climits>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -69,9 +70,14 @@ void ResonatorEngine::setParameter(int32_t index, float value)
     }
     if (index < 0 || index >= kNumParams)
         return;
-
     if (programs)
-        programs[curProgram].fParams[index] = value;
+        programs[curProgram].fParams[index] = value;  // stored as given: saved state keeps every bit
+    // Host parameters are normalised; a host that sends 1e9 must not turn an
+    // output level into a gain of a billion. The parameters the engine reads
+    // (the type selector and 20..34) only ever hold 0..1; the others keep any
+    // finite value, as stored programs may (index 42 defaults to 1.2).
+    if (index == 1 || (index >= 20 && index <= 34))
+        value = std::clamp(value, 0.f, 1.f);
     liveParams[index] = value;
 
     switch (index) {

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Builds the plug-in and every test, then runs the suite twice: an optimised
-# build, and a build under AddressSanitizer + UndefinedBehaviorSanitizer.
+# Builds the plug-in and every test, then runs the suite twice (an optimised
+# build, and a build under AddressSanitizer + UndefinedBehaviorSanitizer), the
+# concurrency test under ThreadSanitizer, and each fuzzer for a bounded time.
 set -e
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -15,4 +16,5 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOVARINE_SANITIZE=a
 ninja -C build-asan -j"$JOBS"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --output-on-failure -j"$JOBS")
+./scripts/tsan.sh
 ./scripts/fuzz.sh
