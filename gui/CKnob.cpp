@@ -163,6 +163,7 @@ void CKnob::mouse(CDrawContext* context, CPoint& where)
     do {
         buttons = context->getMouseButtons();
         if (where != lastPoint) {
+            const CPoint previousPoint = lastPoint;
             lastPoint = where;
             const float previous = value;
             if (circular) {
@@ -175,11 +176,11 @@ void CKnob::mouse(CDrawContext* context, CPoint& where)
                     value = newValue;
             } else {
                 if ((oldButtons & kShift) != (buttons & kShift)) {
-                    // Changing precision starts a new drag from here.
+                    // Changing precision continues from the last point and value at the new rate.
                     range = kLinearRangePixels * ((buttons & kShift) ? zoomFactor : 1.f);
                     coef = (vmax - vmin) / range;
                     startValue = value;
-                    firstPoint = where;
+                    firstPoint = previousPoint;
                     oldButtons = buttons;
                 }
                 value = startValue + float((where.h - firstPoint.h) + (firstPoint.v - where.v)) * coef;
