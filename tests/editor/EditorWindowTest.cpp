@@ -44,21 +44,25 @@ int openFileDescriptors()
     return count;
 }
 
-// The top-level popup menus of the framework that are on screen.
-int openMenus(Display* display)
+struct MenuPlace {
+    int x, y;
+};
+
+// The framework's popup menus on screen, bottom to top.
+std::vector<MenuPlace> openMenus(Display* display)
 {
+    std::vector<MenuPlace> menus;
     Window root, parent, *children = nullptr;
     unsigned int count = 0;
-    int menus = 0;
     if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
-        return 0;
+        return menus;
     for (unsigned int i = 0; i < count; ++i) {
         char* name = nullptr;
         XWindowAttributes attributes;
         if (XFetchName(display, children[i], &name) && name) {
             if (std::string(name) == "Tovarine menu" && XGetWindowAttributes(display, children[i], &attributes)
                 && attributes.map_state == IsViewable)
-                ++menus;
+                menus.push_back({attributes.x, attributes.y});
             XFree(name);
         }
     }
@@ -67,15 +71,16 @@ int openMenus(Display* display)
     return menus;
 }
 
-bool waitForMenus(Display* display, int count)
+std::vector<MenuPlace> waitForMenus(Display* display, size_t count)
 {
     for (int i = 0; i < 300; ++i) {
-        if (openMenus(display) == count)
-            return true;
+        std::vector<MenuPlace> menus = openMenus(display);
+        if (menus.size() == count)
+            return menus;
         std::this_thread::sleep_for(10ms);
     }
     ADD_FAILURE() << "expected " << count << " open menus";
-    return false;
+    return {};
 }
 
 // The current program as the host saves it: the raw record bytes.
@@ -250,41 +255,20 @@ TEST_F(EditorWindow, TurningAKnobAutomatesTheHostInsideAnEditGesture)
 
 TEST_F(EditorWindow, CommandMenuSubmenuSetsTensionModeling)
 {
+    // Menu rows are 20 pixels and separators 7, inside a 1 pixel border.
     drive([](Display* display) {
         xdotool("mousemove 300 200 click 3");
-        if (!waitForMenus(display, 1))
+        if (waitForMenus(display, 1).empty())
             return;
-        // "Tension modeling" is item 4: two items, a separator and one item above it.
-        xdotool("mousemove 340 " + std::to_string(200 + 1 + 20 + 20 + 7 + 20 + 10));
-        if (!waitForMenus(display, 2))
+        xdotool("mousemove 340 " + std::to_string(200 + 1 + 20 + 20 + 7 + 20 + 10));  // "Tension modeling"
+        const std::vector<MenuPlace> menus = waitForMenus(display, 2);
+        if (menus.size() < 2)
             return;
-        std::this_thread::sleep_for(100ms);
-        Window root, child;
-        int rootX = 0, rootY = 0, x = 0, y = 0;
-        unsigned int mask = 0;
-        XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y, &mask);
-        // The submenu opens beside its entry, its first item level with it.
-        Window r2, p2, *children = nullptr;
-        unsigned int count = 0;
-        int submenuX = -1, submenuY = -1;
-        XQueryTree(display, DefaultRootWindow(display), &r2, &p2, &children, &count);
-        for (unsigned int i = 0; i < count; ++i) {
-            char* name = nullptr;
-            XWindowAttributes a;
-            if (XFetchName(display, children[i], &name) && name) {
-                if (std::string(name) == "Tovarine menu" && XGetWindowAttributes(display, children[i], &a)
-                    && a.map_state == IsViewable && a.x > 300 + 20)
-                    submenuX = a.x, submenuY = a.y;
-                XFree(name);
-            }
-        }
-        if (children)
-            XFree(children);
-        ASSERT_GE(submenuX, 0);
-        xdotool("mousemove " + std::to_string(submenuX + 30) + " " + std::to_string(submenuY + 1 + 40 + 10) + " click 1");
+        const MenuPlace submenu = menus[0].x > menus[1].x ? menus[0] : menus[1];
+        xdotool("mousemove " + std::to_string(submenu.x + 30) + " " + std::to_string(submenu.y + 1 + 40 + 10) + " click 1");
         waitForMenus(display, 0);
     });
-    EXPECT_FLOAT_EQ(plugin->getParameter(32), 2.f);  // the item index: stored 0.2
+    EXPECT_FLOAT_EQ(plugin->getParameter(32), 2.f);  // "Model B": the item index, stored 0.2
     EXPECT_FLOAT_EQ(currentProgram(*plugin)->fParams[32], 0.2f);
 }
 
