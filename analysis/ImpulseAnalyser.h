@@ -32,7 +32,8 @@ public:
 
     // Runs the analysis on an opened file for `count` estimates. Returns 0,
     // or -1 without touching the estimates when the file holds less than one
-    // window plus one hop (an unreadable file holds none).
+    // window plus two hops, too few frames for a decay (an unreadable file
+    // holds none).
     int analyse(int windowLength, int overlap, int count, CombEstimate* estimates);
 
     // Spectra of all frames, of the residual (fromResidual) or of the file's

@@ -1,0 +1,59 @@
+#include "analysis/ImpulseCommand.h"
+
+#include "analysis/ImpulseAnalyser.h"
+#include "engine/ResonatorEngine.h"
+#include "platform/FileDialog.h"
+#include "programs/CombParameterTypes.h"
+
+#include <array>
+#include <cmath>
+
+bool applyImpulseAnalysis(ResonatorEngine& engine, const char* path)
+{
+    ImpulseAnalyser analyser;
+    analyser.open(path);
+    if (!analyser.valid)
+        return false;
+    analyser.fftSize = ImpulseAnalyser::kWindowLength;
+
+    // Each resonator starts from its tuned pitch: normFreq = 2 f / sampleRate
+    // (1 = Nyquist), with f from the tuning map, and its current loop period.
+    const double sampleRate = engine.getSampleRate();
+    std::array<CombEstimate, kNumCombs> estimates{};
+    for (int i = 0; i < kNumCombs; ++i) {
+        const CombSettings& comb = engine.currentCombs[i];
+        const double frequency = engine.getTuningMap().frequencyOfNote(kFirstCombNote + i);
+        estimates[static_cast<std::size_t>(i)] = {static_cast<float>(2.0 * frequency / sampleRate), comb.Delay,
+                                                  comb.Out, 0.0f, 0.0f};
+    }
+    if (analyser.analyse(ImpulseAnalyser::kWindowLength, ImpulseAnalyser::kOverlap, kNumCombs, estimates.data()) != 0)
+        return false;
+
+    // setCombParameter skips a value that is not finite, which would leave the
+    // resonators half changed: all results must be usable, or none is taken.
+    for (const CombEstimate& e : estimates)
+        if (!std::isfinite(e.decay) || !std::isfinite(e.bright) || !std::isfinite(e.level))
+            return false;
+
+    // setCombParameter clamps to 0..1 (a level above 1 becomes 1).
+    for (int i = 0; i < kNumCombs; ++i) {
+        const CombEstimate& e = estimates[static_cast<std::size_t>(i)];
+        engine.setCombParameter(i, comb_type::kDecay, e.decay);
+        engine.setCombParameter(i, comb_type::kBright, e.bright);
+        engine.setCombParameter(i, comb_type::kOut, e.level);
+    }
+    return true;
+}
+
+void ResonatorEngine::analyseImpulse()
+{
+    FileDialog::Request request;
+    request.title = "Open a .WAV File";
+    request.filterName = "WAV files (*.wav)";
+    request.filterPattern = "*.wav";
+    const auto chosen = FileDialog::openFile(request, [this] { idleWhileWaiting(); });
+    if (chosen)
+        applyImpulseAnalysis(*this, chosen->c_str());
+    // Whatever the outcome, the editor redraws the type its bar display shows.
+    showCombParameterInEditor(-1);
+}
