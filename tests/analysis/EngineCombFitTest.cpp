@@ -3,16 +3,14 @@
 // lowpass is y[n] = b x[n] + (1 - b) y[n-1] with b = brightCoef (so g = b - 1
 // in 1 / (1 + g z^-1)), followed by the loop gain decayCoef.
 #include "analysis/ImpulseAnalyser.h"
+#include "tests/analysis/TestWavFile.h"
 #include "tests/engine/EngineFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <complex>
-#include <cstdint>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -22,28 +20,6 @@ namespace {
 
 constexpr float kRate = 44100.f;
 constexpr int kComb = 57;  // 440 Hz
-
-void writeFloatWav(const std::string& path, const std::vector<float>& samples)
-{
-    std::ofstream out(path, std::ios::binary);
-    const auto put = [&out](std::uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            out.put(static_cast<char>((v >> (8 * i)) & 0xFF));
-    };
-    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 4);
-    out << "RIFF";
-    put(36 + dataBytes, 4);
-    out << "WAVEfmt ";
-    for (std::uint32_t v : {16u, 3u | 1u << 16, 44100u, 176400u, 4u | 32u << 16})  // mono 32-bit float
-        put(v, 4);
-    out << "data";
-    put(dataBytes, 4);
-    for (float s : samples) {
-        std::uint32_t bits;
-        std::memcpy(&bits, &s, 4);
-        put(bits, 4);
-    }
-}
 
 struct Fitted {
     double decay, bright, expectedDecay, expectedBright;
@@ -60,7 +36,7 @@ Fitted renderAndFit(double brightCoef, double decayCoef, const std::string& path
     std::vector<float> input(8192 + 2048 * 6, 0.f), left, right;
     input[0] = 1.f;
     enginetest::render(*engine, input, left, right, 256);
-    writeFloatWav(path, left);
+    testwav::writeMono(path, left, testwav::Format::Float32);
 
     // What the loop does to the fundamental in one period: the lowpass's
     // gain at 440 Hz times the loop gain.

@@ -3,6 +3,7 @@
 // first on PATH that "chooses" a file, or exits 1 like a cancelled dialog.
 // The results are read back from the current program's saved state.
 #include "programs/ProgramRecord.h"
+#include "tests/analysis/TestWavFile.h"
 #include "tests/testhost/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -93,29 +94,6 @@ protected:
     ProgramRecord before;
 };
 
-void writeMono16(const std::string& path, const std::vector<float>& samples)
-{
-    std::ofstream out(path, std::ios::binary);
-    const auto put = [&out](std::uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            out.put(static_cast<char>((v >> (8 * i)) & 0xFF));
-    };
-    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
-    out << "RIFF";
-    put(36 + dataBytes, 4);
-    out << "WAVEfmt ";
-    for (std::uint32_t v : {16u, 1u | 1u << 16, 44100u, 88200u, 2u | 16u << 16})
-        put(v, 4);
-    out << "data";
-    put(dataBytes, 4);
-    for (float s : samples)
-        put(static_cast<std::uint32_t>(std::lround(s * 32767.0f)), 2);
-}
-
-}  // namespace
-
-namespace {
-
 double median(std::vector<double> values)
 {
     if (values.empty())
@@ -194,17 +172,25 @@ TEST_F(ImpulseCommand, EveryRealFileGivesUsableSettings)
 
 TEST_F(ImpulseCommand, RefusedChoicesChangeNothing)
 {
-    // Cancelled, a path that names nothing, a file that is no WAV, and
+    // Cancelled (the dialog's arguments are kept), a path that names nothing, a file that is no WAV, and
     // recordings too short for two analysis frames (one frame, and one
     // sample short of two).
     std::ofstream(dir + "/text.wav") << "not a recording\n";
-    writeMono16(dir + "/one-frame.wav", std::vector<float>(8192 + 2048, 0.25f));
-    writeMono16(dir + "/almost-two.wav", std::vector<float>(8192 + 2 * 2048 - 1, 0.25f));
-    for (const std::string& dialog : {std::string("exit 1"), "printf '%s\\n' '" + dir + "/missing.wav'",
+    testwav::writeMono(dir + "/one-frame.wav", std::vector<float>(8192 + 2048, 0.25f));
+    testwav::writeMono(dir + "/almost-two.wav", std::vector<float>(8192 + 2 * 2048 - 1, 0.25f));
+    const std::string arguments = dir + "/arguments";
+    for (const std::string& dialog : {"printf '%s\\n' \"$@\" > '" + arguments + "'; exit 1", "printf '%s\\n' '" + dir + "/missing.wav'",
                                       "printf '%s\\n' '" + dir + "/text.wav'",
                                       "printf '%s\\n' '" + dir + "/one-frame.wav'",
                                       "printf '%s\\n' '" + dir + "/almost-two.wav'"}) {
         SCOPED_TRACE(dialog);
         EXPECT_TRUE(unchanged(runCommand(dialog)));
     }
+
+    std::ifstream in(arguments);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    EXPECT_EQ(lines, (std::vector<std::string>{"--file-selection", "--title=Open a .WAV File",
+                                               "--file-filter=WAV files (*.wav) | *.wav"}));
 }
