@@ -10,6 +10,7 @@
 // are capped at 48 KB so that a run of the full window stays near 20 frames.
 #include "analysis/ImpulseAnalyser.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -45,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int k = 0; k < count; ++k) {
         const uint8_t* p = data + 2 + 3 * k;
         const float normFreq = static_cast<float>((p[0] | p[1] << 8) / 65536.0 * 1.25);
-        const float level = (static_cast<float>(p[2]) - 32.0f) / 128.0f;
+        const float level = std::max(0.0f, (static_cast<float>(p[2]) - 32.0f) / 128.0f);  // Out is never negative
         estimates[static_cast<std::size_t>(k)] = {normFreq, normFreq > 0.0f ? 2.0f / normFreq : 44100.0f, level,
                                                   0.0f, 0.0f};
     }
