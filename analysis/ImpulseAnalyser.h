@@ -37,14 +37,15 @@ public:
     int analyse(int windowLength, int overlap, int count, CombEstimate* estimates);
 
     // Spectra of all frames, of the residual (fromResidual) or of the file's
-    // first channel read afresh.
+    // first channel (as read by analyse, or read afresh outside it).
     void computeSpectra(bool fromResidual);
 
     int fftSize = kWindowLength;
     int frameCount = 0;
     int windowLength = kWindowLength;
     int overlap = kOverlap;
-    std::vector<float> samples;  // the first channel, later the residual
+    std::vector<float> samples;    // the first channel, later the residual
+    std::vector<float> recording;  // the first channel as read
     std::unique_ptr<FrameSpectra> spectra;
 
 private:
