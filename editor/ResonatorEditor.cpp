@@ -129,6 +129,9 @@ intptr_t ResonatorEditor::build()
     pendingParameters.store(0);
     pendingReload.store(kNoReload);
     pendingTuningTexts.store(false);
+    // From here on changes are recorded: one that lands after a view has read its value
+    // is applied at the first idle call.
+    windowOpen.store(true, std::memory_order_release);
     frame->setBackground(background);
 
     CBitmap* knobBackground = new (std::nothrow) CBitmap(skin::kKnobBackgroundId);
@@ -180,7 +183,6 @@ intptr_t ResonatorEditor::build()
         knobBackground->forget();
     if (knobHandle)
         knobHandle->forget();
-    windowOpen.store(true, std::memory_order_release);
     return 1;
 }
 
