@@ -1,6 +1,12 @@
-// The per-block audio loop: work lists, 16-sample sub-blocks with the LFO
-// advance, and per sample the feedback path, the envelopes, the resonators,
-// the feedback voice and the output mix.
+// The per-block audio loop. Per sub-block of 16 samples: the LFOs advance,
+// then the samples run in three phases. Phase A runs everything that does
+// not depend on this chunk's resonator output, sample by sample: the feedback
+// path (its delay lines are read before they are written), the envelopes and
+// the feedback voice. Phase B runs the resonators comb group by comb group
+// over the chunk. Phase C sums, feeds the feedback lines and writes the
+// output. When a feedback line is too short for that (fewer than chunk + 3
+// samples, or while a feedback note fires), the chunk is one sample long and
+// the order is exactly the per-sample order.
 #include "engine/ResonatorEngine.h"
 
 #include <algorithm>
@@ -9,27 +15,19 @@
 
 namespace {
 
-// Loop variants, chosen once per block so the per-sample loop has no per-comb branches.
-enum LoopVariant : int {
-    kPlainLoop = 0,    // lowpass and gain only
-    kStiffLoop = 1,    // plus the allpass
-    kTensionLoop = 2,  // plus the allpass and the amplitude follower
-};
-
-constexpr int32_t kSubBlockFrames = 16;
+constexpr int32_t kSubBlockFrames = kMaxChunk;
 constexpr float kTensionModelA = 0.1f;  // the menu stores model A as exactly 0.1
-
-struct TensionRates {
-    float rise;
-    float fall;
-    float depth;
-};
 
 TensionRates tensionRates(float mode)
 {
     if (mode == kTensionModelA)
         return {0.015f, 0.0015f, 0.5f};
     return {0.1f, 0.015f, 0.08f};
+}
+
+inline float sumLanes(MixLanes v)
+{
+    return (v[0] + v[1]) + (v[2] + v[3]);
 }
 
 }  // namespace
@@ -55,6 +53,20 @@ void ResonatorEngine::buildWorkLists()
     }
     // One store, so a parameter thread never sees a transient false.
     stiffnessActive = anyStiff;
+
+    // Lanes: modulated combs, then static ones, padded to whole groups.
+    std::fill(std::begin(lanes.laneOfComb), std::end(lanes.laneOfComb), -1);
+    int32_t lane = 0;
+    for (const CombList* list : {&lists.modulatedList, &lists.staticList})
+        for (int32_t k = 0; k < list->count; ++k) {
+            lanes.comb[lane] = list->index[k];
+            lanes.laneOfComb[list->index[k]] = lane;
+            ++lane;
+        }
+    lanesModulated = lists.modulatedList.count;
+    while (lane % kLaneGroupWidth != 0)
+        lanes.comb[lane++] = -1;
+    lanes.count = lane;
 }
 
 void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t sampleFrames, bool replacing)
@@ -76,17 +88,20 @@ void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t samp
         return;
     }
 
-    const int variant = tension ? kTensionLoop : (stiffnessActive ? kStiffLoop : kPlainLoop);
+    const LoopVariant variant = tension ? kTensionLoop : (stiffnessActive ? kStiffLoop : kPlainLoop);
     recompensateCombs(variant != kPlainLoop, tension);
+    blockTension = tensionRates(liveParams[32]);
 
     // A missing input channel reads as silence: a stride of 0 over one zero.
     static const float kSilence = 0.f;
-    const float* inL = (inputs && inputs[0]) ? inputs[0] : &kSilence;
-    const float* inR = (inputs && inputs[1]) ? inputs[1] : &kSilence;
-    const int32_t strideL = (inputs && inputs[0]) ? 1 : 0;
-    const int32_t strideR = (inputs && inputs[1]) ? 1 : 0;
-    float* outL = outputs[0];
-    float* outR = outputs[1];
+    BlockIo io;
+    io.inLeft = (inputs && inputs[0]) ? inputs[0] : &kSilence;
+    io.inRight = (inputs && inputs[1]) ? inputs[1] : &kSilence;
+    io.strideLeft = (inputs && inputs[0]) ? 1 : 0;
+    io.strideRight = (inputs && inputs[1]) ? 1 : 0;
+    io.outLeft = outputs[0];
+    io.outRight = outputs[1];
+    io.replacing = replacing;
 
     // floor(frames / 16) + 1 sub-blocks; the last may be empty, and the LFOs still advance for it.
     int32_t remaining = sampleFrames;
@@ -100,16 +115,24 @@ void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t samp
             combs.lfoValue[i] = combs.lfo[i].advance();
         }
 
-        switch (variant) {
-        case kPlainLoop:
-            runSubBlock<kPlainLoop>(inL, inR, outL, outR, m, strideL, strideR, replacing);
-            break;
-        case kStiffLoop:
-            runSubBlock<kStiffLoop>(inL, inR, outL, outR, m, strideL, strideR, replacing);
-            break;
-        default:
-            runSubBlock<kTensionLoop>(inL, inR, outL, outR, m, strideL, strideR, replacing);
-            break;
+        if (m > 0) {
+            gatherLanes(m);
+            // Sustain and idle stages hold their level until an event is pending, and
+            // events arrive only between blocks: only the other envelopes need stepping.
+            movingEnvelopes.clear();
+            for (int32_t e = 0; e < lists.envelopeList.count; ++e) {
+                const int32_t i = lists.envelopeList.index[e];
+                if (voices.triggerCountdown[i] >= 0 ||
+                    (voices.envState[i] != kEnvSustain && voices.envState[i] != kEnvIdle))
+                    movingEnvelopes.append(i);
+            }
+            if (feedbackLinesAllow(m)) {
+                runChunk(variant, io, m, true);
+            } else {
+                for (int32_t n = 0; n < m; ++n)
+                    runChunk(variant, io, 1, false);
+            }
+            scatterLanes();
         }
 
         if (tension)
@@ -117,47 +140,169 @@ void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t samp
     }
 }
 
-template <int Variant>
-void ResonatorEngine::runSubBlock(const float*& inL, const float*& inR, float*& outL, float*& outR, int32_t frames,
-                                  int32_t strideL, int32_t strideR, bool replacing)
+// Deferring the feedback lines' writes over a chunk of n samples is exact when
+// every tap read in it is older than the chunk: whole delay >= n + 3 at every
+// sample. The delay moves only by the glide toward the target, or by a
+// feedback note, whose target is not known before it fires.
+bool ResonatorEngine::feedbackLinesAllow(int32_t n) const
 {
-    const float outputGain = liveParams[30];
-    const float wet = liveParams[31];
+    const int32_t needed = n + 3;
+    if (feedback.feedbackDelay[0]->getWholeDelay() < needed || feedback.feedbackDelay[1]->getWholeDelay() < needed)
+        return false;
+    const int32_t countdown = voices.triggerCountdown[kFeedbackVoice];
+    if (countdown >= 0 && countdown < n)
+        return false;
+    if (voices.envState[kFeedbackVoice] == kEnvIdle)
+        return true;
+    return std::min(feedback.fbDelayCurrent, feedback.fbDelayTarget) >= static_cast<float>(n + 2);
+}
+
+void ResonatorEngine::gatherLanes(int32_t frames)
+{
+    alignas(16) float gain[kCombCount];
+    for (int32_t lane = 0; lane < lanes.count; ++lane) {
+        const int32_t i = lanes.comb[lane];
+        if (i < 0) {
+            // Padding: a loop that stays silent and writes only into the spare row.
+            lanes.inPan[lane] = lanes.inPanRest[lane] = 0.f;
+            lanes.lowpassGain[lane] = 1.f;
+            lanes.position[lane] = lanes.positionRest[lane] = 0.f;
+            lanes.bright[lane] = lanes.decay[lane] = lanes.stiff[lane] = 0.f;
+            for (auto& w : lanes.weight)
+                w[lane] = 0.f;
+            lanes.lowpass[lane] = lanes.allpass[lane] = lanes.last[lane] = lanes.follower[lane] = 0.f;
+            lanes.writeIndex[lane] = 0;
+            lanes.readIndex[lane] = 0;
+            lanes.buffer[lane] = combs.spareRow;
+            gain[lane] = 0.f;
+            continue;
+        }
+        const CombSettings& c = currentCombs[i];
+        lanes.inPan[lane] = c.inPan;
+        lanes.inPanRest[lane] = 1.f - c.inPan;
+        if (lane < lanesModulated) {
+            const float lfo = combs.lfoValue[i];
+            const float d = c.LFO2Dec - 0.5f;
+            lanes.lowpassGain[lane] = (1.f + lfo * d) - std::fabs(d);
+            lanes.position[lane] = lfo * c.Pan * 0.5f + c.PanPos;
+        } else {
+            lanes.lowpassGain[lane] = 1.f;
+            lanes.position[lane] = c.PanPos;
+        }
+        lanes.positionRest[lane] = 1.f - lanes.position[lane];
+        lanes.bright[lane] = combs.brightCoef[i];
+        lanes.decay[lane] = combs.decayCoef[i];
+        lanes.stiff[lane] = combs.stiffCoef[i];
+        for (int h = 0; h < 4; ++h)
+            lanes.weight[h][lane] = combs.interpCoef[i][h];
+        lanes.lowpass[lane] = combs.lowpassState[i];
+        lanes.allpass[lane] = combs.allpassState[i];
+        lanes.last[lane] = combs.lastOutput[i];
+        lanes.follower[lane] = combs.amplitudeFollower[i];
+        const int32_t write = combs.writeIndex[i] & kCombBufferMask;
+        lanes.writeIndex[lane] = write;
+        // The read position always trails the write position by delayLength.
+        lanes.readIndex[lane] = (write - static_cast<int32_t>(combs.delayLength[i])) & kCombBufferMask;
+        lanes.buffer[lane] = combs.delayBuffer[i];
+        gain[lane] = ((voices.envLevel[i] - 1.f) * c.Velocity + 1.f) * c.Out;
+    }
+    // Envelopes that move overwrite their lane sample by sample in the chunk.
+    for (int32_t k = 0; k < frames; ++k)
+        std::memcpy(lanes.gain[k], gain, sizeof(float) * static_cast<std::size_t>(lanes.count));
+}
+
+void ResonatorEngine::scatterLanes()
+{
+    for (int32_t lane = 0; lane < lanes.count; ++lane) {
+        const int32_t i = lanes.comb[lane];
+        if (i < 0)
+            continue;
+        combs.lowpassState[i] = lanes.lowpass[lane];
+        combs.allpassState[i] = lanes.allpass[lane];
+        combs.lastOutput[i] = lanes.last[lane];
+        combs.amplitudeFollower[i] = lanes.follower[lane];
+        const int32_t write = lanes.writeIndex[lane];
+        combs.writeIndex[i] = write;
+        combs.readIndex[i] = (write - static_cast<int32_t>(combs.delayLength[i])) & kCombBufferMask;
+    }
+}
+
+void ResonatorEngine::runChunk(LoopVariant variant, BlockIo& io, int32_t n, bool deferLines)
+{
     FractionalDelay& lineL = *feedback.feedbackDelay[0];
     FractionalDelay& lineR = *feedback.feedbackDelay[1];
+    const int32_t lineStartL = lineL.getWritePosition();
+    const int32_t lineStartR = lineR.getWritePosition();
 
-    for (int32_t n = 0; n < frames; ++n) {
-        const float iL = *inL;
-        const float iR = *inR;
-        inL += strideL;
-        inR += strideR;
+    // Phase A: feedback path, envelopes, feedback voice, sample by sample.
+    for (int32_t k = 0; k < n; ++k) {
+        const float iL = *io.inLeft;
+        const float iR = *io.inRight;
+        io.inLeft += io.strideLeft;
+        io.inRight += io.strideRight;
+        signals.inputLeft[k] = iL;
+        signals.inputRight[k] = iR;
 
         combOffset = -combOffset;
+        signals.combOffset[k] = combOffset;
         runFeedbackPath();
+        signals.excitationLeft[k] = iL + feedback.feedbackOut[0];
+        signals.excitationRight[k] = iR + feedback.feedbackOut[1];
 
-        for (int32_t k = 0; k < lists.envelopeList.count; ++k)
-            stepCombEnvelope(lists.envelopeList.index[k]);
-
-        float mix0 = 0.f;
-        float mix1 = 0.f;
-        runCombs<Variant, true>(lists.modulatedList, iL, iR, mix0, mix1);
-        runCombs<Variant, false>(lists.staticList, iL, iR, mix0, mix1);
-
-        stepFeedbackVoice();
-
-        lineL.tick(mix0 + feedbackOffset);
-        lineR.tick(mix1 + feedbackOffset);
-        feedbackOffset = -feedbackOffset;
-
-        if (replacing) {
-            *outL = (mix0 * wet + iL * (1.f - wet)) * outputGain;
-            *outR = (mix1 * wet + (1.f - wet) * iR) * outputGain;
-        } else {
-            *outL += mix0 * outputGain;
-            *outR += mix1 * outputGain;
+        for (int32_t e = 0; e < movingEnvelopes.count; ++e) {
+            const int32_t i = movingEnvelopes.index[e];
+            stepCombEnvelope(i);
+            const int32_t lane = lanes.laneOfComb[i];
+            if (lane >= 0) {
+                const CombSettings& c = currentCombs[i];
+                lanes.gain[k][lane] = ((voices.envLevel[i] - 1.f) * c.Velocity + 1.f) * c.Out;
+            }
         }
-        ++outL;
-        ++outR;
+
+        signals.feedbackOffset[k] = feedbackOffset;
+        stepFeedbackVoice();
+        if (deferLines) {
+            lineL.tickDeferred();
+            lineR.tickDeferred();
+        }
+        feedbackOffset = -feedbackOffset;
+        signals.mixLeft[k] = MixLanes{0.f, 0.f, 0.f, 0.f};
+        signals.mixRight[k] = MixLanes{0.f, 0.f, 0.f, 0.f};
+    }
+
+    // Phase B: the resonators, eight combs at a time over the chunk.
+    const CombKernel kernel = wideKernel ? combKernelWide : combKernelNarrow;
+    kernel(variant, lanes, signals, blockTension, n);
+
+    // Phase C: mixes into the feedback lines and the output.
+    const float outputGain = liveParams[30];
+    const float wet = liveParams[31];
+    float lineInL[kMaxChunk];
+    float lineInR[kMaxChunk];
+    for (int32_t k = 0; k < n; ++k) {
+        const float mix0 = sumLanes(signals.mixLeft[k]);
+        const float mix1 = sumLanes(signals.mixRight[k]);
+        lineInL[k] = mix0 + signals.feedbackOffset[k];
+        lineInR[k] = mix1 + signals.feedbackOffset[k];
+        if (!deferLines) {
+            lineL.tick(lineInL[k]);
+            lineR.tick(lineInR[k]);
+        }
+        const float iL = signals.inputLeft[k];
+        const float iR = signals.inputRight[k];
+        if (io.replacing) {
+            *io.outLeft = (mix0 * wet + iL * (1.f - wet)) * outputGain;
+            *io.outRight = (mix1 * wet + (1.f - wet) * iR) * outputGain;
+        } else {
+            *io.outLeft += mix0 * outputGain;
+            *io.outRight += mix1 * outputGain;
+        }
+        ++io.outLeft;
+        ++io.outRight;
+    }
+    if (deferLines) {
+        lineL.writeDeferred(lineStartL, lineInL, n);
+        lineR.writeDeferred(lineStartR, lineInR, n);
     }
 }
 
@@ -184,84 +329,20 @@ void ResonatorEngine::runFeedbackPath()
     feedback.feedbackLimiter.process(feedback.feedbackOut[0], feedback.feedbackOut[1]);
 }
 
-template <int Variant, bool Modulated>
-void ResonatorEngine::runCombs(const CombList& list, float inL, float inR, float& mix0, float& mix1)
-{
-    const float fbL = inL + feedback.feedbackOut[0];
-    const float fbR = inR + feedback.feedbackOut[1];
-    const float loopOffset = feedbackOffset;
-    const float writeOffset = combOffset;
-    [[maybe_unused]] TensionRates rates{};
-    if constexpr (Variant == kTensionLoop)
-        rates = tensionRates(liveParams[32]);
-
-    float sum0 = mix0;
-    float sum1 = mix1;
-    for (int32_t k = 0; k < list.count; ++k) {
-        const int32_t i = list.index[k];
-        const CombSettings& c = currentCombs[i];
-
-        const float excitation = 0.2f * (c.inPan * fbL + (1.f - c.inPan) * fbR);
-
-        float lowpassGain = 1.f;
-        float lfo = 0.f;
-        if constexpr (Modulated) {
-            lfo = combs.lfoValue[i];
-            const float d = c.LFO2Dec - 0.5f;
-            lowpassGain = (1.f + lfo * d) - std::fabs(d);
-        }
-        float lowpass = combs.lowpassState[i];
-        lowpass = lowpass + (combs.lastOutput[i] - lowpass) * lowpassGain * combs.brightCoef[i] + loopOffset;
-        combs.lowpassState[i] = lowpass;
-        float loop = lowpass * combs.decayCoef[i];
-
-        if constexpr (Variant != kPlainLoop) {
-            const float a = combs.stiffCoef[i];
-            const float state = combs.allpassState[i];
-            const float w = loop + a * state;
-            loop = state - a * w;
-            combs.allpassState[i] = w;
-        }
-
-        float* buffer = combs.delayBuffer[i];
-        const int32_t writeIndex = combs.writeIndex[i];
-        const int32_t readIndex = combs.readIndex[i];
-        buffer[writeIndex] = loop + excitation + writeOffset;
-        const float* h = combs.interpCoef[i];
-        const float y = buffer[readIndex] * h[3] + buffer[(readIndex + 1) & kCombBufferMask] * h[2] +
-                        buffer[(readIndex + 2) & kCombBufferMask] * h[1] +
-                        buffer[(readIndex + 3) & kCombBufferMask] * h[0];
-        combs.writeIndex[i] = (writeIndex + 1) & kCombBufferMask;
-        combs.readIndex[i] = (readIndex + 1) & kCombBufferMask;
-        combs.lastOutput[i] = y;
-
-        const float v = ((voices.envLevel[i] - 1.f) * c.Velocity + 1.f) * c.Out * y;
-
-        if constexpr (Variant == kTensionLoop) {
-            const float magnitude = std::fabs(v);
-            const float follower = combs.amplitudeFollower[i];
-            const float rate = magnitude > follower ? rates.rise : rates.fall;
-            combs.amplitudeFollower[i] = (1.f - rate) * follower + rate * magnitude;
-        }
-
-        float position = c.PanPos;
-        if constexpr (Modulated)
-            position = lfo * c.Pan * 0.5f + c.PanPos;
-        sum0 += position * v;
-        sum1 += (1.f - position) * v;
-    }
-    mix0 = sum0;
-    mix1 = sum1;
-}
-
 // Tension modelling: loud resonators shorten their loop by up to depth x Stiff
 // of the period and fall back as they decay.
 void ResonatorEngine::retuneLoudCombs()
 {
-    const float depth = tensionRates(liveParams[32]).depth;
+    const float depth = blockTension.depth;
     for (int32_t i = 0; i < kCombCount; ++i) {
         const CombSettings& c = currentCombs[i];
-        if (c.Out > 0.f && c.Stiff > 0.f)
-            updateCombDelay(i, c.Delay, 1.f - combs.amplitudeFollower[i] * c.Stiff * depth);
+        if (c.Out > 0.f && c.Stiff > 0.f) {
+            const float scale = 1.f - combs.amplitudeFollower[i] * c.Stiff * depth;
+            // The same move again would change nothing.
+            if (scale == combs.compensatedScale[i] && c.Delay == combs.compensatedPeriod[i] &&
+                combs.brightCoef[i] == combs.compensatedBright[i] && combs.stiffCoef[i] == combs.compensatedStiff[i])
+                continue;
+            updateCombDelay(i, c.Delay, scale);
+        }
     }
 }

@@ -45,6 +45,7 @@ void ResonatorEngine::setUpEngine()
     readTempo();
     feedbackOffset = 1e-7f;
 
+    std::memset(combs.spareRow, 0, sizeof(combs.spareRow));
     StartRateGenerator random;
     for (int32_t i = 0; i < kCombCount; ++i)
         setUpComb(i, random.next());
@@ -99,6 +100,9 @@ void ResonatorEngine::setUpComb(int32_t i, uint32_t randomRate)
     combs.amplitudeFollower[i] = 0.f;
     combs.loopFilterDelay[i] = 0.f;
     combs.lfoValue[i] = 0.f;
+    combs.phasePeriod[i] = 0.f;
+    combs.phaseBright[i] = 0.f;
+    combs.phaseStiff[i] = 0.f;
     // Coefficients of a silent loop until the program's settings are derived.
     combs.brightCoef[i] = 0.f;
     combs.decayCoef[i] = 0.f;
@@ -134,7 +138,7 @@ void ResonatorEngine::setUpComb(int32_t i, uint32_t randomRate)
 
 void ResonatorEngine::clearCombLine(int32_t i)
 {
-    std::memset(combs.delayBuffer[i], 0, sizeof(combs.delayBuffer[i]));
+    std::memset(combs.delayBuffer[i], 0, sizeof(float) * kCombBufferSize);
     combs.lastOutput[i] = 0.f;
     combs.delayLength[i] = 0.f;
     combs.writeIndex[i] = 0;

@@ -55,6 +55,25 @@ float FractionalDelay::tick(float x)
     if (!buffer)
         return 0.f;
     buffer[writePos] = x;
+    return tickDeferred();
+}
+
+void FractionalDelay::writeDeferred(int32_t start, const float* values, int32_t count)
+{
+    if (!buffer)
+        return;
+    int32_t pos = start;
+    for (int32_t k = 0; k < count; ++k) {
+        buffer[pos] = values[k];
+        if (++pos == size)
+            pos = 0;
+    }
+}
+
+float FractionalDelay::tickDeferred()
+{
+    if (!buffer)
+        return 0.f;
     int32_t i = readPos;
     const float t0 = buffer[i];
     if (++i == size) i = 0;

@@ -20,6 +20,13 @@ public:
     // Writes x, returns the sample written d samples ago.
     float tick(float x);
 
+    // tick() split in two for block processing: the read half now, the writes
+    // later. Equivalent to tick() while the whole delay is at least the number
+    // of deferred samples + 3, so no tap falls on a sample not yet written.
+    float tickDeferred();
+    void writeDeferred(int32_t start, const float* values, int32_t count);
+    int32_t getWritePosition() const { return writePos; }
+
     float getLastOutput() const { return lastOutput; }
     void clear();  // zero buffer and last output; positions and delay stay
 

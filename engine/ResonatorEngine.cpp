@@ -31,6 +31,7 @@ ResonatorEngine::ResonatorEngine(audioMasterCallback audioMaster)
     }
     programsAreChunks(true);
 
+    wideKernel = cpuRunsWideKernel();
     setUpEngine();
 
     fillFactoryPresets();

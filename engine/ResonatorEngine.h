@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/CombBank.h"
+#include "engine/CombLanes.h"
 #include "engine/FeedbackPath.h"
 #include "engine/VoiceState.h"
 #include "host/AudioEffectX.h"
@@ -51,6 +52,9 @@ public:
     void deriveCombValues(int32_t comb);
     // Derived values of the global feedback parameters 22, 25, 26, 27, 29.
     void deriveFeedbackValues();
+
+    // The resonators run 8 lanes wide where the CPU has AVX2; both kernels give the same output.
+    void useWideKernel(bool wide) { wideKernel = wide && cpuRunsWideKernel(); }
 
     // --- for the editor ---------------------------------------------------
     // "(--)" while the feedback voice is idle, else its frequency or tempo division.
@@ -127,21 +131,39 @@ protected:
     ProgramRecord* programs = nullptr;  // the store of 32 records, one block
 
 private:
+    // Working memory of the audio loop.
+    CombLanes lanes;
+    ChunkSignals signals;
+    int32_t lanesModulated = 0;
+    bool wideKernel = false;  // the CPU runs the 8-wide resonator kernel
+    CombList movingEnvelopes;  // envelopes of the block that are not holding
+    TensionRates blockTension{0.1f, 0.015f, 0.08f};
+
+private:
     void runTuningCommand(float command);  // parameter index 45
     void runSyncCommand(float command);    // parameter index 46
     void setUpEngine();
     void setUpComb(int32_t comb, uint32_t randomRate);
     void clearCombLine(int32_t comb);
     bool allpassRuns() const;
+    void expandLoopPhase(int32_t comb, float period, bool allpass);
     void recompensateCombs(bool allpass, bool tension);
     void buildWorkLists();
     void retuneLoudCombs();
 
-    template <int Variant>
-    void runSubBlock(const float*& inL, const float*& inR, float*& outL, float*& outR, int32_t frames,
-                     int32_t inStrideL, int32_t inStrideR, bool replacing);
-    template <int Variant, bool Modulated>
-    void runCombs(const CombList& list, float inL, float inR, float& mix0, float& mix1);
+    struct BlockIo {
+        const float* inLeft;
+        const float* inRight;
+        int32_t strideLeft;
+        int32_t strideRight;
+        float* outLeft;
+        float* outRight;
+        bool replacing;
+    };
+    bool feedbackLinesAllow(int32_t frames) const;
+    void gatherLanes(int32_t frames);
+    void scatterLanes();
+    void runChunk(LoopVariant variant, BlockIo& io, int32_t frames, bool deferLines);
     void runFeedbackPath();
     void stepCombEnvelope(int32_t comb);
     void stepFeedbackVoice();

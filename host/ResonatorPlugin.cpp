@@ -30,6 +30,12 @@ void ResonatorPlugin::showCombParameterInEditor(int32_t type)
         e->showCombParameter(type);
 }
 
+void ResonatorPlugin::idleWhileWaiting()
+{
+    if (ResonatorEditor* e = getResonatorEditor())
+        e->idleWhileWaiting();
+}
+
 ResonatorEditor* ResonatorPlugin::getResonatorEditor()
 {
     return static_cast<ResonatorEditor*>(editor);

@@ -58,27 +58,19 @@ protected:
 
 TEST_F(FileDialogTest, ZenityChoiceIsAnsweredWithoutItsLineBreak)
 {
+    // Shell syntax in the texts must reach the program as plain argument text.
+    request.title = "T'; touch " + dir + "/pwned; echo '";
     makeScript("zenity", "echo '/data/my scales/a;b $(x).tun'");
     setenv("LD_LIBRARY_PATH", "/opt/host/lib", 1);
     int idleCalls = 0;
     const auto chosen = FileDialog::openFile(request, [&] { ++idleCalls; });
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(*chosen, "/data/my scales/a;b $(x).tun");
-    EXPECT_EQ(readFile(dir + "/args"), "--file-selection\n--title=Open a Scala .TUN File\n"
+    EXPECT_NE(access((dir + "/pwned").c_str(), F_OK), 0);
+    EXPECT_EQ(readFile(dir + "/args"), "--file-selection\n--title=" + request.title + "\n"
                                        "--file-filter=TUN files (*.tun) | *.tun\n--filename=/old/choice.tun\n"
                                        "LD=unset\n");
     EXPECT_GE(idleCalls, 1);
-}
-
-TEST_F(FileDialogTest, TitleIsPassedAsOneArgumentNotThroughAShell)
-{
-    request.title = "x'; touch " + dir + "/pwned; echo '";
-    request.initialPath = "$(touch " + dir + "/pwned2)";
-    makeScript("zenity", "echo /a.tun");
-    ASSERT_TRUE(FileDialog::openFile(request).has_value());
-    EXPECT_NE(access((dir + "/pwned").c_str(), F_OK), 0);
-    EXPECT_NE(access((dir + "/pwned2").c_str(), F_OK), 0);
-    EXPECT_NE(readFile(dir + "/args").find("--title=" + request.title + "\n"), std::string::npos);
 }
 
 TEST_F(FileDialogTest, CancelFailureAndMissingProgramsAnswerNothing)

@@ -1,0 +1,114 @@
+// processReplacing in 512-frame blocks at 44.1 kHz. Reports ns per frame and
+// the real-time factor (audio seconds rendered per second of one core).
+#include "engine/ResonatorEngine.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kBlock = 512;
+constexpr double kRate = 44100.0;
+
+void noteOn(ResonatorEngine& engine, int status, int note)
+{
+    VstMidiEvent e{};
+    e.type = kVstMidiType;
+    e.byteSize = sizeof(e);
+    e.midiData[0] = static_cast<char>(status);
+    e.midiData[1] = static_cast<char>(note);
+    e.midiData[2] = 100;
+    struct { int32_t numEvents; intptr_t reserved; VstEvent* events[2]; } list{1, 0, {reinterpret_cast<VstEvent*>(&e), nullptr}};
+    engine.processEvents(reinterpret_cast<VstEvents*>(&list));
+}
+
+void run(benchmark::State& state, ResonatorEngine& engine)
+{
+    std::vector<float> inL(kBlock), inR(kBlock), outL(kBlock), outR(kBlock);
+    uint32_t noise = 1;
+    for (int n = 0; n < kBlock; ++n) {
+        noise = noise * 1664525u + 1013904223u;
+        inL[n] = static_cast<float>(noise >> 8) / 16777216.f * 0.2f - 0.1f;
+        inR[n] = inL[(n * 7) % kBlock];
+    }
+    float* ins[2] = {inL.data(), inR.data()};
+    float* outs[2] = {outL.data(), outR.data()};
+    for (int warm = 0; warm < 200; ++warm)
+        engine.processReplacing(ins, outs, kBlock);
+    for (auto _ : state) {
+        engine.processReplacing(ins, outs, kBlock);
+        benchmark::DoNotOptimize(outL.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kBlock);
+    state.counters["ns_per_frame"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * kBlock), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["x_realtime"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * kBlock) / kRate, benchmark::Counter::kIsRate);
+}
+
+void DefaultProgram(benchmark::State& state)
+{
+    auto engine = std::make_unique<ResonatorEngine>(nullptr);
+    engine->setSampleRate(static_cast<float>(kRate));
+    engine->resume();
+    run(state, *engine);
+}
+
+void AllCombsModulatedStiffTensionFeedback(benchmark::State& state)
+{
+    auto engine = std::make_unique<ResonatorEngine>(nullptr);
+    engine->setSampleRate(static_cast<float>(kRate));
+    engine->resume();
+    for (int i = 0; i < kNumCombs; ++i) {
+        CombSettings& c = engine->currentCombs[i];
+        c.Out = 0.5f;
+        c.Stiff = 0.3f + 0.005f * static_cast<float>(i);
+        c.LFO2Dec = 0.3f;
+        c.Pan = 0.4f;
+        c.LFOfreq = 0.3f;
+        c.Velocity = 0.5f;
+        engine->deriveCombValues(i);
+        engine->updateCombDelay(i, c.Delay);
+    }
+    engine->liveParams[20] = 0.6f;  // feedback level
+    engine->liveParams[32] = 0.2f;  // tension model B
+    engine->liveParams[33] = 0.f;
+    engine->deriveFeedbackValues();
+    noteOn(*engine, 0x91, 45);      // feedback voice
+    for (int note = 12; note < 100; ++note)
+        noteOn(*engine, 0x90, note);
+    run(state, *engine);
+}
+
+}  // namespace
+
+BENCHMARK(DefaultProgram)->Unit(benchmark::kMicrosecond);
+BENCHMARK(AllCombsModulatedStiffTensionFeedback)->Unit(benchmark::kMicrosecond);
+
+namespace {
+void AllCombsModulatedStiffFeedbackNoTension(benchmark::State& state)
+{
+    auto engine = std::make_unique<ResonatorEngine>(nullptr);
+    engine->setSampleRate(static_cast<float>(kRate));
+    engine->resume();
+    for (int i = 0; i < kNumCombs; ++i) {
+        CombSettings& c = engine->currentCombs[i];
+        c.Out = 0.5f;
+        c.Stiff = 0.3f + 0.005f * static_cast<float>(i);
+        c.LFO2Dec = 0.3f;
+        c.Pan = 0.4f;
+        engine->deriveCombValues(i);
+    }
+    engine->liveParams[20] = 0.6f;
+    engine->deriveFeedbackValues();
+    noteOn(*engine, 0x91, 45);
+    for (int note = 12; note < 100; ++note)
+        noteOn(*engine, 0x90, note);
+    run(state, *engine);
+}
+}  // namespace
+BENCHMARK(AllCombsModulatedStiffFeedbackNoTension)->Unit(benchmark::kMicrosecond);

@@ -1,0 +1,195 @@
+// The resonator kernel: a group of W combs (one per vector lane) over a chunk
+// of samples. Per comb and sample: input and feedback into the loop, lowpass,
+// gain, allpass (stiffness and tension variants), delay line write, four-tap
+// Lagrange read, output gain, follower (tension), position. Compiled once for
+// 4 lanes (SSE2) and once for 8 (AVX2); both give the same bits.
+#pragma once
+
+#include "engine/CombLanes.h"
+
+#include <cstring>
+
+namespace combkernel {
+
+template <int W>
+struct Vec {
+    typedef float Floats __attribute__((vector_size(4 * W)));
+    typedef int32_t Ints __attribute__((vector_size(4 * W)));
+};
+
+template <int W>
+inline typename Vec<W>::Floats load(const float* p)
+{
+    typename Vec<W>::Floats v;
+    std::memcpy(&v, p, sizeof(v));
+    return v;
+}
+
+template <int W>
+inline void store(float* p, typename Vec<W>::Floats v)
+{
+    std::memcpy(p, &v, sizeof(v));
+}
+
+template <int W>
+inline typename Vec<W>::Floats splat(float x)
+{
+    typename Vec<W>::Floats v;
+    for (int j = 0; j < W; ++j)
+        v[j] = x;
+    return v;
+}
+
+// Adds W lanes into four-lane sums, lanes 0..3 first, then 4..7.
+template <int W>
+inline void addToMix(MixLanes& mix, typename Vec<W>::Floats v)
+{
+    for (int half = 0; half < W / 4; ++half) {
+        MixLanes part;
+        std::memcpy(&part, reinterpret_cast<const float*>(&v) + 4 * half, sizeof(part));
+        mix += part;
+    }
+}
+
+template <int Variant, int W>
+struct LaneGroup {
+    typedef typename Vec<W>::Floats F;
+    typedef typename Vec<W>::Ints I;
+
+    F inPan, inPanRest, lowpassGain, bright, decay, stiff, position, positionRest;
+    F h0, h1, h2, h3;
+    F lowpass, allpass, last, follower;
+    F t0, t1, t2;  // the three older taps slide along; each sample reads one new tap
+    float* b[W];
+    int32_t w[W];
+    int32_t r[W];
+    int32_t first;
+
+    void load(const CombLanes& lanes, int32_t firstLane)
+    {
+        constexpr int32_t M = kCombBufferMask;
+        first = firstLane;
+        inPan = combkernel::load<W>(lanes.inPan + first);
+        inPanRest = combkernel::load<W>(lanes.inPanRest + first);
+        lowpassGain = combkernel::load<W>(lanes.lowpassGain + first);
+        bright = combkernel::load<W>(lanes.bright + first);
+        decay = combkernel::load<W>(lanes.decay + first);
+        stiff = combkernel::load<W>(lanes.stiff + first);
+        position = combkernel::load<W>(lanes.position + first);
+        positionRest = combkernel::load<W>(lanes.positionRest + first);
+        h0 = combkernel::load<W>(lanes.weight[0] + first);
+        h1 = combkernel::load<W>(lanes.weight[1] + first);
+        h2 = combkernel::load<W>(lanes.weight[2] + first);
+        h3 = combkernel::load<W>(lanes.weight[3] + first);
+        lowpass = combkernel::load<W>(lanes.lowpass + first);
+        allpass = combkernel::load<W>(lanes.allpass + first);
+        last = combkernel::load<W>(lanes.last + first);
+        follower = combkernel::load<W>(lanes.follower + first);
+        float taps[3][W];
+        for (int j = 0; j < W; ++j) {
+            b[j] = lanes.buffer[first + j];
+            w[j] = lanes.writeIndex[first + j];
+            r[j] = lanes.readIndex[first + j];
+            taps[0][j] = b[j][r[j]];
+            taps[1][j] = b[j][(r[j] + 1) & M];
+            taps[2][j] = b[j][(r[j] + 2) & M];
+        }
+        t0 = combkernel::load<W>(taps[0]);
+        t1 = combkernel::load<W>(taps[1]);
+        t2 = combkernel::load<W>(taps[2]);
+    }
+
+    void step(const ChunkSignals& signals, const CombLanes& lanes, int32_t k, MixLanes& mixLeft, MixLanes& mixRight,
+              float rise, float fall)
+    {
+        constexpr int32_t M = kCombBufferMask;
+        const F excitation = 0.2f * (inPan * signals.excitationLeft[k] + inPanRest * signals.excitationRight[k]);
+        lowpass = lowpass + (last - lowpass) * lowpassGain * bright + signals.feedbackOffset[k];
+        F loop = lowpass * decay;
+        if constexpr (Variant != kPlainLoop) {
+            const F ws = loop + stiff * allpass;
+            loop = allpass - stiff * ws;
+            allpass = ws;
+        }
+        const F x = loop + excitation + signals.combOffset[k];
+        // The newest tap trails the write position by at least 2 samples (delayLength >= 5).
+        float newest[W];
+        for (int j = 0; j < W; ++j) {
+            b[j][w[j]] = x[j];
+            newest[j] = b[j][(r[j] + 3) & M];
+            w[j] = (w[j] + 1) & M;
+            r[j] = (r[j] + 1) & M;
+        }
+        const F t3 = combkernel::load<W>(newest);
+        const F y = t0 * h3 + t1 * h2 + t2 * h1 + t3 * h0;
+        t0 = t1;
+        t1 = t2;
+        t2 = t3;
+        last = y;
+
+        const F v = combkernel::load<W>(lanes.gain[k] + first) * y;
+        if constexpr (Variant == kTensionLoop) {
+            // Fast rise, slow fall: F = 1 while |v| is above the follower.
+            const F magnitude = reinterpret_cast<F>(reinterpret_cast<I>(v) & 0x7FFFFFFF);
+            const I above = magnitude > follower;
+            const F one = splat<W>(1.f);
+            const F f = reinterpret_cast<F>(above & reinterpret_cast<I>(one));
+            follower = ((1.f - rise) * f + (1.f - fall) * (1.f - f)) * follower + ((1.f - f) * fall + f * rise) * magnitude;
+        }
+        addToMix<W>(mixLeft, position * v);
+        addToMix<W>(mixRight, positionRest * v);
+    }
+
+    void save(CombLanes& lanes) const
+    {
+        combkernel::store<W>(lanes.lowpass + first, lowpass);
+        combkernel::store<W>(lanes.allpass + first, allpass);
+        combkernel::store<W>(lanes.last + first, last);
+        combkernel::store<W>(lanes.follower + first, follower);
+        for (int j = 0; j < W; ++j) {
+            lanes.writeIndex[first + j] = w[j];
+            lanes.readIndex[first + j] = r[j];
+        }
+    }
+};
+
+// Eight lanes per step: one 8-wide group, or two 4-wide groups side by side so
+// their lowpass recurrences overlap. Either way the mix gets lanes 0..3, then 4..7.
+template <int Variant, int W>
+void runGroups(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tension, int32_t n)
+{
+    constexpr int kGroups = kLaneGroupWidth / W;
+    for (int32_t first = 0; first < lanes.count; first += kLaneGroupWidth) {
+        LaneGroup<Variant, W> g[kGroups];
+        for (int q = 0; q < kGroups; ++q)
+            g[q].load(lanes, first + q * W);
+        for (int32_t k = 0; k < n; ++k) {
+            MixLanes left = signals.mixLeft[k];
+            MixLanes right = signals.mixRight[k];
+            for (int q = 0; q < kGroups; ++q)
+                g[q].step(signals, lanes, k, left, right, tension.rise, tension.fall);
+            signals.mixLeft[k] = left;
+            signals.mixRight[k] = right;
+        }
+        for (int q = 0; q < kGroups; ++q)
+            g[q].save(lanes);
+    }
+}
+
+template <int W>
+void run(LoopVariant variant, CombLanes& lanes, ChunkSignals& signals, const TensionRates& tension, int32_t n)
+{
+    switch (variant) {
+    case kPlainLoop:
+        runGroups<kPlainLoop, W>(lanes, signals, tension, n);
+        break;
+    case kStiffLoop:
+        runGroups<kStiffLoop, W>(lanes, signals, tension, n);
+        break;
+    default:
+        runGroups<kTensionLoop, W>(lanes, signals, tension, n);
+        break;
+    }
+}
+
+}  // namespace combkernel

@@ -1,0 +1,77 @@
+// The sounding combs of one block laid out as lanes, four to a group, so the
+// resonator loop runs four combs per vector operation. Lanes follow the
+// block's lists (modulated combs, then static ones); the last group is padded
+// with silent lanes that write into a spare row.
+#pragma once
+
+#include "engine/CombBank.h"
+
+#include <cstdint>
+
+constexpr int kLaneGroupWidth = 8;  // lanes are padded to whole groups of eight
+constexpr int kMaxChunk = 16;       // samples per sub-block
+
+// Partial sums of the output mix, four lanes wide whatever the kernel width,
+// so every kernel adds in the same order and renders the same bits.
+typedef float MixLanes __attribute__((vector_size(16)));
+
+// Loop variants, chosen once per block so the per-sample loop has no per-comb branches.
+enum LoopVariant : int {
+    kPlainLoop = 0,    // lowpass and gain only
+    kStiffLoop = 1,    // plus the allpass
+    kTensionLoop = 2,  // plus the allpass and the amplitude follower
+};
+
+struct CombLanes {
+    int32_t count = 0;          // lanes in use, a multiple of 4
+    int32_t comb[kCombCount];   // comb of each lane, -1 for padding
+    int32_t laneOfComb[kCombCount];  // -1 when the comb is not sounding
+
+    // Settings, taken once per sub-block.
+    alignas(32) float inPan[kCombCount];
+    alignas(32) float inPanRest[kCombCount];  // 1 - inPan
+    alignas(32) float lowpassGain[kCombCount];  // LFO on the lowpass: (1 + L d) - |d|, 1 when static
+    alignas(32) float position[kCombCount];     // share sent left: L Pan / 2 + PanPos, PanPos when static
+    alignas(32) float positionRest[kCombCount]; // 1 - position
+    alignas(32) float bright[kCombCount];
+    alignas(32) float decay[kCombCount];
+    alignas(32) float stiff[kCombCount];
+    alignas(32) float weight[4][kCombCount];    // Lagrange h0..h3
+
+    // Loop state, taken from the comb bank for a sub-block and written back after it.
+    alignas(32) float lowpass[kCombCount];
+    alignas(32) float allpass[kCombCount];
+    alignas(32) float last[kCombCount];
+    alignas(32) float follower[kCombCount];
+    int32_t writeIndex[kCombCount];
+    int32_t readIndex[kCombCount];
+    float* buffer[kCombCount];
+
+    // Output gain ((envLevel - 1) Velocity + 1) Out of every lane at every sample of the chunk.
+    alignas(32) float gain[kMaxChunk][kCombCount];
+};
+
+struct TensionRates {
+    float rise;   // follower smoothing while the level rises
+    float fall;   // and while it falls
+    float depth;  // loop shortening per unit of follower x Stiff
+};
+
+// Per-sample inputs of the resonators for one chunk, and their summed outputs.
+struct ChunkSignals {
+    alignas(32) float excitationLeft[kMaxChunk];   // input + feedback, left
+    alignas(32) float excitationRight[kMaxChunk];
+    alignas(32) float combOffset[kMaxChunk];
+    alignas(32) float feedbackOffset[kMaxChunk];
+    alignas(32) float inputLeft[kMaxChunk];
+    alignas(32) float inputRight[kMaxChunk];
+    MixLanes mixLeft[kMaxChunk];   // per-lane partial sums over the groups
+    MixLanes mixRight[kMaxChunk];
+};
+
+// Runs every lane over a chunk of `frames` samples (phase B of the audio loop).
+typedef void (*CombKernel)(LoopVariant variant, CombLanes& lanes, ChunkSignals& signals, const TensionRates& tension,
+                           int32_t frames);
+void combKernelNarrow(LoopVariant, CombLanes&, ChunkSignals&, const TensionRates&, int32_t frames);  // SSE2
+void combKernelWide(LoopVariant, CombLanes&, ChunkSignals&, const TensionRates&, int32_t frames);    // AVX2
+bool cpuRunsWideKernel();
