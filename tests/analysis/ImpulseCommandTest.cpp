@@ -75,16 +75,23 @@ protected:
         return record;
     }
 
+    // The next dialog runs `body` as its shell script.
+    void answerDialog(const std::string& body)
+    {
+        const std::string script = dir + "/zenity";
+        std::ofstream(script) << "#!/bin/sh\n" << body << "\n";
+        chmod(script.c_str(), 0755);
+    }
+    static std::string choose(const std::string& file) { return "printf '%s\\n' '" + file + "'"; }
+
     // Runs the command with the dialog answering `dialogBody`; the program afterwards.
     ProgramRecord runCommand(const std::string& dialogBody)
     {
-        const std::string script = dir + "/zenity";
-        std::ofstream(script) << "#!/bin/sh\n" << dialogBody << "\n";
-        chmod(script.c_str(), 0755);
+        answerDialog(dialogBody);
         plugin->setParameter(45, 1.f);
         return program();
     }
-    ProgramRecord analyse(const std::string& file) { return runCommand("printf '%s\\n' '" + file + "'"); }
+    ProgramRecord analyse(const std::string& file) { return runCommand(choose(file)); }
 
     bool unchanged(const ProgramRecord& after) { return std::memcmp(&after, &before, sizeof(before)) == 0; }
 
@@ -170,6 +177,25 @@ TEST_F(ImpulseCommand, EveryRealFileGivesUsableSettings)
     EXPECT_GT(chord.lowOut, chord.highOut + 0.15);
 }
 
+TEST_F(ImpulseCommand, ExtremeTuningStillGivesUsableSettings)
+{
+    // This map puts resonators from about 0.001 Hz to far above the Nyquist
+    // frequency: pitches whose harmonics all fall into the lowest bins, and
+    // pitches with no bin at all.
+    const std::string map = TOVARINE_TESTDATA_DIR "/tun/scaleworkshop_unittestscale.tun";
+    answerDialog(choose(map));
+    plugin->setParameter(45, 0.f);
+    before = program();
+    ASSERT_STREQ(before.tuningMapPath, map.c_str());
+    const ProgramRecord after = analyse(kWavDir + "juce_guitar_amp.wav");
+    ASSERT_FALSE(unchanged(after));
+    for (int i = 0; i < kNumCombs; ++i) {
+        const CombSettings& c = after.combSettings[i];
+        for (float v : {c.Decay, c.Bright, c.Out})
+            ASSERT_TRUE(std::isfinite(v) && v >= 0.f && v <= 1.f) << "resonator " << i << ": " << v;
+    }
+}
+
 TEST_F(ImpulseCommand, RefusedChoicesChangeNothing)
 {
     // Cancelled (the dialog's arguments are kept), a path that names nothing, a file that is no WAV, and
@@ -179,10 +205,9 @@ TEST_F(ImpulseCommand, RefusedChoicesChangeNothing)
     testwav::writeMono(dir + "/one-frame.wav", std::vector<float>(8192 + 2048, 0.25f));
     testwav::writeMono(dir + "/almost-two.wav", std::vector<float>(8192 + 2 * 2048 - 1, 0.25f));
     const std::string arguments = dir + "/arguments";
-    for (const std::string& dialog : {"printf '%s\\n' \"$@\" > '" + arguments + "'; exit 1", "printf '%s\\n' '" + dir + "/missing.wav'",
-                                      "printf '%s\\n' '" + dir + "/text.wav'",
-                                      "printf '%s\\n' '" + dir + "/one-frame.wav'",
-                                      "printf '%s\\n' '" + dir + "/almost-two.wav'"}) {
+    for (const std::string& dialog : {"printf '%s\\n' \"$@\" > '" + arguments + "'; exit 1", choose(dir + "/missing.wav"),
+                                      choose(dir + "/text.wav"), choose(dir + "/one-frame.wav"),
+                                      choose(dir + "/almost-two.wav")}) {
         SCOPED_TRACE(dialog);
         EXPECT_TRUE(unchanged(runCommand(dialog)));
     }
