@@ -16,15 +16,22 @@ bool applyImpulseAnalysis(ResonatorEngine& engine, const char* path)
         return false;
     analyser.fftSize = ImpulseAnalyser::kWindowLength;
 
-    // Each resonator starts from its tuned pitch: normFreq = 2 f / sampleRate
-    // (1 = Nyquist), with f from the tuning map, and its current loop period.
-    const double sampleRate = engine.getSampleRate();
+    // Each resonator starts from its tuned pitch f as a fraction of the
+    // recording's Nyquist frequency, normFreq = 2 f / fileRate, and from its
+    // loop period counted in the recording's samples. At the host's rate
+    // instead, a 44.1 kHz file under a 48 kHz host would be measured 1.5
+    // semitones away from each resonator's pitch. A header without a
+    // plausible rate is taken to match the host.
+    const double hostRate = engine.getSampleRate();
+    const double headerRate = analyser.fileSampleRate;
+    const double fileRate = headerRate >= 1000.0 && headerRate <= 1000000.0 ? headerRate : hostRate;
     std::array<CombEstimate, kNumCombs> estimates{};
     for (int i = 0; i < kNumCombs; ++i) {
         const CombSettings& comb = engine.currentCombs[i];
         const double frequency = engine.getTuningMap().frequencyOfNote(kFirstCombNote + i);
-        estimates[static_cast<std::size_t>(i)] = {static_cast<float>(2.0 * frequency / sampleRate), comb.Delay,
-                                                  comb.Out, 0.0f, 0.0f};
+        estimates[static_cast<std::size_t>(i)] = {static_cast<float>(2.0 * frequency / fileRate),
+                                                  static_cast<float>(comb.Delay * fileRate / hostRate), comb.Out,
+                                                  0.0f, 0.0f};
     }
     if (analyser.analyse(ImpulseAnalyser::kWindowLength, ImpulseAnalyser::kOverlap, kNumCombs, estimates.data()) != 0)
         return false;

@@ -196,6 +196,21 @@ TEST_F(ImpulseCommand, ExtremeTuningStillGivesUsableSettings)
     }
 }
 
+TEST_F(ImpulseCommand, RecordingIsMeasuredAtItsOwnRate)
+{
+    // A decaying 1760 Hz tone recorded at 44.1 kHz, analysed in a 48 kHz
+    // host: resonator 81 (1760 Hz) must get it. Read at 48 kHz, the tone
+    // would lie at 1916 Hz, between resonators 82 and 83.
+    plugin->prepare(48000.f, 512);
+    std::vector<float> tone(8192 + 2048 * 6);
+    for (std::size_t n = 0; n < tone.size(); ++n)
+        tone[n] = static_cast<float>(0.5 * std::sin(2.0 * M_PI * 1760.0 * n / 44100.0) * std::exp(-(n / 20000.0)));
+    testwav::writeMono(dir + "/tone.wav", tone);
+    const ProgramRecord after = analyse(dir + "/tone.wav");
+    for (int other : {80, 82, 83})
+        EXPECT_GT(after.combSettings[81].Out, 2.f * after.combSettings[other].Out) << other;
+}
+
 TEST_F(ImpulseCommand, RefusedChoicesChangeNothing)
 {
     // Cancelled (the dialog's arguments are kept), a path that names nothing,
