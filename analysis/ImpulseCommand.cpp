@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cmath>
+#include <exception>
 
 bool applyImpulseAnalysis(ResonatorEngine& engine, const char* path)
 {
@@ -58,9 +59,14 @@ void ResonatorEngine::analyseImpulse()
     request.title = "Open a .WAV File";
     request.filterName = "WAV files (*.wav)";
     request.filterPattern = "*.wav";
-    const auto chosen = FileDialog::openFile(request, [this] { idleWhileWaiting(); });
-    if (chosen)
-        applyImpulseAnalysis(*this, chosen->c_str());
+    // The analysis holds a few megabytes; running out of memory must end it
+    // here, before any setting has changed, not in the host that called us.
+    try {
+        const auto chosen = FileDialog::openFile(request, [this] { idleWhileWaiting(); });
+        if (chosen)
+            applyImpulseAnalysis(*this, chosen->c_str());
+    } catch (const std::exception&) {
+    }
     // Whatever the outcome, the editor redraws the type its bar display shows.
     showCombParameterInEditor(-1);
 }
