@@ -34,10 +34,12 @@ ResonatorEngine::ResonatorEngine(audioMasterCallback audioMaster)
     wideKernel = cpuRunsWideKernel();
     setUpEngine();
 
-    // Factory presets and the selection of program 0 belong here. Until the
-    // program model provides them, the default program 0 is loaded directly.
-    if (programs)
-        loadProgramIntoEngine(programs[0]);
+    fillFactoryPresets();
+    if (programs) {
+        // Selection applies parameters 0..34 only; start 35..42 from the program too.
+        std::memcpy(liveParams, programs[0].fParams, sizeof(liveParams));
+        setProgram(0);
+    }
 }
 
 ResonatorEngine::~ResonatorEngine()

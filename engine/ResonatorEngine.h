@@ -62,6 +62,36 @@ public:
     const CombSettings* getCurrentCombs() const { return currentCombs; }
     const float* getEnvelopeLevels() const { return voices.envLevel; }
 
+    // --- parameters, programs and tuning (programs/, tuning/) ------------
+    void setParameter(int32_t index, float value) override;  // 0..42, commands 45 and 46
+    float getParameter(int32_t index) override;
+    void getParameterName(int32_t index, char* text) override;
+    void getParameterLabel(int32_t index, char* label) override;
+    void getParameterDisplay(int32_t index, char* text) override;
+    void setProgram(int32_t program) override;
+    void setProgramName(char* name) override;
+    void getProgramName(char* name) override;
+    int32_t getChunk(void** data, bool isPreset = false) override;
+    int32_t setChunk(void* data, int32_t byteSize, bool isPreset = false) override;
+    // One setting (type 3..17) of one resonator, clamped to 0..1, with its derived values.
+    virtual void setCombParameter(int32_t comb, int32_t type, float value);
+    virtual void fillFactoryPresets();
+    // Writes all programs as preset source to ~/TovarineOutputProgram.cpp; 0 on success, -1 on failure.
+    virtual int exportPrograms();
+    // Command 45, value 1. The impulse analysis overrides this empty default.
+    virtual void analyseImpulse() {}
+    // Rebuilds the map's notes 12..99 from the resonators' periods.
+    virtual void deriveTuningFromCombs();
+    // Re-applies the program's tuning, or asks the user for a ".tun" file.
+    virtual void loadTuning(bool askUser);
+    virtual const char* getTuningName();
+    void retuneAllCombs();
+    void nudgeCombParameter(int32_t type, float delta);
+    void resetCombParameter(int32_t type);
+    // Editor hooks; the final class forwards them to its editor.
+    virtual void showCombParameterInEditor(int32_t type) { (void)type; }
+    virtual void idleWhileWaiting() {}
+
     // --- host queries -----------------------------------------------------
     bool getEffectName(char* name) override;
     bool getVendorString(char* text) override;
@@ -110,6 +140,8 @@ private:
     TensionRates blockTension{0.1f, 0.015f, 0.08f};
 
 private:
+    void runTuningCommand(float command);  // parameter index 45
+    void runSyncCommand(float command);    // parameter index 46
     void setUpEngine();
     void setUpComb(int32_t comb, uint32_t randomRate);
     void clearCombLine(int32_t comb);

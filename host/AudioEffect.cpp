@@ -2,6 +2,8 @@
 
 #include "gui/AEffEditor.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -258,7 +260,12 @@ void AudioEffect::ms2string(float samples, char* text)
 
 void AudioEffect::float2string(float value, char* text)
 {
-    std::snprintf(text, 9, "%.3f", static_cast<double>(value));
+    // to_chars ignores the process locale, which GTK and Qt hosts change.
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::fixed, 3);
+    const std::size_t length = std::min<std::size_t>(static_cast<std::size_t>(result.ptr - buffer), 8);
+    std::memcpy(text, buffer, length);
+    text[length] = '\0';
 }
 
 void AudioEffect::long2string(long value, char* text)

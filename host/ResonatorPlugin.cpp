@@ -2,6 +2,7 @@
 
 #include "editor/ResonatorEditor.h"
 
+#include <cmath>
 #include <new>
 
 bool gOutOfMemory = false;
@@ -16,9 +17,23 @@ ResonatorPlugin::ResonatorPlugin(audioMasterCallback audioMaster) : ResonatorEng
 
 void ResonatorPlugin::setParameter(int32_t index, float value)
 {
+    if (!std::isfinite(value))
+        return;  // the engine ignores it too; the controls keep their values
     ResonatorEngine::setParameter(index, value);
     if (ResonatorEditor* e = getResonatorEditor())
         e->setParameter(index, value);
+}
+
+void ResonatorPlugin::showCombParameterInEditor(int32_t type)
+{
+    if (ResonatorEditor* e = getResonatorEditor())
+        e->showCombParameter(type);
+}
+
+void ResonatorPlugin::idleWhileWaiting()
+{
+    if (ResonatorEditor* e = getResonatorEditor())
+        e->idleWhileWaiting();
 }
 
 ResonatorEditor* ResonatorPlugin::getResonatorEditor()

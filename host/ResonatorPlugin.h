@@ -12,6 +12,9 @@ public:
 
     // Every parameter change also reaches the editor so its controls follow.
     void setParameter(int32_t index, float value) override;
+    void showCombParameterInEditor(int32_t type) override;
+    // Keeps the editor's window painted while a dialog blocks the user interface thread.
+    void idleWhileWaiting() override;
 
     ResonatorEditor* getResonatorEditor();
 };

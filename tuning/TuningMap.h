@@ -26,4 +26,9 @@ public:
     double baseFrequency;
     char name[kNameSize];
     char errorText[kErrorTextSize];
+
+private:
+    // Repeats notes 0..periodNote upwards to note 127 (for a file whose
+    // "[exact tuning]" section stops below note 127).
+    void repeatScaleUpwards(int periodNote);
 };

@@ -15,8 +15,13 @@ inline std::unique_ptr<ResonatorEngine> makeQuietEngine(float rate = 44100.f)
     auto engine = std::make_unique<ResonatorEngine>(nullptr);
     engine->setSampleRate(rate);
     engine->resume();
-    for (int i = 0; i < kNumCombs; ++i)
+    // Factory program 0 has stiff resonators; the allpass term would enter every delay compensation.
+    for (int i = 0; i < kNumCombs; ++i) {
         engine->currentCombs[i].Out = 0.f;
+        engine->currentCombs[i].Stiff = 0.f;
+        engine->combs.stiffCoef[i] = 0.f;
+    }
+    engine->stiffnessActive = false;
     engine->liveParams[20] = 0.f;
     engine->liveParams[30] = 1.f;
     engine->liveParams[31] = 1.f;

@@ -3,6 +3,8 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace testhost {
@@ -36,6 +38,8 @@ intptr_t hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t v
 
 std::string defaultPluginPath()
 {
+    if (const char* path = std::getenv("TOVARINE_PLUGIN"))
+        return path;
 #ifdef TOVARINE_PLUGIN_PATH
     return TOVARINE_PLUGIN_PATH;
 #else
@@ -47,8 +51,10 @@ std::unique_ptr<PluginInstance> PluginInstance::load(const LoadOptions& options)
 {
     const std::string path = options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!library)
+    if (!library) {
+        std::fprintf(stderr, "test host: %s\n", dlerror());
         return nullptr;
+    }
     auto entry = reinterpret_cast<EntryPoint>(dlsym(library, options.entryPoint.c_str()));
     if (!entry) {
         dlclose(library);
@@ -76,12 +82,13 @@ PluginInstance::~PluginInstance()
         dlclose(library_);
 }
 
-void PluginInstance::close()
+intptr_t PluginInstance::close()
 {
     if (!effect_)
-        return;
-    effect_->dispatcher(effect_, effClose, 0, 0, nullptr, 0.f);
+        return 0;
+    const intptr_t answer = effect_->dispatcher(effect_, effClose, 0, 0, nullptr, 0.f);
     effect_ = nullptr;
+    return answer;
 }
 
 intptr_t PluginInstance::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)

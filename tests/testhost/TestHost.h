@@ -33,7 +33,7 @@ public:
 
     AEffect* effect() const { return effect_; }
     intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr, float opt = 0.f);
-    void close();  // effClose; the instance is gone afterwards
+    intptr_t close();  // effClose; the instance is gone afterwards
 
     void setParameter(int32_t index, float value);
     float getParameter(int32_t index);

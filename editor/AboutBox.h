@@ -1,0 +1,16 @@
+// The about box: a modal message with the product, its version and its maker,
+// shown by the desktop's message dialog (zenity). Returns when the user closes it.
+#pragma once
+
+#include <functional>
+
+namespace about_box {
+
+inline constexpr const char* kCaption = "Tovarine";
+inline constexpr const char* kText = "Tovarine 88 Resonator v1.2, made by tovarine.audio";
+
+// whileWaiting runs about every 50 ms until the dialog is closed (the editor keeps
+// its window painted with it). Answers false when no dialog could be shown.
+bool show(const std::function<void()>& whileWaiting = {});
+
+}  // namespace about_box

@@ -1,0 +1,28 @@
+// The system's open-file dialog, run as a child process: zenity, or kdialog
+// where zenity is missing. Used for tuning maps and impulse WAV files.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+class FileDialog {
+public:
+    struct Request {
+        std::string title;          // window title
+        std::string filterName;     // e.g. "TUN files (*.tun)"
+        std::string filterPattern;  // e.g. "*.tun"
+        std::string initialPath;    // pre-filled file name; may be empty
+        std::size_t maxPathLength = 0;  // a longer choice counts as cancel; 0 = no limit
+    };
+
+    // Shows the dialog and blocks until the user decides. Answers the chosen
+    // path, or nothing when the user cancels, no dialog program exists or it
+    // fails. whileWaiting, if set, runs about every 50 ms meanwhile (the
+    // editor keeps its window painted with it).
+    static std::optional<std::string> openFile(const Request& request,
+                                               const std::function<void()>& whileWaiting = {});
+
+    // Full path of an executable found on PATH, or empty.
+    static std::string findProgram(const std::string& name);
+};

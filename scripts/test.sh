@@ -1,0 +1,20 @@
+#!/bin/sh
+# Builds the plug-in and every test, then runs the suite twice (an optimised
+# build, and a build under AddressSanitizer + UndefinedBehaviorSanitizer), the
+# concurrency test under ThreadSanitizer, and each fuzzer for a bounded time.
+set -e
+cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
+JOBS=${JOBS:-$(nproc)}
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+ninja -C build -j"$JOBS"
+(cd build && ctest --output-on-failure -j"$JOBS")
+
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOVARINE_SANITIZE=address,undefined \
+    -DTOVARINE_BENCH=OFF >/dev/null
+ninja -C build-asan -j"$JOBS"
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --output-on-failure -j"$JOBS")
+./scripts/tsan.sh
+./scripts/fuzz.sh

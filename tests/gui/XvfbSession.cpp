@@ -1,0 +1,106 @@
+#include "XvfbSession.h"
+
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <csignal>
+#include <cstdlib>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+int xErrors = 0;
+
+int recordError(Display* display, XErrorEvent* event)
+{
+    char text[256];
+    XGetErrorText(display, event->error_code, text, sizeof(text));
+    std::fprintf(stderr, "X error: %s (request %d)\n", text, event->request_code);
+    ++xErrors;
+    return 0;
+}
+
+std::string findXvfb()
+{
+    for (const char* candidate : {"/usr/bin/Xvfb", "/usr/local/bin/Xvfb"})
+        if (access(candidate, X_OK) == 0)
+            return candidate;
+    return {};
+}
+}  // namespace
+
+int recordedXErrors()
+{
+    return xErrors;
+}
+
+void installRecordingXErrorHandler()
+{
+    XSetErrorHandler(recordError);
+}
+
+bool XvfbSession::start(std::string& reason)
+{
+    const std::string xvfb = findXvfb();
+    if (xvfb.empty()) {
+        reason = "Xvfb is not installed";
+        return false;
+    }
+    // The server picks a free display number itself and writes it to the pipe
+    // (-displayfd), so parallel test programs never race for a number. -noreset keeps it
+    // from restarting whenever its last client disconnects.
+    int channel[2];
+    if (pipe(channel) != 0) {
+        reason = "no pipe";
+        return false;
+    }
+    pid = fork();
+    if (pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);  // never outlive the test program
+        dup2(channel[1], 3);
+        const int devNull = open("/dev/null", O_WRONLY);
+        dup2(devNull, 1);
+        dup2(devNull, 2);
+        execl(xvfb.c_str(), xvfb.c_str(), "-displayfd", "3", "-nolisten", "tcp", "-noreset", "-screen", "0",
+            "1024x768x24", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(channel[1]);
+    if (pid < 0) {
+        close(channel[0]);
+        reason = "Xvfb could not be started";
+        return false;
+    }
+    std::string number;
+    pollfd descriptor{channel[0], POLLIN, 0};
+    while (number.find('\n') == std::string::npos && poll(&descriptor, 1, 10000) > 0) {
+        char buffer[32];
+        const ssize_t got = read(channel[0], buffer, sizeof(buffer));
+        if (got <= 0)
+            break;
+        number.append(buffer, size_t(got));
+    }
+    close(channel[0]);
+    while (!number.empty() && (number.back() == '\n' || number.back() == ' '))
+        number.pop_back();
+    if (number.empty()) {
+        stop();
+        reason = "Xvfb did not start";
+        return false;
+    }
+    name = ":" + number;
+    setenv("DISPLAY", name.c_str(), 1);
+    return true;
+}
+
+void XvfbSession::stop()
+{
+    if (pid > 0) {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+        pid = -1;
+    }
+}

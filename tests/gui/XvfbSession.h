@@ -1,0 +1,27 @@
+// A private X server for the window tests: Xvfb on a display number it finds free,
+// started once for the test program and stopped at its end.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <string>
+#include <sys/types.h>
+
+class XvfbSession {
+public:
+    // Starts the server and points DISPLAY at it. False (with a reason) when Xvfb is not
+    // installed or does not come up.
+    bool start(std::string& reason);
+    void stop();
+    ~XvfbSession() { stop(); }
+
+    const std::string& displayName() const { return name; }
+
+private:
+    pid_t pid = -1;
+    std::string name;
+};
+
+// Records X errors of the test's own connections (the framework traps its own).
+int recordedXErrors();
+void installRecordingXErrorHandler();

@@ -1,0 +1,31 @@
+// Audio files through libsndfile: WAV, FLAC, AIFF and Ogg Vorbis in,
+// the same out. Mono input is fed to both plug-in inputs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tovarine::cli {
+
+struct StereoBuffer {
+    double sampleRate = 44100.0;
+    std::vector<float> left;
+    std::vector<float> right;
+    std::size_t frames() const { return left.size(); }
+};
+
+// Throws ToolError for a missing, unreadable or unsupported file, or one with more than two channels.
+StereoBuffer readAudioFile(const std::string& path);
+
+struct AudioOutputFormat {
+    std::string container;  // wav, flac, aiff, ogg; empty: from the file extension (wav otherwise)
+    int bits = 0;           // 16, 24 or 32 (32 = float); 0: the container's default
+};
+
+// Writes all-or-nothing (temporary file, then rename).
+void writeAudioFile(const std::string& path, const StereoBuffer& audio, const AudioOutputFormat& format);
+
+// Validates a format before any work is done; throws a usage error.
+void checkOutputFormat(const std::string& path, const AudioOutputFormat& format);
+
+}  // namespace tovarine::cli

@@ -1,0 +1,88 @@
+// Saves a picture of the editor as PNG, without any display:
+//   tovarine-editor-screenshot out.png [program 0..31] [note ...]
+// The notes (MIDI numbers) are played for a moment first so that the envelope
+// strip shows them. Links the plug-in's code directly instead of loading it.
+#include "editor/EditorSnapshot.h"
+#include "host/ResonatorPlugin.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+intptr_t silentHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float)
+{
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+bool parseInt(const char* text, int& out)
+{
+    const char* end = text + std::strlen(text);
+    auto result = std::from_chars(text, end, out);
+    return result.ec == std::errc() && result.ptr == end;
+}
+
+void playNotes(ResonatorPlugin& plugin, const std::vector<int>& notes)
+{
+    constexpr int kBlock = 256;
+    plugin.setSampleRate(44100.f);
+    plugin.setBlockSize(kBlock);
+    plugin.resume();
+    std::vector<VstMidiEvent> midi(notes.size());
+    std::vector<VstEvent*> pointers(notes.size() + 2, nullptr);
+    for (size_t i = 0; i < notes.size(); ++i) {
+        midi[i].type = kVstMidiType;
+        midi[i].byteSize = sizeof(VstMidiEvent);
+        midi[i].midiData[0] = char(0x90);
+        midi[i].midiData[1] = char(notes[i]);
+        midi[i].midiData[2] = 110;
+        pointers[i] = reinterpret_cast<VstEvent*>(&midi[i]);
+    }
+    // VstEvents ends in a variable array: give it room for every pointer.
+    std::vector<unsigned char> storage(sizeof(VstEvents) + pointers.size() * sizeof(VstEvent*));
+    auto* events = reinterpret_cast<VstEvents*>(storage.data());
+    events->numEvents = int32_t(notes.size());
+    std::memcpy(events->events, pointers.data(), notes.size() * sizeof(VstEvent*));
+    plugin.processEvents(events);
+    std::vector<float> in(kBlock, 0.f), outL(kBlock), outR(kBlock);
+    float* ins[] = {in.data(), in.data()};
+    float* outs[] = {outL.data(), outR.data()};
+    for (int block = 0; block < 40; ++block)
+        plugin.processReplacing(ins, outs, kBlock);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s out.png [program 0..31] [note ...]\n", argv[0]);
+        return 2;
+    }
+    auto plugin = std::make_unique<ResonatorPlugin>(silentHost);
+    int program = 0;
+    if (argc > 2 && (!parseInt(argv[2], program) || program < 0 || program > 31)) {
+        std::fprintf(stderr, "program must be 0..31\n");
+        return 2;
+    }
+    plugin->setProgram(program);
+    std::vector<int> notes;
+    for (int i = 3; i < argc; ++i) {
+        int note = 0;
+        if (!parseInt(argv[i], note) || note < 0 || note > 127) {
+            std::fprintf(stderr, "notes are MIDI numbers 0..127\n");
+            return 2;
+        }
+        notes.push_back(note);
+    }
+    if (!notes.empty())
+        playNotes(*plugin, notes);
+    if (!renderEditorToPng(plugin.get(), argv[1])) {
+        std::fprintf(stderr, "could not write %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,23 @@
+// Whole-file reads and all-or-nothing writes: output goes to a temporary file
+// beside the target and is renamed over it only when complete, so a failed or
+// interrupted run never leaves a half-written file.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tovarine::cli {
+
+std::vector<uint8_t> readFileBytes(const std::string& path);
+void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// Calls `write` with the path of a fresh temporary file in the target's
+// directory, then renames it to `path`; on any exception the temporary file
+// is removed and the exception passed on.
+void writeAtomically(const std::string& path, const std::function<void(const std::string& temporaryPath)>& write);
+
+std::string lowerCaseExtension(const std::string& path);  // ".wav" -> "wav"
+
+}  // namespace tovarine::cli

@@ -1,0 +1,65 @@
+// tovarine info: what a host sees of the plug-in.
+#include "tools/Commands.h"
+
+#include "tools/OptionParser.h"
+#include "tools/PluginHost.h"
+#include "tools/PluginState.h"
+
+#include <cstdio>
+#include <string>
+
+namespace tovarine::cli {
+
+namespace {
+
+std::string flagNames(int32_t flags)
+{
+    static const std::pair<int32_t, const char*> names[] = {
+        {effFlagsHasEditor, "editor"}, {effFlagsHasClip, "clip"}, {effFlagsHasVu, "vu"}, {effFlagsCanMono, "mono"},
+        {effFlagsCanReplacing, "replacing"}, {effFlagsProgramChunks, "chunks"}, {effFlagsIsSynth, "synth"},
+        {effFlagsNoSoundInStop, "no-sound-in-stop"}, {effFlagsCanDoubleReplacing, "double-replacing"},
+    };
+    std::string text;
+    for (const auto& [bit, name] : names)
+        if (flags & bit)
+            text += (text.empty() ? "" : ", ") + std::string(name);
+    return text.empty() ? "none" : text;
+}
+
+}  // namespace
+
+void runInfo(const Arguments& arguments)
+{
+    const ParsedOptions options(arguments, {{"plugin"}}, 0);
+    auto plugin = loadPluginFrom(options);
+    plugin->open(44100.0, 512);
+    AEffect& e = plugin->effect();
+
+    std::printf("plug-in:        %s\n", plugin->path().c_str());
+    std::printf("effect name:    %s\n", plugin->text(effGetEffectName).c_str());
+    std::printf("product:        %s\n", plugin->text(effGetProductString).c_str());
+    std::printf("vendor:         %s\n", plugin->text(effGetVendorString).c_str());
+    std::printf("vendor version: %ld\n", static_cast<long>(plugin->dispatch(effGetVendorVersion)));
+    std::printf("VST version:    %ld\n", static_cast<long>(plugin->dispatch(effGetVstVersion)));
+    std::printf("unique ID:      '%s' (0x%08X)\n", fourCCText(e.uniqueID).c_str(), static_cast<unsigned>(e.uniqueID));
+    std::printf("version:        %d\n", e.version);
+    std::printf("inputs:         %d\n", e.numInputs);
+    std::printf("outputs:        %d\n", e.numOutputs);
+    std::printf("flags:          0x%X (%s)\n", static_cast<unsigned>(e.flags), flagNames(e.flags).c_str());
+    std::printf("initial delay:  %d\n", e.initialDelay);
+    std::printf("category:       %ld\n", static_cast<long>(plugin->dispatch(effGetPlugCategory)));
+    std::printf("receives MIDI:  %s\n", plugin->dispatch(effCanDo, 0, 0, const_cast<char*>("receiveVstMidiEvent")) > 0 ? "yes" : "no");
+
+    std::printf("\nprograms (%d), current %ld:\n", e.numPrograms, static_cast<long>(plugin->dispatch(effGetProgram)));
+    for (int32_t i = 0; i < e.numPrograms; ++i)
+        std::printf("  %3d  %s\n", i, plugin->programName(i).c_str());
+
+    std::printf("\nparameters (%d):\n", e.numParams);
+    std::printf("  %3s  %-24s %-12s %-8s %s\n", "#", "name", "display", "label", "value");
+    for (int32_t i = 0; i < e.numParams; ++i) {
+        std::printf("  %3d  %-24s %-12s %-8s %.6g\n", i, plugin->text(effGetParamName, i).c_str(), plugin->text(effGetParamDisplay, i).c_str(),
+                    plugin->text(effGetParamLabel, i).c_str(), static_cast<double>(plugin->getParameter(i)));
+    }
+}
+
+}  // namespace tovarine::cli

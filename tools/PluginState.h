@@ -1,0 +1,43 @@
+// Getting a plug-in into the state the command line asks for, and its state
+// out again as standard preset files.
+#pragma once
+
+#include "tools/PresetFile.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace tovarine::cli {
+
+class ParsedOptions;
+class PluginHost;
+
+// The plug-in built beside this executable: <directory of the executable>/Tovarine.so.
+std::string defaultPluginPath();
+std::unique_ptr<PluginHost> loadPluginFrom(const ParsedOptions& options);  // --plugin or the default
+
+// Reads an .fxp or .fxb and checks that it fits this plug-in: the kind the
+// caller expects (if any), the plug-in's unique ID, and a chunk of the size
+// the plug-in's own chunks have. Throws ToolError naming the file otherwise.
+PresetFile readPresetFor(PluginHost& plugin, const std::string& path, std::optional<PresetKind> expected);
+
+// Checks a raw chunk's size as above.
+void checkChunkSize(PluginHost& plugin, std::size_t size, PresetKind kind, const std::string& path);
+
+// Hands a checked file to the plug-in; a refused chunk is an error. A bank of
+// format version 2 also selects its current program.
+void loadPreset(PluginHost& plugin, const PresetFile& file, const std::string& path);
+
+// The current program or the whole bank as a file.
+PresetFile currentProgramFile(PluginHost& plugin);
+PresetFile bankFile(PluginHost& plugin);
+
+// --bank, then --program, --preset and --param, in that order, so a program
+// chosen from a loaded bank can be replaced and then adjusted.
+void applyStateOptions(PluginHost& plugin, const ParsedOptions& options);
+
+// "0..numPrograms-1" checked; throws a usage error.
+int32_t programNumber(PluginHost& plugin, const std::string& text);
+
+}  // namespace tovarine::cli

@@ -1,0 +1,128 @@
+// Tuning the 88 resonators: resonator i plays MIDI note 12 + i at the
+// frequency the TuningMap gives it. Its pitch is stored as normalPitch
+// (f = 4 * 1024^v Hz) and its loop period as Delay = sampleRate / f samples.
+#include "engine/ResonatorEngine.h"
+
+#include "platform/FileDialog.h"
+#include "programs/CombParameterTypes.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include <sys/stat.h>
+
+namespace {
+
+bool isRegularFile(const std::string& path)
+{
+    struct stat info{};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool isUsableFrequency(double hz)
+{
+    return std::isfinite(hz) && hz > 0.0;
+}
+
+}  // namespace
+
+void ResonatorEngine::loadTuning(bool askUser)
+{
+    if (!programs)
+        return;
+    ProgramRecord& program = programs[curProgram];
+    const std::string path(program.tuningMapPath, boundedLength(program.tuningMapPath, kTuningMapPathSize));
+
+    bool needDialog = true;
+    if (!askUser && path.empty()) {
+        tuningMap.resetToStandard();
+        needDialog = false;
+    } else if (tuningMap.loadFromFile(path.c_str()) && !askUser) {
+        needDialog = false;
+    }
+
+    if (needDialog) {
+        FileDialog::Request request;
+        request.title = "Open a Scala .TUN File";
+        request.filterName = "TUN files (*.tun)";
+        request.filterPattern = "*.tun";
+        request.initialPath = path;
+        request.maxPathLength = kTuningMapPathSize - 1;
+        const auto chosen = FileDialog::openFile(request, [this] { idleWhileWaiting(); });
+        if (chosen && isRegularFile(*chosen)) {
+            tuningMap.loadFromFile(chosen->c_str());  // a file that fails to load is still remembered
+            copyText(program.tuningMapPath, sizeof(program.tuningMapPath), chosen->c_str());
+        } else {
+            program.tuningMapPath[0] = '\0';  // cancelled: the standard tuning from now on
+        }
+    }
+
+    retuneAllCombs();
+    setParameter(1, 0.f);  // the per-resonator selector shows the pitch
+    showCombParameterInEditor(comb_type::kPitch);
+}
+
+void ResonatorEngine::retuneAllCombs()
+{
+    // 1 / ln(1024): v = ln(f / 4) / ln(1024) inverts f = 4 * 1024^v.
+    const double perLog1024 = 1.0 / std::log(1024.0);
+    for (int32_t i = 0; i < kNumCombs; ++i) {
+        const double frequency = tuningMap.frequencyOfNote(kFirstCombNote + i);
+        if (!isUsableFrequency(frequency))
+            continue;  // keep the resonator where it is rather than store an infinite pitch
+        const float pitch = static_cast<float>(std::log(0.25 * frequency) * perLog1024);
+        if (programs)
+            programs[curProgram].combSettings[i].normalPitch = pitch;
+        currentCombs[i].normalPitch = pitch;
+        const float period = static_cast<float>(sampleRate / frequency);
+        currentCombs[i].Delay = period;
+        updateCombDelay(i, period);
+    }
+}
+
+void ResonatorEngine::deriveTuningFromCombs()
+{
+    for (int32_t i = 0; i < kNumCombs; ++i) {
+        const double frequency = static_cast<double>(sampleRate) / currentCombs[i].Delay;
+        if (isUsableFrequency(frequency))
+            tuningMap.setNoteFrequency(kFirstCombNote + i, frequency);
+    }
+}
+
+const char* ResonatorEngine::getTuningName()
+{
+    return tuningMap.getName();
+}
+
+void ResonatorEngine::nudgeCombParameter(int32_t type, float delta)
+{
+    float CombSettings::* field = comb_type::fieldOf(type);
+    if (!field)
+        return;
+    for (int32_t i = 0; i < kNumCombs; ++i)
+        setCombParameter(i, type, currentCombs[i].*field + delta);
+    lastCombParamType = type;
+    showCombParameterInEditor(type);
+}
+
+void ResonatorEngine::resetCombParameter(int32_t type)
+{
+    if (!comb_type::isValid(type))
+        return;
+    if (type == comb_type::kPitch) {
+        tuningMap.resetToStandard();
+        retuneAllCombs();
+        // An empty path is what re-selecting the program treats as the standard tuning.
+        if (programs)
+            programs[curProgram].tuningMapPath[0] = '\0';
+    } else {
+        if (type == comb_type::kStiff)
+            stiffnessActive = false;
+        const float value = comb_type::resetValueOf(type);
+        for (int32_t i = 0; i < kNumCombs; ++i)
+            setCombParameter(i, type, value);
+    }
+    lastCombParamType = type;
+    showCombParameterInEditor(type);
+}
