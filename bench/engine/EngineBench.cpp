@@ -50,7 +50,7 @@ void run(benchmark::State& state, ResonatorEngine& engine)
         benchmark::Counter(static_cast<double>(state.iterations() * kBlock) / kRate, benchmark::Counter::kIsRate);
 }
 
-void DefaultProgram(benchmark::State& state)
+void FactoryProgram0(benchmark::State& state)
 {
     auto engine = std::make_unique<ResonatorEngine>(nullptr);
     engine->setSampleRate(static_cast<float>(kRate));
@@ -86,7 +86,7 @@ void AllCombsModulatedStiffTensionFeedback(benchmark::State& state)
 
 }  // namespace
 
-BENCHMARK(DefaultProgram)->Unit(benchmark::kMicrosecond);
+BENCHMARK(FactoryProgram0)->Unit(benchmark::kMicrosecond);
 BENCHMARK(AllCombsModulatedStiffTensionFeedback)->Unit(benchmark::kMicrosecond);
 
 namespace {
