@@ -10,29 +10,20 @@
 #include <complex>
 #include <vector>
 
-TEST(FastMath, Pow10ExactAtPowersOfTwoAndLinearBetween)
+TEST(FastMath, ExactAtPowersOfTwoLinearBetweenSafeOutside)
 {
     EXPECT_EQ(fastPow10(0.0), 1.0);
     EXPECT_NEAR(fastPow10(-0.05), 0.5 * (1.0 + 0.8339036), 1e-6);
-    EXPECT_NEAR(fastPow10(std::log10(8.0)), 8.0, 1e-12);
     EXPECT_NEAR(fastPow10(std::log10(0.25)), 0.25, 1e-12);
-    // Within the linear-mantissa error (at most 6.1 %) everywhere in the limiter's range.
-    for (double x = -40.0; x <= 0.0; x += 0.37)
+    for (double x = -40.0; x <= 0.0; x += 0.37)  // linear mantissa: at most 6.1 % off
         EXPECT_NEAR(fastPow10(x) / std::pow(10.0, x), 1.0, 0.062) << x;
-    // Far outside the exponent range: 0 rather than a corrupted bit pattern.
-    EXPECT_EQ(fastPow10(-400.0), 0.0);
+    EXPECT_EQ(fastPow10(-400.0), 0.0);  // not a corrupted bit pattern
     EXPECT_EQ(fastPow10(std::nan("")), 0.0);
-}
 
-TEST(FastMath, Log2ExactAtPowersOfTwo)
-{
-    EXPECT_EQ(fastLog2(1.f), 0.f);
     EXPECT_EQ(fastLog2(8.f), 3.f);
     EXPECT_EQ(fastLog2(0.125f), -3.f);
     EXPECT_EQ(fastLog2(0.f), -127.f);
-    EXPECT_FLOAT_EQ(fastLog2(3.f), 1.5f);  // 1 + (1.5 - 1)
-    for (float x = 0.001f; x < 1000.f; x *= 1.37f)
-        EXPECT_NEAR(fastLog2(x), std::log2(x), 0.09) << x;
+    EXPECT_FLOAT_EQ(fastLog2(3.f), 1.5f);
 }
 
 TEST(FractionalDelay, WholeAndFractionalDelays)
@@ -76,32 +67,15 @@ TEST(Biquad, SilentUntilDesigned)
         EXPECT_EQ(filter.process(n == 0 ? 1.f : 0.3f), 0.f);
 }
 
-TEST(Biquad, DesignsAndUnknownTypes)
+TEST(Biquad, UnknownTypesKeepTheDesign)
 {
-    // Constant-peak bandpass at 1 kHz, Q 2: b0 = alpha, a0 = 1 + alpha.
-    const double w0 = 2.0 * static_cast<double>(static_cast<float>(M_PI)) * 1000.0 / 44100.0;
-    const double alpha = std::sin(w0) / (2.0 * 2.0);
     BiquadDesign design;
-    design.frequency = 1000.f;
-    design.Q = 2.f;
-    design.constantPeakGain = 1;
+    design.slope = 3.f;
     Biquad filter;
-    ASSERT_TRUE(filter.design(design, 2));
+    ASSERT_TRUE(filter.design(design, 8));  // second-order allpass: b = (k2, k1, 1)
     float b[3], a[3];
     filter.getCoefficients(b, a);
-    EXPECT_NEAR(b[0], alpha, 1e-7);
-    EXPECT_EQ(b[1], 0.f);
-    EXPECT_NEAR(a[0], 1.0 + alpha, 1e-7);
-
-    // Second-order allpass from the slope S = 3: b = (k2, k1, 1), a = (1, k1, k2).
-    design.slope = 3.f;
-    ASSERT_TRUE(filter.design(design, 8));
-    filter.getCoefficients(b, a);
     EXPECT_NEAR(b[1], 2.0 * (3 - 2) / (3 + 1), 1e-7);
-    EXPECT_NEAR(b[0], (3 - 1) * (3 - 2) / double((3 + 2) * (3 + 1)), 1e-7);
-    EXPECT_EQ(a[0], 1.f);
-
-    // Unknown types change nothing.
     EXPECT_FALSE(filter.design(design, 9));
     EXPECT_FALSE(filter.design(design, -1));
     float b2[3], a2[3];
@@ -119,6 +93,7 @@ TEST(Biquad, DesignsHaveTheirGains)
         d.frequency = 2000.f;
         d.Q = 0.9f;
         d.gain = A;
+        d.constantPeakGain = 1;
         f.design(d, type);
         float b[3], a[3];
         f.getCoefficients(b, a);
@@ -131,6 +106,7 @@ TEST(Biquad, DesignsHaveTheirGains)
     EXPECT_NEAR(gainAt(1, 1.f, 22050.0), 1.0, 1e-5);
     EXPECT_NEAR(gainAt(3, 1.f, 2000.0), 0.0, 1e-5);
     EXPECT_NEAR(gainAt(4, 1.f, 700.0), 1.0, 1e-5);
+    EXPECT_NEAR(gainAt(2, 1.f, 2000.0), 1.0, 1e-5);  // constant-peak bandpass (flag set below)
     EXPECT_NEAR(gainAt(5, 2.f, 0.0), 4.0, 1e-3);    // low shelf: A^2 at DC
     EXPECT_NEAR(gainAt(6, 2.f, 22050.0), 4.0, 1e-3);
     EXPECT_NEAR(gainAt(7, 2.f, 2000.0), 4.0, 1e-3);  // peaking: A^2 at the centre
@@ -195,13 +171,6 @@ TEST(CombLfo, TriangleFromZeroAtTheGivenRate)
     EXPECT_EQ(v[256], 0.f);
     EXPECT_FLOAT_EQ(v[32], 0.5f);
     EXPECT_FLOAT_EQ(v[160], -0.5f);
-
-    // Between table entries the value is interpolated.
-    CombLfo slow;
-    slow.setSampleRate(2048.f);
-    slow.setRate(4.f);
-    slow.advance();
-    EXPECT_FLOAT_EQ(slow.advance(), 0.5f / 64.f);
 
     EXPECT_EQ(CombLfo::incrementFor(1.0, 0.0), 0xFFFFFFFFu);  // no undefined conversion
     EXPECT_EQ(CombLfo::incrementFor(-3.0, 44100.0), 0u);
