@@ -60,8 +60,12 @@ int ImpulseAnalyser::analyse(int newWindowLength, int newOverlap, int count, Com
     }
     for (int k = 0; k < count; ++k) {
         CombEstimate& e = estimates[k];
-        if (e.level > 0.0f)
-            e.level = static_cast<float>(std::pow(energy[static_cast<std::size_t>(k)] / largestEnergy * e.level, 0.25));
+        if (e.level > 0.0f) {
+            // The DC bin carries its sign, so the lowest resonators' energy
+            // can come out negative; that is no energy, not a NaN root.
+            const double share = std::max(energy[static_cast<std::size_t>(k)] / largestEnergy, 0.0);
+            e.level = static_cast<float>(std::pow(share * e.level, 0.25));
+        }
         e.decay = e.level * e.decay;
     }
 
@@ -116,8 +120,8 @@ void ImpulseAnalyser::measureHarmonics(CombEstimate& estimate, std::vector<doubl
     std::vector<double> peaks(static_cast<std::size_t>(frameCount));
     for (int h = 0; h < kMaxHarmonics; ++h) {
         const int nominal = static_cast<int>((h + 1) * fundamentalBin);
-        // Search 3 bins either side for the lowest harmonics, fewer higher up
-        // where harmonics of a stiff string drift: 3, 3, 2, 2, 1, 1, 1, ...
+        // Bins searched either side of the nominal position: 3 for the two
+        // lowest harmonics, then 2, 2, and 1 from the fifth on.
         const int halfWidth = static_cast<int>(std::ceil(3.0 / (h / 2 + 1)));
         const int from = std::max(nominal - halfWidth, 0);
         const int to = std::min(nominal + halfWidth, bins);

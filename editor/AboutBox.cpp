@@ -46,11 +46,14 @@ std::vector<char*> pointersTo(std::vector<std::string>& texts)
 bool show(const std::function<void()>& whileWaiting)
 {
     try {
-        const std::string program = FileDialog::findProgram("zenity");
-        if (program.empty())
+        // zenity, or kdialog on desktops without it; no box when neither exists.
+        std::vector<std::string> args;
+        if (std::string zenity = FileDialog::findProgram("zenity"); !zenity.empty())
+            args = {zenity, "--info", std::string("--title=") + kCaption, std::string("--text=") + kText, "--no-markup"};
+        else if (std::string kdialog = FileDialog::findProgram("kdialog"); !kdialog.empty())
+            args = {kdialog, "--title", kCaption, "--msgbox", kText};
+        else
             return false;
-        std::vector<std::string> args{program, "--info", std::string("--title=") + kCaption,
-            std::string("--text=") + kText, "--no-markup"};
         std::vector<std::string> env = cleanEnvironment();
         std::vector<char*> argv = pointersTo(args);
         std::vector<char*> envp = pointersTo(env);

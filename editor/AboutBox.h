@@ -1,5 +1,5 @@
 // The about box: a modal message with the product, its version and its maker,
-// shown by the desktop's message dialog (zenity). Returns when the user closes it.
+// shown by the desktop's message dialog (zenity or kdialog). Returns when the user closes it.
 #pragma once
 
 #include <functional>

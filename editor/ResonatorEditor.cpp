@@ -57,6 +57,17 @@ int32_t typeForSelector(float value)
     return type ? type : comb_type::kPitch;
 }
 
+// Hands a new view to the frame; answers null (and frees the view) when it could not be added.
+template <class View>
+View* addToFrame(CFrame* frame, View* view)
+{
+    if (view && !frame->addView(view)) {
+        view->forget();
+        return nullptr;
+    }
+    return view;
+}
+
 // Menu parameters 32..34 read back as the item index (value x 10).
 float menuIndexOf(float parameterTimesTen)
 {
@@ -129,6 +140,9 @@ intptr_t ResonatorEditor::build()
     pendingParameters.store(0);
     pendingReload.store(kNoReload);
     pendingTuningTexts.store(false);
+    // From here on changes are recorded: one that lands after a view has read its value
+    // is applied at the first idle call.
+    windowOpen.store(true, std::memory_order_release);
     frame->setBackground(background);
 
     CBitmap* knobBackground = new (std::nothrow) CBitmap(skin::kKnobBackgroundId);
@@ -137,7 +151,7 @@ intptr_t ResonatorEditor::build()
     aboutMenu = new (std::nothrow) COptionMenu(kAboutArea, this, kAboutTag, nullptr, nullptr, kNoDrawStyle | kPopupStyle);
     if (aboutMenu) {
         aboutMenu->addEntry("About Tovarine");
-        frame->addView(aboutMenu);
+        aboutMenu = addToFrame(frame, aboutMenu);
     }
 
     CBitmap* selectorStrip = new (std::nothrow) CBitmap(skin::kSelectorStripId);
@@ -149,7 +163,7 @@ intptr_t ResonatorEditor::build()
         for (int32_t i = 0; i < skin::kSelectorSegments; ++i)
             typeSelector->setSegmentWidth(i, skin::kSelectorSegmentWidths[i]);
         typeSelector->setValue(p->getParameter(1));
-        frame->addView(typeSelector);
+        typeSelector = addToFrame(frame, typeSelector);
     }
 
     combDisplay = new (std::nothrow) CombDisplay(kDisplayArea, this, kDrawTag, kCommandTag, kDarkBrown, kDarkBrown,
@@ -160,12 +174,13 @@ intptr_t ResonatorEditor::build()
         buildSubmenus();
         buildCommandMenu();
         loadDisplay(combDisplay->getType());
-        frame->addView(combDisplay);
+        combDisplay = addToFrame(frame, combDisplay);
+        if (!combDisplay)
+            filterMenu = modelingMenu = feedbackDelayMenu = syncMenu = nullptr;  // went with it
     }
 
     envelopeStrip = new (std::nothrow) EnvelopeStrip(kEnvelopeArea, kDarkBrown, kBarYellow, kNumCombs);
-    if (envelopeStrip)
-        frame->addView(envelopeStrip);
+    envelopeStrip = addToFrame(frame, envelopeStrip);
 
     delayLabel = new (std::nothrow) DelayInfoLabel(kDelayLabelArea);
     if (delayLabel) {
@@ -173,14 +188,12 @@ intptr_t ResonatorEditor::build()
         delayLabel->setFontColor(kDarkBrown);
     }
     addKnobs(knobBackground, knobHandle);
-    if (delayLabel)
-        frame->addView(delayLabel);
+    delayLabel = addToFrame(frame, delayLabel);
 
     if (knobBackground)
         knobBackground->forget();
     if (knobHandle)
         knobHandle->forget();
-    windowOpen.store(true, std::memory_order_release);
     return 1;
 }
 
@@ -232,9 +245,8 @@ void ResonatorEditor::addKnobs(CBitmap* knobBackground, CBitmap* knobHandle)
         auto* knob = new (std::nothrow) CKnob(area, this, place.tag, knobBackground, knobHandle, CPoint(0, 0));
         if (!knob)
             continue;
-        controls[place.tag] = knob;
         knob->setValue(p->getParameter(place.tag));
-        frame->addView(knob);
+        controls[place.tag] = addToFrame(frame, knob);
     }
 }
 

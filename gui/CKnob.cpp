@@ -56,6 +56,18 @@ void CKnob::setRangeAngle(float angle)
     compute();
 }
 
+void CKnob::setMin(float minimum)
+{
+    CControl::setMin(minimum);
+    compute();
+}
+
+void CKnob::setMax(float maximum)
+{
+    CControl::setMax(maximum);
+    compute();
+}
+
 void CKnob::compute()
 {
     aCoef = (vmax - vmin) / rangeAngle;
@@ -66,7 +78,8 @@ void CKnob::compute()
 
 void CKnob::valueToPoint(CPoint& point) const
 {
-    const double alpha = (value - bCoef) / aCoef;
+    // An empty value range (or sweep) leaves the handle at the start angle.
+    const double alpha = aCoef != 0.f && std::isfinite(aCoef) ? (value - bCoef) / aCoef : startAngle;
     point.h = int32_t(radius + std::cos(alpha) * (radius - inset) + 0.5);
     point.v = int32_t(radius - std::sin(alpha) * (radius - inset) + 0.5);
 }
@@ -77,6 +90,8 @@ float CKnob::valueFromPoint(const CPoint& point) const
     if (alpha < 0.)
         alpha += 2. * kPi;
     const double range = std::fabs(rangeAngle);
+    if (range == 0.)
+        return vmin;
     // Angle travelled from the start in the knob's direction of rotation, 0..2π.
     double travel = rangeAngle < 0 ? startAngle - alpha : alpha - startAngle;
     travel = std::fmod(travel, 2. * kPi);

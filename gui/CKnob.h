@@ -16,6 +16,9 @@ public:
     void mouse(CDrawContext* context, CPoint& where) override;
     bool onWheel(CDrawContext* context, const CPoint& where, float distance) override;
     intptr_t onKeyDown(VstKeyCode& keyCode) override;
+    // The angle coefficients follow the value range.
+    void setMin(float minimum) override;
+    void setMax(float maximum) override;
 
     virtual void drawHandle(CDrawContext* context);
     // Handle position for a value, relative to the view's top-left corner.

@@ -4,6 +4,7 @@
 # concurrency test under ThreadSanitizer, and each fuzzer for a bounded time.
 set -e
 cd "$(dirname "$0")/.."
+ROOT=$(pwd)
 ./scripts/install-deps.sh
 JOBS=${JOBS:-$(nproc)}
 
@@ -14,7 +15,7 @@ ninja -C build -j"$JOBS"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOVARINE_SANITIZE=address,undefined \
     -DTOVARINE_BENCH=OFF >/dev/null
 ninja -C build-asan -j"$JOBS"
-(cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions="$ROOT/tests/lsan.supp" UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --output-on-failure -j"$JOBS")
 ./scripts/tsan.sh
 ./scripts/fuzz.sh

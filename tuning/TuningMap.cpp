@@ -82,6 +82,20 @@ void copyNameFromPath(const char* path, char* name, std::size_t nameSize)
 
 bool TuningMap::loadFromFile(const char* path)
 {
+    // The audio thread reads the table while a file loads. Reading into a
+    // scratch map and copying the result at the end keeps it from seeing a
+    // half-read or reset table for the duration of the file access.
+    TuningMap scratch;
+    const bool loaded = scratch.readFile(path);
+    std::memcpy(noteCents, scratch.noteCents, sizeof(noteCents));
+    baseFrequency = scratch.baseFrequency;
+    std::memcpy(name, scratch.name, sizeof(name));
+    std::memcpy(errorText, scratch.errorText, sizeof(errorText));
+    return loaded;
+}
+
+bool TuningMap::readFile(const char* path)
+{
     resetToStandard();
     if (!path)
         path = "";

@@ -28,6 +28,8 @@ public:
     char errorText[kErrorTextSize];
 
 private:
+    // Fills this map from a ".tun" file; loadFromFile() runs it on a scratch map.
+    bool readFile(const char* path);
     // Repeats notes 0..periodNote upwards to note 127 (for a file whose
     // "[exact tuning]" section stops below note 127).
     void repeatScaleUpwards(int periodNote);

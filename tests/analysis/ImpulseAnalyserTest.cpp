@@ -141,6 +141,13 @@ TEST_F(ImpulseAnalyserTest, FrameCountLimits)
     EXPECT_EQ(estimates[57].decay, 0.0f);
     EXPECT_FALSE(std::isnan(estimates[57].bright));
 
+    // A DC offset: the lowest resonator's band holds the signed DC bin.
+    writeMonoWav(path, std::vector<float>(8192 + 2048 * 2, -0.5f));
+    analyser.open(path.c_str());
+    estimates = standardEstimates({0, 57});
+    ASSERT_EQ(analyser.analyse(8192, 6144, 88, estimates.data()), 0);
+    EXPECT_TRUE(std::isfinite(estimates[0].level) && std::isfinite(estimates[0].decay));
+
     // An unreadable file holds no frames.
     analyser.open((path + ".missing").c_str());
     EXPECT_EQ(analyser.analyse(8192, 6144, 88, estimates.data()), -1);

@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -221,14 +219,4 @@ TEST_F(WavReaderTest, MalformedAndTruncatedFiles)
             EXPECT_EQ(reader.readSample(i, false), i < frames ? (2 * i + 2) / 32768.0f : 0.0f);
     }
 
-    // Random bytes in the header: no crash, no read outside the file.
-    std::mt19937 random(1234);
-    for (int trial = 0; trial < 300; ++trial) {
-        Bytes file = wav16(trial % 3 + 1, {1, 2, 3, 4, 5, 6});
-        for (int k = 0; k < 4; ++k)
-            file[12 + random() % (file.size() - 12)] = static_cast<unsigned char>(random());
-        open(file);
-        for (int i = -1; i < 8; ++i)
-            EXPECT_FALSE(std::isnan(reader.readSample(i, i % 2)));
-    }
 }

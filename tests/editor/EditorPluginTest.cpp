@@ -218,9 +218,11 @@ TEST_F(EditorTest, ClosedEditorIgnoresNotificationsAndOpenCloseUnderAutomationLe
 
     std::atomic<bool> stop{false};
     std::thread automation([&] {
+        // The notifications alone: the engine's own unlocked fields are not under test here.
         for (float v = 0.f; !stop.load(); v = v > 0.9f ? 0.f : v + 0.01f) {
-            plugin.ResonatorPlugin::setParameter(30, v);
-            plugin.showCombParameterInEditor(4);
+            editor->setParameter(30, v);
+            editor->setParameter(45, -1.f);
+            editor->showCombParameter(4);
         }
     });
     for (int i = 0; i < 50; ++i) {

@@ -117,18 +117,6 @@ TEST(Drawing, TextStaysInItsRectangleWithTheRequestedAlignment)
     EXPECT_EQ(leftLast - leftFirst, rightLast - rightFirst);
 }
 
-TEST(Drawing, FontIndexOutsideTheTableMeansTheSystemFontAndSizeZeroTheTableSize)
-{
-    COffscreenContext context(nullptr, 4, 4);
-    context.setFont(12);
-    EXPECT_EQ(context.getFont(), 0);
-    EXPECT_EQ(context.getFontSize(), 12);
-    context.setFont(1, 0);
-    EXPECT_EQ(context.getFontSize(), 18);
-    context.setFont(6, 20);
-    EXPECT_EQ(context.getFontSize(), 20);
-}
-
 namespace {
 // 4 x 6: three sub-images of 2 rows (blue, green, red), each with a white pixel at x 3.
 constexpr int32_t kStripId = 9101;

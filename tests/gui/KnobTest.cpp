@@ -29,6 +29,14 @@ TEST(KnobGeometry, ValueToPointFollowsTheArcFromLowerLeftOverTheTopToLowerRight)
     knob.setValue(1.f);
     knob.valueToPoint(point);
     EXPECT_EQ(point, CPoint(32, 32));
+
+    // Another value range moves the arc's coefficients with it.
+    knob.setMin(-1.f);
+    knob.setMax(3.f);
+    knob.setValue(1.f);
+    knob.valueToPoint(point);
+    EXPECT_EQ(point, CPoint(20, 3));
+    EXPECT_NEAR(knob.valueFromPoint(CPoint(20, 0)), 1.f, 1e-5);
 }
 
 TEST(KnobGeometry, HandleBitmapSetsTheInset)

@@ -103,6 +103,21 @@ public:
 };
 
 class X11Window : public ::testing::Test {
+public:
+    // Runs `driver` on a thread of its own (with its own X connection) while idling.
+    void drive(std::function<void(Display*)> driver)
+    {
+        std::atomic<bool> done{false};
+        std::thread thread([&] {
+            Display* display = XOpenDisplay(nullptr);
+            driver(display);
+            XCloseDisplay(display);
+            done = true;
+        });
+        pumpUntil(done);
+        thread.join();
+    }
+
 protected:
     static void SetUpTestSuite()
     {
@@ -174,20 +189,6 @@ protected:
             std::this_thread::sleep_for(10ms);
         }
     }
-    // Runs `driver` on a thread of its own (with its own X connection) while idling.
-    void drive(std::function<void(Display*)> driver)
-    {
-        std::atomic<bool> done{false};
-        std::thread thread([&] {
-            Display* display = XOpenDisplay(nullptr);
-            driver(display);
-            XCloseDisplay(display);
-            done = true;
-        });
-        pumpUntil(done);
-        thread.join();
-    }
-
     RecordingEffect effect;
     TestEditor* editor = nullptr;  // owned by the effect
     CFrame* frame = nullptr;
@@ -311,37 +312,19 @@ TEST_F(X11Window, EscapeAndClicksOutsideDismissWithoutAChoiceAndKeysNavigate)
     EXPECT_EQ(listener.calls[0].value, 4.f);  // "Two"
 }
 
+// Drags a knob at 150, 50 .. 190, 90 with `button` (as X numbers it physically):
+// 40 px right and `up` px up in linear mode. Answers the knob's final value.
+float dragKnob(X11Window* test, CFrame* frame, TestEditor* editor, int button, int up);
+
 TEST_F(X11Window, DraggingAKnobChangesItsValueInsideOneEditGesture)
 {
-    RecordingListener listener;
-    auto* knob = new CKnob(CRect(150, 50, 190, 90), &listener, 9, nullptr, nullptr);
-    knob->setValue(0.5f);
-    frame->addView(knob);
-    editor->setKnobMode(kLinearMode);
-
-    drive([](Display*) {
-        xdotool("mousemove 170 70 mousedown 1");
-        std::this_thread::sleep_for(150ms);
-        xdotool("mousemove 190 70");
-        std::this_thread::sleep_for(150ms);
-        xdotool("mousemove 210 50");
-        std::this_thread::sleep_for(150ms);
-        xdotool("mouseup 1");
-        std::this_thread::sleep_for(100ms);
-    });
-    EXPECT_NEAR(knob->getValue(), 0.8f, 1e-5);  // 40 px right and 20 px up at 200 px per range
-    EXPECT_FALSE(listener.calls.empty());
+    EXPECT_NEAR(dragKnob(this, frame, editor, 1, 20), 0.8f, 1e-5);  // 60 px at 200 px per range
     EXPECT_EQ(std::count(hostCalls().begin(), hostCalls().end(), audioMasterBeginEdit), 1);
     EXPECT_EQ(std::count(hostCalls().begin(), hostCalls().end(), audioMasterEndEdit), 1);
 }
 
 TEST_F(X11Window, WithSwappedButtonsThePhysicalRightButtonDragsAKnob)
 {
-    RecordingListener listener;
-    auto* knob = new CKnob(CRect(150, 50, 190, 90), &listener, 9, nullptr, nullptr);
-    knob->setValue(0.5f);
-    frame->addView(knob);
-    editor->setKnobMode(kLinearMode);
     // A left-handed mapping: the physical buttons 1 and 3 swap their logical meaning.
     unsigned char normal[256];
     const int buttons = XGetPointerMapping(host, normal, 256);
@@ -351,19 +334,31 @@ TEST_F(X11Window, WithSwappedButtonsThePhysicalRightButtonDragsAKnob)
     std::swap(swapped[0], swapped[2]);
     ASSERT_EQ(XSetPointerMapping(host, swapped, buttons), MappingSuccess);
     XSync(host, False);
+    const float value = dragKnob(this, frame, editor, 3, 0);
+    XSetPointerMapping(host, normal, buttons);
+    XSync(host, False);
+    EXPECT_NEAR(value, 0.7f, 1e-5);
+    EXPECT_EQ(std::count(hostCalls().begin(), hostCalls().end(), audioMasterBeginEdit), 1);
+}
 
-    drive([](Display*) {
-        xdotool("mousemove 170 70 mousedown 3");
+float dragKnob(X11Window* test, CFrame* frame, TestEditor* editor, int button, int up)
+{
+    auto* knob = new CKnob(CRect(150, 50, 190, 90), nullptr, 9, nullptr, nullptr);
+    knob->setValue(0.5f);
+    frame->addView(knob);
+    editor->setKnobMode(kLinearMode);
+    const std::string b = std::to_string(button);
+    test->drive([&](Display*) {
+        xdotool("mousemove 170 70 mousedown " + b);
         std::this_thread::sleep_for(150ms);
         xdotool("mousemove 190 70");
         std::this_thread::sleep_for(150ms);
-        xdotool("mouseup 3");
+        xdotool("mousemove 210 " + std::to_string(70 - up));
+        std::this_thread::sleep_for(150ms);
+        xdotool("mouseup " + b);
         std::this_thread::sleep_for(100ms);
     });
-    XSetPointerMapping(host, normal, buttons);
-    XSync(host, False);
-    EXPECT_NEAR(knob->getValue(), 0.6f, 1e-5);
-    EXPECT_EQ(std::count(hostCalls().begin(), hostCalls().end(), audioMasterBeginEdit), 1);
+    return knob->getValue();
 }
 
 namespace {
