@@ -51,7 +51,10 @@ inline void addToMix(MixLanes& mix, typename Vec<W>::Floats v)
     }
 }
 
-template <int Variant, int W>
+// Contiguous: no lane's write or read positions wrap around the ring during
+// the chunk (true for all but about one chunk in a thousand), so positions are
+// plain offsets from where the chunk starts and need no masking.
+template <int Variant, int W, bool Contiguous>
 struct LaneGroup {
     typedef typename Vec<W>::Floats F;
     typedef typename Vec<W>::Ints I;
@@ -113,12 +116,21 @@ struct LaneGroup {
         }
         const F x = loop + excitation + signals.combOffset[k];
         // The newest tap trails the write position by at least 2 samples (delayLength >= 5).
+        float written[W];
         float newest[W];
-        for (int j = 0; j < W; ++j) {
-            b[j][w[j]] = x[j];
-            newest[j] = b[j][(r[j] + 3) & M];
-            w[j] = (w[j] + 1) & M;
-            r[j] = (r[j] + 1) & M;
+        combkernel::store<W>(written, x);
+        if constexpr (Contiguous) {
+            for (int j = 0; j < W; ++j) {
+                b[j][w[j] + k] = written[j];
+                newest[j] = b[j][r[j] + 3 + k];
+            }
+        } else {
+            for (int j = 0; j < W; ++j) {
+                b[j][w[j]] = written[j];
+                newest[j] = b[j][(r[j] + 3) & M];
+                w[j] = (w[j] + 1) & M;
+                r[j] = (r[j] + 1) & M;
+            }
         }
         const F t3 = combkernel::load<W>(newest);
         const F y = t0 * h3 + t1 * h2 + t2 * h1 + t3 * h0;
@@ -140,8 +152,14 @@ struct LaneGroup {
         addToMix<W>(mixRight, positionRest * v);
     }
 
-    void save(CombLanes& lanes) const
+    void save(CombLanes& lanes, int32_t n)
     {
+        if constexpr (Contiguous) {
+            for (int j = 0; j < W; ++j) {
+                w[j] = (w[j] + n) & kCombBufferMask;
+                r[j] = (r[j] + n) & kCombBufferMask;
+            }
+        }
         combkernel::store<W>(lanes.lowpass + first, lowpass);
         combkernel::store<W>(lanes.allpass + first, allpass);
         combkernel::store<W>(lanes.last + first, last);
@@ -155,24 +173,38 @@ struct LaneGroup {
 
 // Eight lanes per step: one 8-wide group, or two 4-wide groups side by side so
 // their lowpass recurrences overlap. Either way the mix gets lanes 0..3, then 4..7.
+template <int Variant, int W, bool Contiguous>
+void runEight(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tension, int32_t first, int32_t n)
+{
+    constexpr int kGroups = kLaneGroupWidth / W;
+    LaneGroup<Variant, W, Contiguous> g[kGroups];
+    for (int q = 0; q < kGroups; ++q)
+        g[q].load(lanes, first + q * W);
+    for (int32_t k = 0; k < n; ++k) {
+        MixLanes left = signals.mixLeft[k];
+        MixLanes right = signals.mixRight[k];
+        for (int q = 0; q < kGroups; ++q)
+            g[q].step(signals, lanes, k, left, right, tension.rise, tension.fall);
+        signals.mixLeft[k] = left;
+        signals.mixRight[k] = right;
+    }
+    for (int q = 0; q < kGroups; ++q)
+        g[q].save(lanes, n);
+}
+
 template <int Variant, int W>
 void runGroups(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tension, int32_t n)
 {
-    constexpr int kGroups = kLaneGroupWidth / W;
     for (int32_t first = 0; first < lanes.count; first += kLaneGroupWidth) {
-        LaneGroup<Variant, W> g[kGroups];
-        for (int q = 0; q < kGroups; ++q)
-            g[q].load(lanes, first + q * W);
-        for (int32_t k = 0; k < n; ++k) {
-            MixLanes left = signals.mixLeft[k];
-            MixLanes right = signals.mixRight[k];
-            for (int q = 0; q < kGroups; ++q)
-                g[q].step(signals, lanes, k, left, right, tension.rise, tension.fall);
-            signals.mixLeft[k] = left;
-            signals.mixRight[k] = right;
-        }
-        for (int q = 0; q < kGroups; ++q)
-            g[q].save(lanes);
+        // The newest tap reads up to readIndex + 3 + n - 1.
+        bool contiguous = true;
+        for (int j = first; j < first + kLaneGroupWidth; ++j)
+            contiguous = contiguous && lanes.writeIndex[j] + n <= kCombBufferSize &&
+                         lanes.readIndex[j] + n + 3 <= kCombBufferSize;
+        if (contiguous)
+            runEight<Variant, W, true>(lanes, signals, tension, first, n);
+        else
+            runEight<Variant, W, false>(lanes, signals, tension, first, n);
     }
 }
 

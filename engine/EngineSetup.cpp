@@ -176,11 +176,38 @@ void ResonatorEngine::resume()
     wantEvents(1);
 }
 
-// Only stored: comb periods, LFO rates and limiter times keep the values
-// derived at the old rate until a program or tuning derives them again.
+// Everything derived in samples follows the new rate, so the resonators keep
+// their pitch in Hz (a period is rate / f), envelopes and LFOs their times and
+// the limiter its half-lives. Hosts change the rate while processing is stopped.
+// The feedback voice's envelope and glide times are laid out at 44.1 kHz by
+// design and stay; its pitch and filter follow the host's rate.
 void ResonatorEngine::setSampleRate(float rate)
 {
+    const float oldRate = sampleRate;
     sampleRate = rate;
+    if (!(rate > 0.f) || !std::isfinite(rate) || !(oldRate > 0.f) || rate == oldRate)
+        return;
+    const double ratio = static_cast<double>(rate) / oldRate;
+    for (int32_t i = 0; i < kCombCount; ++i) {
+        CombSettings& c = currentCombs[i];
+        c.Delay = static_cast<float>(c.Delay * ratio);
+        c.envAttackSamples = static_cast<int32_t>(static_cast<double>(c.envAttack) * rate * c.envAttack);
+        c.envDecaySamples = static_cast<int32_t>(static_cast<double>(c.envDecay) * rate * c.envDecay);
+        c.envReleaseSamples = static_cast<int32_t>(static_cast<double>(c.envRelease) * rate * c.envRelease);
+        // Same frequency at the new advance rate (once per 16 samples).
+        CombLfo& lfo = combs.lfo[i];
+        const double hz = static_cast<double>(lfo.getIncrement()) / (256.0 * 16777216.0) * lfo.getSampleRate();
+        lfo.setSampleRate(rate * 0.0625f);
+        lfo.setRate(hz);
+        updateCombDelay(i, c.Delay);
+    }
+    // The feedback filter follows the note's frequency, so it is designed at the host's rate too.
+    feedback.feedbackFilter[0].setSampleRate(rate);
+    feedback.feedbackFilter[1].setSampleRate(rate);
+    LevelCompressor& limiter = feedback.feedbackLimiter;
+    limiter.sampleRate = rate;
+    limiter.attack = static_cast<float>(std::pow(0.5, 1.0 / (rate * 0.005)));
+    limiter.release = static_cast<float>(std::pow(0.5, 1.0 / (rate * 0.08)));
 }
 
 void ResonatorEngine::setBlockSize(int32_t frames)

@@ -3,11 +3,14 @@
 // h3 the oldest. Taps at delays 0..3 then reproduce the signal delayed by D.
 #pragma once
 
+// The sixths are taken as a multiplication (no division in the tension path,
+// which moves every loud comb each 16 samples).
 template <typename Real>
 inline void lagrangeWeights(Real D, Real h[4])
 {
-    h[0] = -(D - 1) * (D - 2) * (D - 3) / 6;
+    const Real sixth = Real(1) / Real(6);
+    h[0] = -(D - 1) * (D - 2) * (D - 3) * sixth;
     h[1] = D * (D - 2) * (D - 3) / 2;
     h[2] = -D * (D - 1) * (D - 3) / 2;
-    h[3] = D * (D - 1) * (D - 2) / 6;
+    h[3] = D * (D - 1) * (D - 2) * sixth;
 }

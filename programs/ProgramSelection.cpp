@@ -8,6 +8,7 @@
 #include "programs/ProgramChunks.h"
 #include "programs/ProgramExport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -48,6 +49,19 @@ void replaceNonFiniteValues(ProgramRecord& record)
     }
 }
 
+// The engine's working copy only ever holds settings in their 0..1 range: a
+// restored chunk with Out = 1e30 must not turn into infinite output. The
+// stored record keeps its bytes; the period is checked where it is used.
+void clampToSettingRanges(CombSettings& c)
+{
+    for (float CombSettings::* field :
+         {&CombSettings::normalPitch, &CombSettings::Decay, &CombSettings::Stiff, &CombSettings::Bright,
+          &CombSettings::LFOfreq, &CombSettings::Out, &CombSettings::inPan, &CombSettings::Pan,
+          &CombSettings::PanPos, &CombSettings::LFO2Dec, &CombSettings::envAttack, &CombSettings::envDecay,
+          &CombSettings::envSustain, &CombSettings::envRelease, &CombSettings::Velocity})
+        c.*field = std::clamp(c.*field, 0.f, 1.f);
+}
+
 }  // namespace
 
 void ResonatorEngine::setProgram(int32_t program)
@@ -62,6 +76,8 @@ void ResonatorEngine::setProgram(int32_t program)
         setParameter(k, record.fParams[k]);
 
     std::memcpy(currentCombs, record.combSettings, sizeof(currentCombs));
+    for (CombSettings& c : currentCombs)
+        clampToSettingRanges(c);
     for (int32_t i = 0; i < kNumCombs; ++i)
         for (int32_t type : kTypesRecomputedOnSelection)
             setCombParameter(i, type, currentCombs[i].*comb_type::fieldOf(type));

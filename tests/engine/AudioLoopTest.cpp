@@ -11,15 +11,7 @@ namespace {
 
 void note(ResonatorEngine& engine, int status, int key, int velocity, int delta = 0)
 {
-    VstMidiEvent e{};
-    e.type = kVstMidiType;
-    e.byteSize = sizeof(e);
-    e.deltaFrames = delta;
-    e.midiData[0] = static_cast<char>(status);
-    e.midiData[1] = static_cast<char>(key);
-    e.midiData[2] = static_cast<char>(velocity);
-    struct { int32_t numEvents; intptr_t reserved; VstEvent* events[2]; } list{1, 0, {reinterpret_cast<VstEvent*>(&e), nullptr}};
-    engine.processEvents(reinterpret_cast<VstEvents*>(&list));
+    send(engine, {midi(static_cast<uint8_t>(status), static_cast<uint8_t>(key), static_cast<uint8_t>(velocity), delta)});
 }
 
 std::vector<float> noise(std::size_t frames, uint32_t seed, float level = 0.3f)

@@ -7,31 +7,23 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <complex>
 #include <vector>
 
-TEST(FastMath, Pow10ExactAtPowersOfTwoAndLinearBetween)
+TEST(FastMath, ExactAtPowersOfTwoLinearBetweenSafeOutside)
 {
     EXPECT_EQ(fastPow10(0.0), 1.0);
     EXPECT_NEAR(fastPow10(-0.05), 0.5 * (1.0 + 0.8339036), 1e-6);
-    EXPECT_NEAR(fastPow10(std::log10(8.0)), 8.0, 1e-12);
     EXPECT_NEAR(fastPow10(std::log10(0.25)), 0.25, 1e-12);
-    // Within the linear-mantissa error (at most 6.1 %) everywhere in the limiter's range.
-    for (double x = -40.0; x <= 0.0; x += 0.37)
+    for (double x = -40.0; x <= 0.0; x += 0.37)  // linear mantissa: at most 6.1 % off
         EXPECT_NEAR(fastPow10(x) / std::pow(10.0, x), 1.0, 0.062) << x;
-    // Far outside the exponent range: 0 rather than a corrupted bit pattern.
-    EXPECT_EQ(fastPow10(-400.0), 0.0);
+    EXPECT_EQ(fastPow10(-400.0), 0.0);  // not a corrupted bit pattern
     EXPECT_EQ(fastPow10(std::nan("")), 0.0);
-}
 
-TEST(FastMath, Log2ExactAtPowersOfTwo)
-{
-    EXPECT_EQ(fastLog2(1.f), 0.f);
     EXPECT_EQ(fastLog2(8.f), 3.f);
     EXPECT_EQ(fastLog2(0.125f), -3.f);
     EXPECT_EQ(fastLog2(0.f), -127.f);
-    EXPECT_FLOAT_EQ(fastLog2(3.f), 1.5f);  // 1 + (1.5 - 1)
-    for (float x = 0.001f; x < 1000.f; x *= 1.37f)
-        EXPECT_NEAR(fastLog2(x), std::log2(x), 0.09) << x;
+    EXPECT_FLOAT_EQ(fastLog2(3.f), 1.5f);
 }
 
 TEST(FractionalDelay, WholeAndFractionalDelays)
@@ -75,61 +67,49 @@ TEST(Biquad, SilentUntilDesigned)
         EXPECT_EQ(filter.process(n == 0 ? 1.f : 0.3f), 0.f);
 }
 
-TEST(Biquad, CookbookCoefficients)
+TEST(Biquad, UnknownTypesKeepTheDesign)
 {
-    const double rate = 44100.0, f = 1000.0, Q = 2.0, A = 1.5;
-    const double w0 = 2.0 * static_cast<double>(static_cast<float>(M_PI)) * f / rate;
-    const double cs = std::cos(w0), sn = std::sin(w0), alpha = sn / (2.0 * Q);
-    const double beta = std::sqrt(A) / Q * sn;
-    struct Expected { int type; double b[3]; double a[3]; };
-    const Expected cases[] = {
-        {0, {(1 - cs) / 2, 1 - cs, (1 - cs) / 2}, {1 + alpha, -2 * cs, 1 - alpha}},
-        {1, {(1 + cs) / 2, -(1 + cs), (1 + cs) / 2}, {1 + alpha, -2 * cs, 1 - alpha}},
-        {2, {Q * alpha, 0, -Q * alpha}, {1 + alpha, -2 * cs, 1 - alpha}},
-        {3, {1, -2 * cs, 1}, {1 + alpha, -2 * cs, 1 - alpha}},
-        {4, {1 - alpha, -2 * cs, 1 + alpha}, {1 + alpha, -2 * cs, 1 - alpha}},
-        {5, {A * ((A + 1) - (A - 1) * cs + beta), 2 * A * ((A - 1) - (A + 1) * cs), A * ((A + 1) - (A - 1) * cs - beta)},
-            {(A + 1) + (A - 1) * cs + beta, -2 * ((A - 1) + (A + 1) * cs), (A + 1) + (A - 1) * cs - beta}},
-        {6, {A * ((A + 1) + (A - 1) * cs + beta), -2 * A * ((A - 1) + (A + 1) * cs), A * ((A + 1) + (A - 1) * cs - beta)},
-            {(A + 1) - (A - 1) * cs + beta, 2 * ((A - 1) - (A + 1) * cs), (A + 1) - (A - 1) * cs - beta}},
-        {7, {1 + alpha * A, -2 * cs, 1 - alpha * A}, {1 + alpha / A, -2 * cs, 1 - alpha / A}},
-    };
     BiquadDesign design;
-    design.frequency = static_cast<float>(f);
-    design.Q = static_cast<float>(Q);
-    design.gain = static_cast<float>(A);
-    for (const auto& c : cases) {
-        Biquad filter;
-        ASSERT_TRUE(filter.design(design, c.type));
-        float b[3], a[3];
-        filter.getCoefficients(b, a);
-        for (int k = 0; k < 3; ++k) {
-            EXPECT_NEAR(b[k], c.b[k], 1e-6) << "type " << c.type << " b" << k;
-            EXPECT_NEAR(a[k], c.a[k], 1e-6) << "type " << c.type << " a" << k;
-        }
-    }
-
-    // Constant-peak bandpass and the allpass from the slope field.
-    Biquad bandpass;
-    design.constantPeakGain = 1;
-    bandpass.design(design, 2);
-    float b[3], a[3];
-    bandpass.getCoefficients(b, a);
-    EXPECT_NEAR(b[0], alpha, 1e-7);
     design.slope = 3.f;
-    Biquad allpass;
-    allpass.design(design, 8);
-    allpass.getCoefficients(b, a);
+    Biquad filter;
+    ASSERT_TRUE(filter.design(design, 8));  // second-order allpass: b = (k2, k1, 1)
+    float b[3], a[3];
+    filter.getCoefficients(b, a);
     EXPECT_NEAR(b[1], 2.0 * (3 - 2) / (3 + 1), 1e-7);
-    EXPECT_NEAR(b[0], (3 - 1) * (3 - 2) / double((3 + 2) * (3 + 1)), 1e-7);
-    EXPECT_EQ(a[0], 1.f);
-
-    // Unknown types change nothing.
-    EXPECT_FALSE(allpass.design(design, 9));
-    EXPECT_FALSE(allpass.design(design, -1));
+    EXPECT_FALSE(filter.design(design, 9));
+    EXPECT_FALSE(filter.design(design, -1));
     float b2[3], a2[3];
-    allpass.getCoefficients(b2, a2);
+    filter.getCoefficients(b2, a2);
     EXPECT_EQ(b2[1], b[1]);
+}
+
+// Every design has unity gain where it should: lowpass at DC, highpass at
+// Nyquist, shelves and peaking at the far end from their boost.
+TEST(Biquad, DesignsHaveTheirGains)
+{
+    auto gainAt = [](int type, float A, double hz) {
+        Biquad f;
+        BiquadDesign d;
+        d.frequency = 2000.f;
+        d.Q = 0.9f;
+        d.gain = A;
+        d.constantPeakGain = 1;
+        f.design(d, type);
+        float b[3], a[3];
+        f.getCoefficients(b, a);
+        const double w = 2.0 * M_PI * hz / 44100.0;
+        const std::complex<double> z = std::polar(1.0, -w);
+        const double B[3] = {b[0], b[1], b[2]}, Ad[3] = {a[0], a[1], a[2]};
+        return std::abs((B[0] + B[1] * z + B[2] * z * z) / (Ad[0] + Ad[1] * z + Ad[2] * z * z));
+    };
+    EXPECT_NEAR(gainAt(0, 1.f, 0.0), 1.0, 1e-5);
+    EXPECT_NEAR(gainAt(1, 1.f, 22050.0), 1.0, 1e-5);
+    EXPECT_NEAR(gainAt(3, 1.f, 2000.0), 0.0, 1e-5);
+    EXPECT_NEAR(gainAt(4, 1.f, 700.0), 1.0, 1e-5);
+    EXPECT_NEAR(gainAt(2, 1.f, 2000.0), 1.0, 1e-5);  // constant-peak bandpass (flag set below)
+    EXPECT_NEAR(gainAt(5, 2.f, 0.0), 4.0, 1e-3);    // low shelf: A^2 at DC
+    EXPECT_NEAR(gainAt(6, 2.f, 22050.0), 4.0, 1e-3);
+    EXPECT_NEAR(gainAt(7, 2.f, 2000.0), 4.0, 1e-3);  // peaking: A^2 at the centre
 }
 
 TEST(Biquad, LowpassPassesDcAndBlocksNyquist)
@@ -191,13 +171,6 @@ TEST(CombLfo, TriangleFromZeroAtTheGivenRate)
     EXPECT_EQ(v[256], 0.f);
     EXPECT_FLOAT_EQ(v[32], 0.5f);
     EXPECT_FLOAT_EQ(v[160], -0.5f);
-
-    // Between table entries the value is interpolated.
-    CombLfo slow;
-    slow.setSampleRate(2048.f);
-    slow.setRate(4.f);
-    slow.advance();
-    EXPECT_FLOAT_EQ(slow.advance(), 0.5f / 64.f);
 
     EXPECT_EQ(CombLfo::incrementFor(1.0, 0.0), 0xFFFFFFFFu);  // no undefined conversion
     EXPECT_EQ(CombLfo::incrementFor(-3.0, 44100.0), 0u);

@@ -4,10 +4,40 @@
 #include "engine/ResonatorEngine.h"
 
 #include <cmath>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
 namespace enginetest {
+
+inline VstMidiEvent midi(uint8_t status, uint8_t d1, uint8_t d2, int32_t delta = 0)
+{
+    VstMidiEvent e{};
+    e.type = kVstMidiType;
+    e.byteSize = sizeof(VstMidiEvent);
+    e.deltaFrames = delta;
+    e.midiData[0] = static_cast<char>(status);
+    e.midiData[1] = static_cast<char>(d1);
+    e.midiData[2] = static_cast<char>(d2);
+    return e;
+}
+
+// Delivers events as a host does, in a VstEvents list with room for ten.
+inline int32_t send(ResonatorEngine& engine, std::initializer_list<VstMidiEvent> events)
+{
+    struct {
+        int32_t numEvents;
+        intptr_t reserved;
+        VstEvent* events[10];
+    } list{};
+    VstMidiEvent storage[10];
+    for (const VstMidiEvent& e : events) {
+        storage[list.numEvents] = e;
+        list.events[list.numEvents] = reinterpret_cast<VstEvent*>(&storage[list.numEvents]);
+        ++list.numEvents;
+    }
+    return engine.processEvents(reinterpret_cast<VstEvents*>(&list));
+}
 
 // An engine without a host, every comb silent, feedback level 0, fully wet.
 inline std::unique_ptr<ResonatorEngine> makeQuietEngine(float rate = 44100.f)

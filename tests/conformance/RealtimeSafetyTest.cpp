@@ -1,0 +1,166 @@
+// The audio thread's calls (processReplacing, process, effProcessEvents) must
+// not allocate, lock or make system calls. This program replaces the allocator,
+// the mutex entry points and the common system-call wrappers for the whole
+// process (the plug-in resolves them through the executable) and counts the
+// calls made while the audio thread is inside the plug-in.
+#include "tests/conformance/Signal.h"
+#include "tests/testhost/TestHost.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <new>
+#include <pthread.h>
+#include <unistd.h>
+
+extern "C" {
+void* __libc_malloc(size_t);
+void* __libc_calloc(size_t, size_t);
+void* __libc_realloc(void*, size_t);
+void __libc_free(void*);
+}
+
+namespace {
+thread_local bool inAudioCall = false;
+std::atomic<int> forbiddenCalls{0};
+const char* lastForbidden = "";
+
+void note(const char* what)
+{
+    if (inAudioCall) {
+        ++forbiddenCalls;
+        lastForbidden = what;
+    }
+}
+
+template <typename Fn>
+Fn real(const char* name)
+{
+    return reinterpret_cast<Fn>(dlsym(RTLD_NEXT, name));
+}
+}  // namespace
+
+extern "C" {
+void* malloc(size_t size) { note("malloc"); return __libc_malloc(size); }
+void* calloc(size_t n, size_t size) { note("calloc"); return __libc_calloc(n, size); }
+void* realloc(void* p, size_t size) { note("realloc"); return __libc_realloc(p, size); }
+void free(void* p) { if (p) note("free"); __libc_free(p); }
+
+int pthread_mutex_lock(pthread_mutex_t* m)
+{
+    note("pthread_mutex_lock");
+    static auto fn = real<int (*)(pthread_mutex_t*)>("pthread_mutex_lock");
+    return fn(m);
+}
+ssize_t write(int fd, const void* buffer, size_t count)
+{
+    note("write");
+    static auto fn = real<ssize_t (*)(int, const void*, size_t)>("write");
+    return fn(fd, buffer, count);
+}
+ssize_t read(int fd, void* buffer, size_t count)
+{
+    note("read");
+    static auto fn = real<ssize_t (*)(int, void*, size_t)>("read");
+    return fn(fd, buffer, count);
+}
+int usleep(useconds_t us)
+{
+    note("usleep");
+    static auto fn = real<int (*)(useconds_t)>("usleep");
+    return fn(us);
+}
+int nanosleep(const struct timespec* request, struct timespec* remaining)
+{
+    note("nanosleep");
+    static auto fn = real<int (*)(const struct timespec*, struct timespec*)>("nanosleep");
+    return fn(request, remaining);
+}
+}  // extern "C"
+
+void* operator new(std::size_t size) { note("operator new"); if (void* p = __libc_malloc(size ? size : 1)) return p; throw std::bad_alloc(); }
+void* operator new[](std::size_t size) { note("operator new[]"); if (void* p = __libc_malloc(size ? size : 1)) return p; throw std::bad_alloc(); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { note("operator new"); return __libc_malloc(size ? size : 1); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { note("operator new[]"); return __libc_malloc(size ? size : 1); }
+void operator delete(void* p) noexcept { if (p) note("operator delete"); __libc_free(p); }
+void operator delete[](void* p) noexcept { if (p) note("operator delete[]"); __libc_free(p); }
+void operator delete(void* p, std::size_t) noexcept { if (p) note("operator delete"); __libc_free(p); }
+void operator delete[](void* p, std::size_t) noexcept { if (p) note("operator delete[]"); __libc_free(p); }
+
+namespace {
+
+using testhost::PluginInstance;
+
+struct AudioCall {
+    AudioCall() { inAudioCall = true; }
+    ~AudioCall() { inAudioCall = false; }
+};
+
+TEST(RealtimeSafety, CountingWorks)
+{
+    forbiddenCalls = 0;
+    {
+        AudioCall scope;
+        void* volatile p = std::malloc(16);
+        std::free(p);
+    }
+    EXPECT_EQ(forbiddenCalls.load(), 2);
+}
+
+TEST(RealtimeSafety, AudioCallsNeitherAllocateNorLockNorCallTheSystem)
+{
+    for (float rate : {44100.f, 96000.f}) {
+        auto plugin = PluginInstance::load();
+        ASSERT_TRUE(plugin);
+        plugin->prepare(rate, 512);
+        plugin->timeInfo.tempo = 90;
+        plugin->timeInfo.timeSigNumerator = 7;
+        plugin->timeInfo.timeSigDenominator = 8;
+        plugin->timeInfo.flags = kVstTempoValid | kVstTimeSigValid | kVstTransportPlaying;
+        const std::vector<float> in = conformance::noise(512, 1);
+        std::vector<float> l(512), r(512);
+        float* inputs[2] = {const_cast<float*>(in.data()), const_cast<float*>(in.data())};
+        float* outputs[2] = {l.data(), r.data()};
+        AEffect* e = plugin->effect();
+
+        // Event lists prepared outside the measured calls, as a host does.
+        std::vector<VstMidiEvent> events;
+        for (int i = 0; i < 64; ++i)
+            events.push_back(PluginInstance::midi(static_cast<uint8_t>((i % 2 ? 0x80 : 0x90) | (i % 3)),
+                                                  static_cast<uint8_t>(24 + i), 100, i * 7));
+        std::vector<VstEvent*> pointers;
+        for (auto& m : events)
+            pointers.push_back(reinterpret_cast<VstEvent*>(&m));
+        std::vector<uint8_t> listBytes(sizeof(VstEvents) + sizeof(VstEvent*) * pointers.size());
+        auto* list = reinterpret_cast<VstEvents*>(listBytes.data());
+        list->numEvents = static_cast<int32_t>(pointers.size());
+        std::memcpy(list->events, pointers.data(), sizeof(VstEvent*) * pointers.size());
+
+        for (int32_t program : {0, 1, 2, 3}) {
+            plugin->dispatch(effSetProgram, 0, program);
+            for (int32_t mode = 0; mode < 8; ++mode) {
+                plugin->setParameter(33, static_cast<float>(mode) / 10.f);  // every feedback delay mode
+                plugin->setParameter(32, static_cast<float>(mode % 3) / 10.f);  // both tension models
+                forbiddenCalls = 0;
+                for (int block = 0; block < 40; ++block) {
+                    AudioCall scope;
+                    if (block % 10 == 0)
+                        e->dispatcher(e, effProcessEvents, 0, 0, list, 0.f);
+                    if (block % 2)
+                        e->process(e, inputs, outputs, 512);
+                    else
+                        e->processReplacing(e, inputs, outputs, 512);
+                }
+                EXPECT_EQ(forbiddenCalls.load(), 0)
+                    << lastForbidden << " during audio, program " << program << ", mode " << mode << ", " << rate << " Hz";
+            }
+        }
+    }
+}
+
+}  // namespace
