@@ -1,5 +1,6 @@
 #include "editor/AboutBox.h"
 
+#include "platform/ChildEnvironment.h"
 #include "platform/FileDialog.h"
 
 #include <cerrno>
@@ -12,34 +13,10 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
-
 namespace about_box {
 namespace {
 
 constexpr auto kPollInterval = std::chrono::milliseconds(50);
-
-// Without the host's library path and preloads, which would make the dialog
-// load the host's own copies of its toolkit.
-std::vector<std::string> cleanEnvironment()
-{
-    std::vector<std::string> env;
-    for (char** e = environ; e && *e; ++e) {
-        if (std::strncmp(*e, "LD_LIBRARY_PATH=", 16) == 0 || std::strncmp(*e, "LD_PRELOAD=", 11) == 0)
-            continue;
-        env.emplace_back(*e);
-    }
-    return env;
-}
-
-std::vector<char*> pointersTo(std::vector<std::string>& texts)
-{
-    std::vector<char*> pointers;
-    for (std::string& t : texts)
-        pointers.push_back(t.data());
-    pointers.push_back(nullptr);
-    return pointers;
-}
 
 }  // namespace
 
@@ -54,9 +31,9 @@ bool show(const std::function<void()>& whileWaiting)
             args = {kdialog, "--title", kCaption, "--msgbox", kText};
         else
             return false;
-        std::vector<std::string> env = cleanEnvironment();
-        std::vector<char*> argv = pointersTo(args);
-        std::vector<char*> envp = pointersTo(env);
+        std::vector<std::string> env = child_process::cleanEnvironment();
+        std::vector<char*> argv = child_process::pointersTo(args);
+        std::vector<char*> envp = child_process::pointersTo(env);
 
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);

@@ -1,5 +1,7 @@
 #include "platform/FileDialog.h"
 
+#include "platform/ChildEnvironment.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -12,34 +14,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
-
 namespace {
 
 constexpr int kIdleIntervalMs = 50;
 
-// The child must not inherit the library search path or preloads that
-// bundled hosts set for themselves: zenity and kdialog would load the host's
-// copies of GTK or Qt and fail.
-std::vector<std::string> cleanEnvironment()
-{
-    std::vector<std::string> env;
-    for (char** e = environ; e && *e; ++e) {
-        if (std::strncmp(*e, "LD_LIBRARY_PATH=", 16) == 0 || std::strncmp(*e, "LD_PRELOAD=", 11) == 0)
-            continue;
-        env.emplace_back(*e);
-    }
-    return env;
-}
-
-std::vector<char*> pointersTo(std::vector<std::string>& texts)
-{
-    std::vector<char*> pointers;
-    for (std::string& t : texts)
-        pointers.push_back(t.data());
-    pointers.push_back(nullptr);
-    return pointers;
-}
 
 std::vector<std::string> zenityArguments(const std::string& program, const FileDialog::Request& r)
 {
@@ -70,9 +48,9 @@ bool runAndCapture(std::vector<std::string> args, std::string& output, const std
     if (pipe2(fds, O_CLOEXEC) != 0)
         return false;
 
-    std::vector<std::string> env = cleanEnvironment();
-    std::vector<char*> argv = pointersTo(args);
-    std::vector<char*> envp = pointersTo(env);
+    std::vector<std::string> env = child_process::cleanEnvironment();
+    std::vector<char*> argv = child_process::pointersTo(args);
+    std::vector<char*> envp = child_process::pointersTo(env);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

@@ -22,32 +22,18 @@ using testhost::PluginInstance;
 
 class EditorStress : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        XInitThreads();
-        session = new XvfbSession;
-        if (!session->start(skipReason)) {
-            delete session;
-            session = nullptr;
-        }
-    }
-    static void TearDownTestSuite()
-    {
-        delete session;
-        session = nullptr;
-    }
+    static void SetUpTestSuite() { SuiteXvfb::start(); }
+    static void TearDownTestSuite() { SuiteXvfb::stop(); }
 
     void SetUp() override
     {
-        if (!session)
-            GTEST_SKIP() << skipReason;
+        if (!SuiteXvfb::running())
+            GTEST_SKIP() << SuiteXvfb::skipReason();
         installRecordingXErrorHandler();
         errorsBefore = recordedXErrors();
         display = XOpenDisplay(nullptr);
         ASSERT_NE(display, nullptr);
-        parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 640, 420, 0, 0, 0);
-        XMapWindow(display, parent);
-        XSync(display, False);
+        parent = createHostWindow(display, 640, 420);
         plugin = PluginInstance::load();
         ASSERT_TRUE(plugin);
         plugin->prepare(44100.f, 256);
@@ -67,7 +53,7 @@ protected:
 
     void TearDown() override
     {
-        if (!session)
+        if (!SuiteXvfb::running())
             return;
         stopAudio = true;
         if (audio.joinable())
@@ -89,8 +75,6 @@ protected:
         }
     }
 
-    static XvfbSession* session;
-    static std::string skipReason;
     Display* display = nullptr;
     Window parent = 0;
     std::unique_ptr<PluginInstance> plugin;
@@ -100,8 +84,6 @@ protected:
     int errorsBefore = 0;
 };
 
-XvfbSession* EditorStress::session = nullptr;
-std::string EditorStress::skipReason;
 
 TEST_F(EditorStress, TwoHundredOpenCloseCyclesWhileAudioRuns)
 {

@@ -24,8 +24,6 @@
 namespace {
 using namespace std::chrono_literals;
 
-XvfbSession* session = nullptr;
-std::string skipReason;
 
 void xdotool(const std::string& arguments)
 {
@@ -101,34 +99,20 @@ SavedProgram currentProgram(testhost::PluginInstance& plugin)
 
 class EditorWindow : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        XInitThreads();
-        session = new XvfbSession;
-        if (!session->start(skipReason)) {
-            delete session;
-            session = nullptr;
-        }
-    }
-    static void TearDownTestSuite()
-    {
-        delete session;
-        session = nullptr;
-    }
+    static void SetUpTestSuite() { SuiteXvfb::start(); }
+    static void TearDownTestSuite() { SuiteXvfb::stop(); }
 
     void SetUp() override
     {
-        if (!session)
-            GTEST_SKIP() << skipReason;
+        if (!SuiteXvfb::running())
+            GTEST_SKIP() << SuiteXvfb::skipReason();
         if (std::system("command -v xdotool >/dev/null 2>&1") != 0)
             GTEST_SKIP() << "xdotool is not installed";
         installRecordingXErrorHandler();
         errorsBefore = recordedXErrors();
         host = XOpenDisplay(nullptr);
         ASSERT_NE(host, nullptr);
-        parent = XCreateSimpleWindow(host, DefaultRootWindow(host), 0, 0, 640, 420, 0, 0, 0);
-        XMapWindow(host, parent);
-        XSync(host, False);
+        parent = createHostWindow(host, 640, 420);
         plugin = testhost::PluginInstance::load();
         ASSERT_NE(plugin, nullptr);
         plugin->prepare(44100.f, 256);
@@ -142,7 +126,7 @@ protected:
 
     void TearDown() override
     {
-        if (!session || !host)
+        if (!SuiteXvfb::running() || !host)
             return;
         if (plugin)
             plugin->dispatch(effEditClose);

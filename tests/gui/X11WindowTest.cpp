@@ -27,8 +27,6 @@
 namespace {
 using namespace std::chrono_literals;
 
-XvfbSession* session = nullptr;
-std::string skipReason;
 
 // Pointer and keys through the XTEST extension, as a user would press them.
 void xdotool(const std::string& arguments)
@@ -119,34 +117,19 @@ public:
     }
 
 protected:
-    static void SetUpTestSuite()
-    {
-        XInitThreads();
-        session = new XvfbSession;
-        if (!session->start(skipReason)) {
-            delete session;
-            session = nullptr;
-        }
-    }
-    static void TearDownTestSuite()
-    {
-        delete session;
-        session = nullptr;
-    }
+    static void SetUpTestSuite() { SuiteXvfb::start(); }
+    static void TearDownTestSuite() { SuiteXvfb::stop(); }
 
     void SetUp() override
     {
-        if (!session)
-            GTEST_SKIP() << skipReason;
+        if (!SuiteXvfb::running())
+            GTEST_SKIP() << SuiteXvfb::skipReason();
         host = XOpenDisplay(nullptr);
         ASSERT_NE(host, nullptr);
         installRecordingXErrorHandler();
         errorsBefore = recordedXErrors();
         trappedBefore = X11ErrorTrap::totalErrors();
-        // The host's editor window at the screen's top-left corner (no window manager).
-        parent = XCreateSimpleWindow(host, DefaultRootWindow(host), 0, 0, 400, 300, 0, 0, 0);
-        XMapWindow(host, parent);
-        XSync(host, False);
+        parent = createHostWindow(host, 400, 300);
         hostCalls().clear();
         editor = new TestEditor(&effect);  // owned by the effect from here on
         editor->open(reinterpret_cast<void*>(parent));
@@ -158,7 +141,7 @@ protected:
 
     void TearDown() override
     {
-        if (!session || !host)
+        if (!SuiteXvfb::running() || !host)
             return;
         editor->setKnobMode(kCircularMode);
         editor->close();

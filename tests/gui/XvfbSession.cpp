@@ -104,3 +104,36 @@ void XvfbSession::stop()
         pid = -1;
     }
 }
+
+namespace {
+XvfbSession* suiteSession = nullptr;
+std::string suiteSkipReason;
+}  // namespace
+
+void SuiteXvfb::start()
+{
+    XInitThreads();
+    suiteSession = new XvfbSession;
+    if (!suiteSession->start(suiteSkipReason)) {
+        delete suiteSession;
+        suiteSession = nullptr;
+    }
+}
+
+void SuiteXvfb::stop()
+{
+    delete suiteSession;
+    suiteSession = nullptr;
+}
+
+bool SuiteXvfb::running() { return suiteSession != nullptr; }
+const std::string& SuiteXvfb::skipReason() { return suiteSkipReason; }
+
+Window createHostWindow(Display* display, int width, int height)
+{
+    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0,
+                                              static_cast<unsigned>(width), static_cast<unsigned>(height), 0, 0, 0);
+    XMapWindow(display, window);
+    XSync(display, False);
+    return window;
+}

@@ -25,3 +25,18 @@ private:
 // Records X errors of the test's own connections (the framework traps its own).
 int recordedXErrors();
 void installRecordingXErrorHandler();
+
+// One private server shared by a whole test suite: call start() from
+// SetUpTestSuite and stop() from TearDownTestSuite; tests skip with the
+// reason when it is not running.
+class SuiteXvfb {
+public:
+    static void start();
+    static void stop();
+    static bool running();
+    static const std::string& skipReason();
+};
+
+// The host's editor window: a mapped top-level window at the screen's top-left
+// corner (there is no window manager).
+Window createHostWindow(Display* display, int width, int height);
