@@ -15,7 +15,7 @@ ninja -C build -j"$JOBS"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVARINE_SANITIZE=address,undefined \
     -DTOVARINE_BENCH=OFF >/dev/null
 ninja -C build-asan -j"$JOBS"
-(cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions="$ROOT/tests/lsan.supp" UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions="$ROOT/tests/lsan.supp":print_suppressions=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --output-on-failure -j"$JOBS")
 ./scripts/tsan.sh
 ./scripts/fuzz.sh
