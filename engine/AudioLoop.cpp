@@ -136,7 +136,7 @@ void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t samp
         }
 
         if (tension)
-            retuneLoudCombs();
+            retuneLoudCombs(blockTension.depth);
     }
 }
 
@@ -327,22 +327,4 @@ void ResonatorEngine::runFeedbackPath()
         feedback.feedbackOut[c] = out;
     }
     feedback.feedbackLimiter.process(feedback.feedbackOut[0], feedback.feedbackOut[1]);
-}
-
-// Tension modelling: loud resonators shorten their loop by up to depth x Stiff
-// of the period and fall back as they decay.
-void ResonatorEngine::retuneLoudCombs()
-{
-    const float depth = blockTension.depth;
-    for (int32_t i = 0; i < kCombCount; ++i) {
-        const CombSettings& c = currentCombs[i];
-        if (c.Out > 0.f && c.Stiff > 0.f) {
-            const float scale = 1.f - combs.amplitudeFollower[i] * c.Stiff * depth;
-            // The same move again would change nothing.
-            if (scale == combs.compensatedScale[i] && c.Delay == combs.compensatedPeriod[i] &&
-                combs.brightCoef[i] == combs.compensatedBright[i] && combs.stiffCoef[i] == combs.compensatedStiff[i])
-                continue;
-            updateCombDelay(i, c.Delay, scale);
-        }
-    }
 }

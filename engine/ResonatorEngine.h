@@ -5,6 +5,7 @@
 #include "engine/CombBank.h"
 #include "engine/CombLanes.h"
 #include "engine/FeedbackPath.h"
+#include "engine/TensionMoves.h"
 #include "engine/VoiceState.h"
 #include "host/AudioEffectX.h"
 #include "programs/ProgramRecord.h"
@@ -44,6 +45,9 @@ public:
     // Moves comb `comb` to a loop period of `period` samples times `scale`,
     // compensating the phase delay of the loop filters that run for it.
     void updateCombDelay(int32_t comb, float period, float scale = 1.f);
+    // Tension modelling, every 16 samples: each sounding stiff comb moves to its
+    // period times 1 - follower x Stiff x depth (the same as updateCombDelay per comb).
+    void retuneLoudCombs(float depth);
 
     // Copies a program into the working state and derives every engine value
     // from it (coefficients, envelope lengths, LFO rates, periods).
@@ -138,6 +142,7 @@ private:
     bool wideKernel = false;  // the CPU runs the 8-wide resonator kernel
     CombList movingEnvelopes;  // envelopes of the block that are not holding
     TensionRates blockTension{0.1f, 0.015f, 0.08f};
+    TensionMoves tensionMoves;
 
 private:
     void runTuningCommand(float command);  // parameter index 45
@@ -149,7 +154,8 @@ private:
     void expandLoopPhase(int32_t comb, float period, bool allpass);
     void recompensateCombs(bool allpass, bool tension);
     void buildWorkLists();
-    void retuneLoudCombs();
+    // Stores a new whole length, fraction and weights; moves the read position.
+    void placeCombLoop(int32_t comb, double length, double fraction, const double h[4]);
 
     struct BlockIo {
         const float* inLeft;
