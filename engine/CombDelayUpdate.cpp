@@ -96,40 +96,6 @@ void ResonatorEngine::updateCombDelay(int32_t comb, float period, float scale)
     placeCombLoop(comb, length, fraction, h);
 }
 
-void ResonatorEngine::placeCombLoop(int32_t comb, double length, double fraction, const double h[4])
-{
-    const double oldLength = combs.delayLength[comb];
-    if (length >= kCombBufferSize) {
-        // Longer than the line: the longest whole delay; the weights keep the asked fraction.
-        length = kCombBufferSize - 1;
-        fraction = 0.0;
-    }
-    combs.delayLength[comb] = static_cast<float>(length);
-    combs.delayFraction[comb] = static_cast<float>(fraction);
-    for (int k = 0; k < 4; ++k)
-        combs.interpCoef[comb][k] = static_cast<float>(h[k]);
-
-    int32_t newRead = combs.writeIndex[comb] - static_cast<int32_t>(length);
-    while (newRead < 0)
-        newRead += kCombBufferSize;
-
-    if (std::fabs(length - oldLength) > 1.5) {
-        // A jump: carry the three samples at the old read position over to the
-        // new one, cross-faded, so the loop keeps ringing without a hard edge.
-        float* buffer = combs.delayBuffer[comb];
-        const int32_t r = combs.readIndex[comb];
-        const float X = buffer[r & kCombBufferMask];
-        const float Y = buffer[(r + 1) & kCombBufferMask];
-        const float Z = buffer[(r + 2) & kCombBufferMask];
-        float& n1 = buffer[(newRead + 1) & kCombBufferMask];
-        float& n2 = buffer[(newRead + 2) & kCombBufferMask];
-        buffer[newRead & kCombBufferMask] = X;
-        n1 = 0.6667f * Y + 0.3333f * n1;
-        n2 = 0.3333f * Z + 0.6667f * n2;
-    }
-    combs.readIndex[comb] = newRead;
-}
-
 // The delay of a comb was compensated for the filters that ran at the time.
 // When the loop variant or a coefficient has changed since, move the comb again
 // before the block runs so it stays at its pitch. Without tension modelling a

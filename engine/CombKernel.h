@@ -142,11 +142,13 @@ struct LaneGroup {
         const F v = combkernel::load<W>(lanes.gain[k] + first) * y;
         if constexpr (Variant == kTensionLoop) {
             // Fast rise, slow fall: F = 1 while |v| is above the follower.
+            // With F in {0, 1}, ((1 - rise) F + (1 - fall)(1 - F)) and ((1 - F) fall + F rise)
+            // are exactly one coefficient or the other: select them instead of blending.
             const F magnitude = reinterpret_cast<F>(reinterpret_cast<I>(v) & 0x7FFFFFFF);
             const I above = magnitude > follower;
-            const F one = splat<W>(1.f);
-            const F f = reinterpret_cast<F>(above & reinterpret_cast<I>(one));
-            follower = ((1.f - rise) * f + (1.f - fall) * (1.f - f)) * follower + ((1.f - f) * fall + f * rise) * magnitude;
+            const F keep = above ? splat<W>(1.f - rise) : splat<W>(1.f - fall);
+            const F take = above ? splat<W>(rise) : splat<W>(fall);
+            follower = keep * follower + take * magnitude;
         }
         addToMix<W>(mixLeft, position * v);
         addToMix<W>(mixRight, positionRest * v);

@@ -23,6 +23,12 @@ enum LoopVariant : int {
 };
 
 struct CombLanes {
+    CombLanes()
+    {
+        for (int32_t& lane : laneOfComb)
+            lane = -1;
+    }
+
     int32_t count = 0;          // lanes in use, a multiple of 4
     int32_t comb[kCombCount];   // comb of each lane, -1 for padding
     int32_t laneOfComb[kCombCount];  // -1 when the comb is not sounding

@@ -167,8 +167,18 @@ private:
         bool replacing;
     };
     bool feedbackLinesAllow(int32_t frames) const;
-    void gatherLanes(int32_t frames);
+    void gatherLanes();
+    void refreshLanes(int32_t frames);
     void scatterLanes();
+    void scatterTensionState();
+    // A lane takes its comb's weights and read position (after the comb moved).
+    void reloadLaneDelay(int32_t lane, int32_t comb)
+    {
+        for (int h = 0; h < 4; ++h)
+            lanes.weight[h][lane] = combs.interpCoef[comb][h];
+        // The read position always trails the write position by delayLength.
+        lanes.readIndex[lane] = (lanes.writeIndex[lane] - static_cast<int32_t>(combs.delayLength[comb])) & kCombBufferMask;
+    }
     void runChunk(LoopVariant variant, BlockIo& io, int32_t frames, bool deferLines);
     void runFeedbackPath();
     void stepCombEnvelope(int32_t comb);
