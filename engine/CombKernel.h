@@ -66,7 +66,10 @@ struct LaneGroup {
     float* b[W];
     int32_t w[W];
     int32_t r[W];
+    float* writeAt[W];        // contiguous chunks: b + w and b + r + 3, so each access
+    const float* newestAt[W]; // is one load or store indexed by the sample
     int32_t first;
+    F keepRising, keepFalling, rise, fall;  // follower coefficients 1 - rise, 1 - fall, rise, fall
 
     void load(const CombLanes& lanes, int32_t firstLane)
     {
@@ -100,10 +103,21 @@ struct LaneGroup {
         t0 = combkernel::load<W>(taps[0]);
         t1 = combkernel::load<W>(taps[1]);
         t2 = combkernel::load<W>(taps[2]);
+        for (int j = 0; j < W; ++j) {
+            writeAt[j] = b[j] + w[j];
+            newestAt[j] = b[j] + r[j] + 3;
+        }
     }
 
-    void step(const ChunkSignals& signals, const CombLanes& lanes, int32_t k, MixLanes& mixLeft, MixLanes& mixRight,
-              float rise, float fall)
+    void setFollowerRates(float riseRate, float fallRate)
+    {
+        keepRising = splat<W>(1.f - riseRate);
+        keepFalling = splat<W>(1.f - fallRate);
+        rise = splat<W>(riseRate);
+        fall = splat<W>(fallRate);
+    }
+
+    void step(const ChunkSignals& signals, const CombLanes& lanes, int32_t k, MixLanes& mixLeft, MixLanes& mixRight)
     {
         constexpr int32_t M = kCombBufferMask;
         const F excitation = 0.2f * (inPan * signals.excitationLeft[k] + inPanRest * signals.excitationRight[k]);
@@ -121,8 +135,8 @@ struct LaneGroup {
         combkernel::store<W>(written, x);
         if constexpr (Contiguous) {
             for (int j = 0; j < W; ++j) {
-                b[j][w[j] + k] = written[j];
-                newest[j] = b[j][r[j] + 3 + k];
+                writeAt[j][k] = written[j];
+                newest[j] = newestAt[j][k];
             }
         } else {
             for (int j = 0; j < W; ++j) {
@@ -146,8 +160,8 @@ struct LaneGroup {
             // are exactly one coefficient or the other: select them instead of blending.
             const F magnitude = reinterpret_cast<F>(reinterpret_cast<I>(v) & 0x7FFFFFFF);
             const I above = magnitude > follower;
-            const F keep = above ? splat<W>(1.f - rise) : splat<W>(1.f - fall);
-            const F take = above ? splat<W>(rise) : splat<W>(fall);
+            const F keep = above ? keepRising : keepFalling;
+            const F take = above ? rise : fall;
             follower = keep * follower + take * magnitude;
         }
         addToMix<W>(mixLeft, position * v);
@@ -180,13 +194,15 @@ void runEight(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tensi
 {
     constexpr int kGroups = kLaneGroupWidth / W;
     LaneGroup<Variant, W, Contiguous> g[kGroups];
-    for (int q = 0; q < kGroups; ++q)
+    for (int q = 0; q < kGroups; ++q) {
         g[q].load(lanes, first + q * W);
+        g[q].setFollowerRates(tension.rise, tension.fall);
+    }
     for (int32_t k = 0; k < n; ++k) {
         MixLanes left = signals.mixLeft[k];
         MixLanes right = signals.mixRight[k];
         for (int q = 0; q < kGroups; ++q)
-            g[q].step(signals, lanes, k, left, right, tension.rise, tension.fall);
+            g[q].step(signals, lanes, k, left, right);
         signals.mixLeft[k] = left;
         signals.mixRight[k] = right;
     }

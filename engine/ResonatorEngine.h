@@ -156,6 +156,7 @@ private:
     void buildWorkLists();
     // Stores a new whole length, fraction and weights; moves the read position.
     void placeCombLoop(int32_t comb, double length, double fraction, const double h[4]);
+    __attribute__((noinline)) void crossFadeJump(int32_t comb, int32_t newRead);
 
     struct BlockIo {
         const float* inLeft;

@@ -17,6 +17,22 @@ constexpr double kLongestBatchedPeriod = 1e12;
 
 }  // namespace
 
+// A jump: carry the three samples at the old read position over to the new
+// one, cross-faded, so the loop keeps ringing without a hard edge.
+void ResonatorEngine::crossFadeJump(int32_t comb, int32_t newRead)
+{
+    float* buffer = combs.delayBuffer[comb];
+    const int32_t r = combs.readIndex[comb];
+    const float X = buffer[r & kCombBufferMask];
+    const float Y = buffer[(r + 1) & kCombBufferMask];
+    const float Z = buffer[(r + 2) & kCombBufferMask];
+    float& n1 = buffer[(newRead + 1) & kCombBufferMask];
+    float& n2 = buffer[(newRead + 2) & kCombBufferMask];
+    buffer[newRead & kCombBufferMask] = X;
+    n1 = 0.6667f * Y + 0.3333f * n1;
+    n2 = 0.3333f * Z + 0.6667f * n2;
+}
+
 // Shared with updateCombDelay; here so the batch's last loop inlines it.
 void ResonatorEngine::placeCombLoop(int32_t comb, double length, double fraction, const double h[4])
 {
@@ -35,20 +51,8 @@ void ResonatorEngine::placeCombLoop(int32_t comb, double length, double fraction
     while (newRead < 0)
         newRead += kCombBufferSize;
 
-    if (std::fabs(length - oldLength) > 1.5) {
-        // A jump: carry the three samples at the old read position over to the
-        // new one, cross-faded, so the loop keeps ringing without a hard edge.
-        float* buffer = combs.delayBuffer[comb];
-        const int32_t r = combs.readIndex[comb];
-        const float X = buffer[r & kCombBufferMask];
-        const float Y = buffer[(r + 1) & kCombBufferMask];
-        const float Z = buffer[(r + 2) & kCombBufferMask];
-        float& n1 = buffer[(newRead + 1) & kCombBufferMask];
-        float& n2 = buffer[(newRead + 2) & kCombBufferMask];
-        buffer[newRead & kCombBufferMask] = X;
-        n1 = 0.6667f * Y + 0.3333f * n1;
-        n2 = 0.3333f * Z + 0.6667f * n2;
-    }
+    if (std::fabs(length - oldLength) > 1.5)
+        crossFadeJump(comb, newRead);
     combs.readIndex[comb] = newRead;
 }
 
