@@ -1,6 +1,7 @@
 #include "analysis/FrameSpectra.h"
 
 #include <cmath>
+#include <new>
 #include <kiss_fftr.h>
 
 namespace {
@@ -16,6 +17,8 @@ FrameSpectra::FrameSpectra(int fftSize, int hop)
       frameBuffer(static_cast<std::size_t>(fftSize)),
       spectrumBuffer(static_cast<std::size_t>(fftSize / 2 + 1))
 {
+    if (!fft)
+        throw std::bad_alloc();  // no transform to run; callers treat it as running out of memory
     for (int n = 0; n < fftSize; ++n)
         hann[static_cast<std::size_t>(n)] =
             static_cast<float>(0.5 * (1.0 - std::cos(kTwoPiFloat * n / (fftSize - 1))));

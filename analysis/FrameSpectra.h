@@ -15,7 +15,8 @@ struct kiss_fftr_state;
 
 class FrameSpectra {
 public:
-    // fftSize must be even and at least 4.
+    // fftSize must be even and at least 4. Throws std::bad_alloc when the
+    // transform cannot be set up.
     explicit FrameSpectra(int fftSize = 8192, int hop = 2048);
     ~FrameSpectra();
     FrameSpectra(const FrameSpectra&) = delete;

@@ -7,14 +7,34 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// Float files may hold anything. A NaN or infinity would spread through every
+// spectrum and every result, and values far beyond full scale overflow the
+// single-precision transforms (8192 of them summed); such samples count as
+// silence, or as 1024 times full scale at most.
+float usableSample(float x)
+{
+    constexpr float kLimit = 1024.0f;
+    if (!std::isfinite(x))
+        return 0.0f;
+    return std::clamp(x, -kLimit, kLimit);
+}
+
+} // namespace
+
 void ImpulseAnalyser::computeSpectra(bool fromResidual)
 {
     if (!spectra)
         spectra = std::make_unique<FrameSpectra>(windowLength, hop());
+    const std::size_t covered = static_cast<std::size_t>(windowLength) + static_cast<std::size_t>(hop()) * frameCount;
     if (fromResidual)
         spectra->compute(frameCount, std::span<const float>(samples));
+    else if (recording.size() >= covered)
+        spectra->compute(frameCount, std::span<const float>(recording));
     else
-        spectra->compute(frameCount, [this](long long n) { return readSample(static_cast<int>(n), true); });
+        spectra->compute(frameCount,
+                         [this](long long n) { return usableSample(readSample(static_cast<int>(n), true)); });
 }
 
 int ImpulseAnalyser::analyse(int newWindowLength, int newOverlap, int count, CombEstimate* estimates)
@@ -24,15 +44,20 @@ int ImpulseAnalyser::analyse(int newWindowLength, int newOverlap, int count, Com
     spectra.reset();
     if (windowLength < 4 || windowLength % 2 || hop() <= 0)
         return -1;
+    // A decay is the slope of the frames' log energy: it takes two frames at
+    // least (one frame gives 0 / 0 and would switch every resonator off).
     const long long frames = (framesInFile() - windowLength) / hop();
-    if (frames < 1)
+    if (frames < 2)
         return -1;
     frameCount = static_cast<int>(std::min<long long>(frames, kMaxFrames));
 
     const int sampleCount = windowLength + hop() * frameCount;
     samples.resize(static_cast<std::size_t>(sampleCount));
     for (int n = 0; n < sampleCount; ++n)
-        samples[static_cast<std::size_t>(n)] = readSample(n, true);
+        samples[static_cast<std::size_t>(n)] = usableSample(readSample(n, true));
+    // The file's own spectra at the end come from this copy: reading the same
+    // samples afresh, one positioned read each, took half the analysis' time.
+    recording = samples;
 
     for (int k = 0; k < count; ++k)
         if (estimates[k].level > 0.0f)
@@ -72,6 +97,8 @@ int ImpulseAnalyser::analyse(int newWindowLength, int newOverlap, int count, Com
     spectra.reset();
     samples.clear();
     samples.shrink_to_fit();
+    recording.clear();
+    recording.shrink_to_fit();
     return 0;
 }
 

@@ -32,18 +32,20 @@ public:
 
     // Runs the analysis on an opened file for `count` estimates. Returns 0,
     // or -1 without touching the estimates when the file holds less than one
-    // window plus one hop (an unreadable file holds none).
+    // window plus two hops, too few frames for a decay (an unreadable file
+    // holds none).
     int analyse(int windowLength, int overlap, int count, CombEstimate* estimates);
 
     // Spectra of all frames, of the residual (fromResidual) or of the file's
-    // first channel read afresh.
+    // first channel (as read by analyse, or read afresh outside it).
     void computeSpectra(bool fromResidual);
 
     int fftSize = kWindowLength;
     int frameCount = 0;
     int windowLength = kWindowLength;
     int overlap = kOverlap;
-    std::vector<float> samples;  // the first channel, later the residual
+    std::vector<float> samples;    // the first channel, later the residual
+    std::vector<float> recording;  // the first channel as read
     std::unique_ptr<FrameSpectra> spectra;
 
 private:

@@ -5,8 +5,10 @@
 namespace {
 
 constexpr int kCandidates = 20;
-// 2 pi as a single-precision constant, as the fit has always used it.
-constexpr double kTwoPiFloat = static_cast<double>(6.2831855f);
+// pi from the single-precision 2 pi (6.2831855f) the analysis uses throughout.
+// normFreq is 2 f / sampleRate, so a harmonic h f lies at pi normFreq h
+// radians per sample.
+constexpr double kPiFloat = 0.5 * static_cast<double>(6.2831855f);
 
 double candidateCoefficient(int i)
 {
@@ -19,7 +21,7 @@ double candidateCoefficient(int i)
 
 double fitLoopFilter(double normFreq, std::span<double> relativeDecays)
 {
-    const double c = 2.0 * std::cos(kTwoPiFloat * normFreq);
+    const double c = 2.0 * std::cos(kPiFloat * normFreq);
     double errors[kCandidates];
     double bestError = 1e18;
     double bestG = -0.99999988;
@@ -34,7 +36,7 @@ double fitLoopFilter(double normFreq, std::span<double> relativeDecays)
         for (std::size_t j = 0; j < relativeDecays.size(); ++j) {
             const double harmonic = static_cast<double>(j + 1);
             const double model =
-                atFundamental / std::sqrt(g * (g + 2.0 * std::cos(kTwoPiFloat * normFreq * harmonic)) + 1.0);
+                atFundamental / std::sqrt(g * (g + 2.0 * std::cos(kPiFloat * normFreq * harmonic)) + 1.0);
             double& decay = relativeDecays[j];
             if (j > 3 && decay > 1.1 * previous && decay > 1.1 * beforePrevious)
                 decay *= previous;

@@ -5,8 +5,10 @@
 #include <span>
 
 // The loop filter is the one-pole 1 / (1 + g z^-1), g in -1..0 (Bright is
-// g + 1). At harmonic h of a fundamental at normFreq (1 = Nyquist) its gain
-// relative to the fundamental is
+// g + 1): the loop's y[n] = (1 + g) x[n] - g y[n-1] with a gain of 1 + g
+// folded into Decay. At harmonic h of a fundamental at normFreq (1 = Nyquist,
+// so w = pi normFreq radians per sample) its gain relative to the
+// fundamental is |1 + g e^-jw| / |1 + g e^-jhw|,
 //     R(h) = sqrt(g (g + 2 cos(pi normFreq)) + 1) / sqrt(g (g + 2 cos(pi normFreq h)) + 1).
 // Twenty candidates g_i = -(0.0025 i^2 + 0.001) are tried against the
 // relative decays (weighted by the decay itself); the best one is refined

@@ -117,15 +117,26 @@ void WavReader::resetHeader()
     formatCode = 0;
     encoding = Encoding::None;
     fileSize = 0;
+    streamPosition = -1;
 }
 
 bool WavReader::readAt(std::int64_t offset, void* buffer, std::size_t size)
 {
     if (!file || offset < 0 || offset + static_cast<std::int64_t>(size) > fileSize)
         return false;
-    if (fseeko(file, static_cast<off_t>(offset), SEEK_SET) != 0)
+    // Samples are mostly read in order: a read that continues where the last
+    // one ended is served from the stream's buffer without a seek (a seek
+    // is a system call and drops the buffer).
+    if (offset != streamPosition && fseeko(file, static_cast<off_t>(offset), SEEK_SET) != 0) {
+        streamPosition = -1;
         return false;
-    return std::fread(buffer, 1, size, file) == size;
+    }
+    if (std::fread(buffer, 1, size, file) != size) {
+        streamPosition = -1;
+        return false;
+    }
+    streamPosition = offset + static_cast<std::int64_t>(size);
+    return true;
 }
 
 void WavReader::open(const char* newPath)
@@ -141,6 +152,7 @@ void WavReader::open(const char* newPath)
     if (fseeko(file, 0, SEEK_END) != 0)
         return;
     fileSize = ftello(file);
+    streamPosition = -1;
 
     unsigned char word[4];
     if (!readAt(0, word, 4) || !isTag(word, "RIFF"))

@@ -1,6 +1,6 @@
 // Random access to the samples of a RIFF/WAVE file, one positioned read per
 // sample (the impulse analysis reads a few hundred thousand samples once, so
-// no cache is kept).
+// no cache is kept beyond the stream's own buffer).
 //
 // Supported sample encodings: integer PCM of 8 (unsigned), 16, 24 and 32 bits
 // and IEEE float of 32 and 64 bits, plain or in the extensible format, with
@@ -60,4 +60,5 @@ private:
     bool readFormat();
 
     std::int64_t fileSize = 0;
+    std::int64_t streamPosition = -1;  // where the stream stands after the last read; -1 unknown
 };

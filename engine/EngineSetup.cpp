@@ -179,7 +179,8 @@ void ResonatorEngine::resume()
 // Everything derived in samples follows the new rate, so the resonators keep
 // their pitch in Hz (a period is rate / f), envelopes and LFOs their times and
 // the limiter its half-lives. Hosts change the rate while processing is stopped.
-// The feedback voice's times are laid out at 44.1 kHz by design and stay.
+// The feedback voice's envelope and glide times are laid out at 44.1 kHz by
+// design and stay; its pitch and filter follow the host's rate.
 void ResonatorEngine::setSampleRate(float rate)
 {
     const float oldRate = sampleRate;
@@ -200,6 +201,9 @@ void ResonatorEngine::setSampleRate(float rate)
         lfo.setRate(hz);
         updateCombDelay(i, c.Delay);
     }
+    // The feedback filter follows the note's frequency, so it is designed at the host's rate too.
+    feedback.feedbackFilter[0].setSampleRate(rate);
+    feedback.feedbackFilter[1].setSampleRate(rate);
     LevelCompressor& limiter = feedback.feedbackLimiter;
     limiter.sampleRate = rate;
     limiter.attack = static_cast<float>(std::pow(0.5, 1.0 / (rate * 0.005)));

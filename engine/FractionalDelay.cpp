@@ -28,6 +28,8 @@ void FractionalDelay::setDelay(float d)
         d = 0.f;
     if (d > static_cast<float>(size))
         d = static_cast<float>(size);
+    if (d < 0.f)
+        d = 0.f;  // a delay cannot read the future; a negative request plays the shortest one
     const float ceiling = std::ceil(d);
     wholeDelay = static_cast<int32_t>(ceiling) + 1;
     fraction = ceiling - d;

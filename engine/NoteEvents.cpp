@@ -15,8 +15,6 @@ constexpr uint8_t kAllCombsIdleController = 126;
 constexpr float kVelocityScale = 0.007874016f;  // 1 / 127
 constexpr double kFeedbackLowestHz = 0.25;
 constexpr double kFeedbackHighestHz = 8000.0;
-// The feedback filter and the pitch-mode delay are laid out for 44.1 kHz.
-constexpr double kFeedbackDesignRate = 44100.0;
 
 struct DelayMode {
     float multiplier;    // share of a bar; 0 = follow the note's pitch
@@ -176,7 +174,7 @@ float ResonatorEngine::feedbackDelayTarget(double frequency)
 {
     const float p33 = liveParams[33];
     if (p33 == 0.f)
-        return static_cast<float>(kFeedbackDesignRate / frequency);
+        return static_cast<float>(sampleRate / frequency);  // one period of the note at the host's rate
     readTempo();
     const double unit = sampleRate / beatsPerSecond;  // samples per beat
     const double target = (feedback.feedbackNote + 1) * unit * delayModeOf(p33).multiplier;

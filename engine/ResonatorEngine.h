@@ -82,8 +82,9 @@ public:
     virtual void fillFactoryPresets();
     // Writes all programs as preset source to ~/TovarineOutputProgram.cpp; 0 on success, -1 on failure.
     virtual int exportPrograms();
-    // Command 45, value 1. The impulse analysis overrides this empty default.
-    virtual void analyseImpulse() {}
+    // Command 45, value 1: derives Decay, Bright and Out of every resonator
+    // from an impulse response the user picks (analysis/ImpulseCommand.cpp).
+    virtual void analyseImpulse();
     // Rebuilds the map's notes 12..99 from the resonators' periods.
     virtual void deriveTuningFromCombs();
     // Re-applies the program's tuning, or asks the user for a ".tun" file.

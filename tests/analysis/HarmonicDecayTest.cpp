@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <complex>
 #include <vector>
 
 TEST(SpectrumPeak, ParabolicRefinementAndItsExceptions)
@@ -50,14 +51,17 @@ TEST(DecayPerPeriod, ExponentialPeaksGiveTheirRate)
 
 TEST(LoopFilterFit, RecoversTheCoefficientThatMadeTheDecays)
 {
-    const double twoPi = static_cast<double>(6.2831855f);
+    // normFreq 0.02 is 441 Hz at 44.1 kHz: harmonic h sits at w = pi 0.02 h
+    // radians per sample, where the loop's one-pole 1 / (1 + g z^-1) passes
+    // |H(e^jw)|; relative to the fundamental that is the decay per period.
     const double normFreq = 0.02;
+    const double pi = std::acos(-1.0);
+    const auto gain = [](double g, double w) { return 1.0 / std::abs(1.0 + g * std::polar(1.0, -w)); };
     for (double x : {3.0, 7.4, 12.6}) {
         const double g = -(0.0025 * x * x + 0.001);
         std::vector<double> decays;
         for (int h = 1; h <= 20; ++h)
-            decays.push_back(std::sqrt(g * (g + 2.0 * std::cos(twoPi * normFreq)) + 1.0) /
-                             std::sqrt(g * (g + 2.0 * std::cos(twoPi * normFreq * h)) + 1.0));
+            decays.push_back(gain(g, pi * normFreq * h) / gain(g, pi * normFreq));
         const double fitted = fitLoopFilter(normFreq, decays);
         EXPECT_NEAR(std::sqrt((-fitted - 0.001) / 0.0025), x, 0.3);
     }

@@ -288,3 +288,17 @@ TEST_F(FeedbackVoiceTest, SyncCombsSnapsPeriodsToTheBar)
     engine->syncCombs(1.f);  // 7 beats of 29400 samples
     EXPECT_FLOAT_EQ(engine->currentCombs[2].Delay, 205800.f / 205.f);
 }
+
+namespace {
+
+TEST_F(FeedbackVoiceTest, PitchModeKeepsItsPitchAtOtherSampleRates)
+{
+    engine->setSampleRate(48000.f);
+    send(*engine, {midi(0x91, 69, 100)});
+    levels(*engine, kFeedbackVoice, 4);
+    // One period of 440 Hz at the host's rate, so the feedback rings at the note.
+    EXPECT_FLOAT_EQ(engine->feedback.fbDelayCurrent, 48000.f / 440.f);
+    EXPECT_EQ(status(), "440.00");
+}
+
+}  // namespace
