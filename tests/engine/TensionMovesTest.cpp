@@ -85,3 +85,28 @@ TEST(TensionMoves, BatchedMovesEqualSingleCombMovesBitForBit)
     // The rounds did reach the jumps and the exact path below 90 %.
     EXPECT_LT(smallestScale, 0.9f);
 }
+
+// Under tension modelling the delays move every 16 samples while the lines
+// wrap around their rings: both kernel widths must still render the same bits.
+TEST(TensionMoves, KernelWidthsAgreeWhileLinesMoveAndWrap)
+{
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
+    std::vector<float> input(8192);
+    for (float& x : input)
+        x = noise(random);
+    for (int block : {512, 100}) {
+        std::vector<float> left[2], right[2];
+        for (bool wide : {false, true}) {
+            auto engine = makeTenseEngine();
+            engine->useWideKernel(wide);
+            render(*engine, input, left[wide], right[wide], block);
+        }
+        EXPECT_EQ(0, std::memcmp(left[0].data(), left[1].data(), input.size() * sizeof(float))) << block;
+        EXPECT_EQ(0, std::memcmp(right[0].data(), right[1].data(), input.size() * sizeof(float))) << block;
+        double energy = 0.0;
+        for (float x : left[0])
+            energy += static_cast<double>(x) * x;
+        EXPECT_GT(energy, 1.0) << block;
+    }
+}
