@@ -113,12 +113,11 @@ void ResonatorEngine::retuneLoudCombs(float depth)
     }
 
     // Place: each comb's new loop, with the jump cross-fade where needed.
-    const float stiffOff = -1.f;
     for (int32_t j = 0; j < m.count; ++j) {
         const int32_t i = m.comb[j];
         combs.loopFilterDelay[i] = static_cast<float>(m.filterDelay[j]);
         combs.compensatedBright[i] = combs.brightCoef[i];
-        combs.compensatedStiff[i] = allpass ? combs.stiffCoef[i] : stiffOff;
+        combs.compensatedStiff[i] = allpass ? combs.stiffCoef[i] : -1.f;
         combs.compensatedScale[i] = m.scale[j];
         combs.compensatedPeriod[i] = currentCombs[i].Delay;
         const double h[4] = {m.weight[0][j], m.weight[1][j], m.weight[2][j], m.weight[3][j]};
