@@ -103,6 +103,7 @@ void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t samp
     io.outRight = outputs[1];
     io.replacing = replacing;
 
+    gatherLanes();
     // floor(frames / 16) + 1 sub-blocks; the last may be empty, and the LFOs still advance for it.
     int32_t remaining = sampleFrames;
     const int32_t subBlocks = sampleFrames / kSubBlockFrames + 1;
@@ -116,7 +117,7 @@ void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t samp
         }
 
         if (m > 0) {
-            gatherLanes(m);
+            refreshLanes(m);
             // Sustain and idle stages hold their level until an event is pending, and
             // events arrive only between blocks: only the other envelopes need stepping.
             movingEnvelopes.clear();
@@ -132,12 +133,15 @@ void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t samp
                 for (int32_t n = 0; n < m; ++n)
                     runChunk(variant, io, 1, false);
             }
-            scatterLanes();
+            // The tension moves read the followers and move the read positions.
+            if (tension)
+                scatterTensionState();
         }
 
         if (tension)
-            retuneLoudCombs();
+            retuneLoudCombs(blockTension.depth);
     }
+    scatterLanes();
 }
 
 // Deferring the feedback lines' writes over a chunk of n samples is exact when
@@ -157,9 +161,11 @@ bool ResonatorEngine::feedbackLinesAllow(int32_t n) const
     return std::min(feedback.fbDelayCurrent, feedback.fbDelayTarget) >= static_cast<float>(n + 2);
 }
 
-void ResonatorEngine::gatherLanes(int32_t frames)
+// Once per block: every lane's settings, delay and loop state. The loop state
+// then stays in the lanes until scatterLanes() copies it back at the end of
+// the block; tension moves reload the delays of the combs they move.
+void ResonatorEngine::gatherLanes()
 {
-    alignas(16) float gain[kCombCount];
     for (int32_t lane = 0; lane < lanes.count; ++lane) {
         const int32_t i = lanes.comb[lane];
         if (i < 0) {
@@ -174,36 +180,48 @@ void ResonatorEngine::gatherLanes(int32_t frames)
             lanes.writeIndex[lane] = 0;
             lanes.readIndex[lane] = 0;
             lanes.buffer[lane] = combs.spareRow;
-            gain[lane] = 0.f;
             continue;
         }
         const CombSettings& c = currentCombs[i];
         lanes.inPan[lane] = c.inPan;
         lanes.inPanRest[lane] = 1.f - c.inPan;
-        if (lane < lanesModulated) {
-            const float lfo = combs.lfoValue[i];
-            const float d = c.LFO2Dec - 0.5f;
-            lanes.lowpassGain[lane] = (1.f + lfo * d) - std::fabs(d);
-            lanes.position[lane] = lfo * c.Pan * 0.5f + c.PanPos;
-        } else {
-            lanes.lowpassGain[lane] = 1.f;
-            lanes.position[lane] = c.PanPos;
-        }
+        lanes.lowpassGain[lane] = 1.f;
+        lanes.position[lane] = c.PanPos;
         lanes.positionRest[lane] = 1.f - lanes.position[lane];
         lanes.bright[lane] = combs.brightCoef[i];
         lanes.decay[lane] = combs.decayCoef[i];
         lanes.stiff[lane] = combs.stiffCoef[i];
-        for (int h = 0; h < 4; ++h)
-            lanes.weight[h][lane] = combs.interpCoef[i][h];
         lanes.lowpass[lane] = combs.lowpassState[i];
         lanes.allpass[lane] = combs.allpassState[i];
         lanes.last[lane] = combs.lastOutput[i];
         lanes.follower[lane] = combs.amplitudeFollower[i];
-        const int32_t write = combs.writeIndex[i] & kCombBufferMask;
-        lanes.writeIndex[lane] = write;
-        // The read position always trails the write position by delayLength.
-        lanes.readIndex[lane] = (write - static_cast<int32_t>(combs.delayLength[i])) & kCombBufferMask;
+        lanes.writeIndex[lane] = combs.writeIndex[i] & kCombBufferMask;
         lanes.buffer[lane] = combs.delayBuffer[i];
+        reloadLaneDelay(lane, i);
+    }
+}
+
+// Before each sub-block: what moves between sub-blocks, the LFOs of the
+// modulated lanes and the envelope gains.
+void ResonatorEngine::refreshLanes(int32_t frames)
+{
+    for (int32_t lane = 0; lane < lanesModulated; ++lane) {
+        const int32_t i = lanes.comb[lane];
+        const CombSettings& c = currentCombs[i];
+        const float lfo = combs.lfoValue[i];
+        const float d = c.LFO2Dec - 0.5f;
+        lanes.lowpassGain[lane] = (1.f + lfo * d) - std::fabs(d);
+        lanes.position[lane] = lfo * c.Pan * 0.5f + c.PanPos;
+        lanes.positionRest[lane] = 1.f - lanes.position[lane];
+    }
+    alignas(16) float gain[kCombCount];
+    for (int32_t lane = 0; lane < lanes.count; ++lane) {
+        const int32_t i = lanes.comb[lane];
+        if (i < 0) {
+            gain[lane] = 0.f;
+            continue;
+        }
+        const CombSettings& c = currentCombs[i];
         gain[lane] = ((voices.envLevel[i] - 1.f) * c.Velocity + 1.f) * c.Out;
     }
     // Envelopes that move overwrite their lane sample by sample in the chunk.
@@ -220,6 +238,20 @@ void ResonatorEngine::scatterLanes()
         combs.lowpassState[i] = lanes.lowpass[lane];
         combs.allpassState[i] = lanes.allpass[lane];
         combs.lastOutput[i] = lanes.last[lane];
+        combs.amplitudeFollower[i] = lanes.follower[lane];
+        const int32_t write = lanes.writeIndex[lane];
+        combs.writeIndex[i] = write;
+        combs.readIndex[i] = (write - static_cast<int32_t>(combs.delayLength[i])) & kCombBufferMask;
+    }
+}
+
+// The comb bank's view of the state the tension moves need mid-block.
+void ResonatorEngine::scatterTensionState()
+{
+    for (int32_t lane = 0; lane < lanes.count; ++lane) {
+        const int32_t i = lanes.comb[lane];
+        if (i < 0)
+            continue;
         combs.amplitudeFollower[i] = lanes.follower[lane];
         const int32_t write = lanes.writeIndex[lane];
         combs.writeIndex[i] = write;
@@ -327,22 +359,4 @@ void ResonatorEngine::runFeedbackPath()
         feedback.feedbackOut[c] = out;
     }
     feedback.feedbackLimiter.process(feedback.feedbackOut[0], feedback.feedbackOut[1]);
-}
-
-// Tension modelling: loud resonators shorten their loop by up to depth x Stiff
-// of the period and fall back as they decay.
-void ResonatorEngine::retuneLoudCombs()
-{
-    const float depth = blockTension.depth;
-    for (int32_t i = 0; i < kCombCount; ++i) {
-        const CombSettings& c = currentCombs[i];
-        if (c.Out > 0.f && c.Stiff > 0.f) {
-            const float scale = 1.f - combs.amplitudeFollower[i] * c.Stiff * depth;
-            // The same move again would change nothing.
-            if (scale == combs.compensatedScale[i] && c.Delay == combs.compensatedPeriod[i] &&
-                combs.brightCoef[i] == combs.compensatedBright[i] && combs.stiffCoef[i] == combs.compensatedStiff[i])
-                continue;
-            updateCombDelay(i, c.Delay, scale);
-        }
-    }
 }

@@ -2,14 +2,14 @@
 // filters subtracted so the resonator rings at the period asked for.
 #include "engine/ResonatorEngine.h"
 
-#include "engine/LagrangeWeights.h"
+#include "engine/LoopCompensation.h"
 
 #include <cmath>
 #include <cstdint>
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
+using loopcompensation::kTwoPi;
 
 // Phase delay in samples at w rad/sample of the loop's lowpass as the loop runs it:
 // lp[n] = (1 - c) lp[n-1] + c y[n-1], i.e. c z^-1 / (1 - (1 - c) z^-1). The z^-1
@@ -34,21 +34,6 @@ double loopFilterPhase(double c, double a, bool allpass, double w)
         phi += w * allpassPhaseDelay(a, w);
     return phi;
 }
-
-// ceil() without the library call in the usual range (tension moves run it
-// 88 times per 16 samples); exact for every double.
-inline double ceilOf(double x)
-{
-    if (x >= 0.0 && x < 2147483647.0) {
-        const double whole = static_cast<double>(static_cast<int64_t>(x));
-        return whole < x ? whole + 1.0 : whole;
-    }
-    return std::ceil(x);
-}
-
-// Shortenings by up to this much use the expansion: it stays within 0.25 cent
-// of the exact compensation there (worst case 3 kHz, Bright 0.01, Stiff 0.6).
-constexpr double kExpansionRange = 0.9;
 
 }  // namespace
 
@@ -75,15 +60,14 @@ void ResonatorEngine::updateCombDelay(int32_t comb, float period, float scale)
     const double loopPeriod = s * P;
     if (loopPeriod > 0.0 && std::isfinite(loopPeriod)) {
         const double w = kTwoPi / loopPeriod;
-        if (s < 1.0 && s >= kExpansionRange && P > 0.0 && std::isfinite(P)) {
+        if (s < 1.0 && s >= loopcompensation::kExpansionRange && P > 0.0 && std::isfinite(P)) {
             // A tension move: the phase from the expansion around the comb's own period.
             const float stiffKey = allpass ? combs.stiffCoef[comb] : -1.f;
             if (combs.phasePeriod[comb] != period || combs.phaseBright[comb] != combs.brightCoef[comb] ||
                 combs.phaseStiff[comb] != stiffKey)
                 expandLoopPhase(comb, period, allpass);
-            const double dw = w - combs.phaseAt[comb];
             const double* phi = combs.phase[comb];
-            filterDelay = (phi[0] + phi[1] * dw + 0.5 * phi[2] * dw * dw) * (loopPeriod * (1.0 / kTwoPi));
+            filterDelay = loopcompensation::expandedFilterDelay(phi[0], phi[1], phi[2], combs.phaseAt[comb], loopPeriod);
         } else {
             filterDelay = lowpassPhaseDelay(brightCoef, w);
             if (allpass)
@@ -99,42 +83,17 @@ void ResonatorEngine::updateCombDelay(int32_t comb, float period, float scale)
     combs.compensatedScale[comb] = scale;
     combs.compensatedPeriod[comb] = period;
 
-    // Whole and fractional part: the four taps start ceil(L + 1) samples back,
-    // and Lagrange at D = 2 - (ceil(L) - L) lands exactly on L.
-    const double oldLength = combs.delayLength[comb];
-    double length = ceilOf(L + 1.0);
-    double fraction = ceilOf(L) - L;
+    double length;
+    double fraction;
     double h[4];
-    lagrangeWeights(2.0 - fraction, h);
-    if (length >= kCombBufferSize) {
-        // Longer than the line: the longest whole delay; the weights keep the asked fraction.
-        length = kCombBufferSize - 1;
-        fraction = 0.0;
+    if (L < loopcompensation::kCeilSmallLimit - 2.0) {
+        loopcompensation::splitLoop(L, length, fraction, h);
+    } else {
+        length = std::ceil(L + 1.0);
+        fraction = std::ceil(L) - L;
+        lagrangeWeights(2.0 - fraction, h);
     }
-    combs.delayLength[comb] = static_cast<float>(length);
-    combs.delayFraction[comb] = static_cast<float>(fraction);
-    for (int k = 0; k < 4; ++k)
-        combs.interpCoef[comb][k] = static_cast<float>(h[k]);
-
-    int32_t newRead = combs.writeIndex[comb] - static_cast<int32_t>(length);
-    while (newRead < 0)
-        newRead += kCombBufferSize;
-
-    if (std::fabs(length - oldLength) > 1.5) {
-        // A jump: carry the three samples at the old read position over to the
-        // new one, cross-faded, so the loop keeps ringing without a hard edge.
-        float* buffer = combs.delayBuffer[comb];
-        const int32_t r = combs.readIndex[comb];
-        const float X = buffer[r & kCombBufferMask];
-        const float Y = buffer[(r + 1) & kCombBufferMask];
-        const float Z = buffer[(r + 2) & kCombBufferMask];
-        float& n1 = buffer[(newRead + 1) & kCombBufferMask];
-        float& n2 = buffer[(newRead + 2) & kCombBufferMask];
-        buffer[newRead & kCombBufferMask] = X;
-        n1 = 0.6667f * Y + 0.3333f * n1;
-        n2 = 0.3333f * Z + 0.6667f * n2;
-    }
-    combs.readIndex[comb] = newRead;
+    placeCombLoop(comb, length, fraction, h);
 }
 
 // The delay of a comb was compensated for the filters that ran at the time.

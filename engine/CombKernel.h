@@ -6,6 +6,7 @@
 #pragma once
 
 #include "engine/CombLanes.h"
+#include "engine/LaneTranspose.h"
 
 #include <cstring>
 
@@ -51,11 +52,22 @@ inline void addToMix(MixLanes& mix, typename Vec<W>::Floats v)
     }
 }
 
-// Contiguous: no lane's write or read positions wrap around the ring during
-// the chunk (true for all but about one chunk in a thousand), so positions are
-// plain offsets from where the chunk starts and need no masking.
-template <int Variant, int W, bool Contiguous>
+// How a group reaches its delay lines over a chunk.
+enum LineAccess : int {
+    // Some lane's write or read position wraps around the ring in the chunk.
+    kWrapping = 0,
+    // None wraps (all but about one chunk in a thousand): positions are plain
+    // offsets from where the chunk starts and need no masking.
+    kContiguous = 1,
+    // A whole chunk, none wraps, and every lane's delay is at least chunk + 3,
+    // so no tap read in the chunk is written in it: the 16 newest taps of each
+    // lane are read before the chunk and its 16 inputs written after it.
+    kWholeChunk = 2,
+};
+
+template <int Variant, int W, int Access>
 struct LaneGroup {
+    static constexpr bool Contiguous = Access != kWrapping;
     typedef typename Vec<W>::Floats F;
     typedef typename Vec<W>::Ints I;
 
@@ -66,7 +78,12 @@ struct LaneGroup {
     float* b[W];
     int32_t w[W];
     int32_t r[W];
+    float* writeAt[W];        // contiguous chunks: b + w and b + r + 3, so each access
+    const float* newestAt[W]; // is one load or store indexed by the sample
     int32_t first;
+    F keepRising, keepFalling, rise, fall;  // follower coefficients 1 - rise, 1 - fall, rise, fall
+    F newestTaps[Access == kWholeChunk ? kMaxChunk : 1];  // whole chunks: sample k of every lane
+    F writtenTaps[Access == kWholeChunk ? kMaxChunk : 1];
 
     void load(const CombLanes& lanes, int32_t firstLane)
     {
@@ -100,12 +117,52 @@ struct LaneGroup {
         t0 = combkernel::load<W>(taps[0]);
         t1 = combkernel::load<W>(taps[1]);
         t2 = combkernel::load<W>(taps[2]);
+        for (int j = 0; j < W; ++j) {
+            writeAt[j] = b[j] + w[j];
+            newestAt[j] = b[j] + r[j] + 3;
+        }
+        if constexpr (Access == kWholeChunk) {
+            for (int s = 0; s < kMaxChunk; s += W) {
+                for (int j = 0; j < W; ++j)
+                    newestTaps[s + j] = combkernel::load<W>(newestAt[j] + s);
+                transposeSquare<W>(newestTaps + s);
+            }
+        }
     }
 
-    void step(const ChunkSignals& signals, const CombLanes& lanes, int32_t k, MixLanes& mixLeft, MixLanes& mixRight,
-              float rise, float fall)
+    void setFollowerRates(float riseRate, float fallRate)
+    {
+        keepRising = splat<W>(1.f - riseRate);
+        keepFalling = splat<W>(1.f - fallRate);
+        rise = splat<W>(riseRate);
+        fall = splat<W>(fallRate);
+    }
+
+    // Writes this sample's loop input x and reads the newest tap, lane by lane.
+    F exchangeTaps(F x, int32_t k)
     {
         constexpr int32_t M = kCombBufferMask;
+        float written[W];
+        float newest[W];
+        combkernel::store<W>(written, x);
+        if constexpr (Contiguous) {
+            for (int j = 0; j < W; ++j) {
+                writeAt[j][k] = written[j];
+                newest[j] = newestAt[j][k];
+            }
+        } else {
+            for (int j = 0; j < W; ++j) {
+                b[j][w[j]] = written[j];
+                newest[j] = b[j][(r[j] + 3) & M];
+                w[j] = (w[j] + 1) & M;
+                r[j] = (r[j] + 1) & M;
+            }
+        }
+        return combkernel::load<W>(newest);
+    }
+
+    void step(const ChunkSignals& signals, const CombLanes& lanes, int32_t k, MixLanes& mixLeft, MixLanes& mixRight)
+    {
         const F excitation = 0.2f * (inPan * signals.excitationLeft[k] + inPanRest * signals.excitationRight[k]);
         lowpass = lowpass + (last - lowpass) * lowpassGain * bright + signals.feedbackOffset[k];
         F loop = lowpass * decay;
@@ -116,23 +173,13 @@ struct LaneGroup {
         }
         const F x = loop + excitation + signals.combOffset[k];
         // The newest tap trails the write position by at least 2 samples (delayLength >= 5).
-        float written[W];
-        float newest[W];
-        combkernel::store<W>(written, x);
-        if constexpr (Contiguous) {
-            for (int j = 0; j < W; ++j) {
-                b[j][w[j] + k] = written[j];
-                newest[j] = b[j][r[j] + 3 + k];
-            }
+        F t3;
+        if constexpr (Access == kWholeChunk) {
+            writtenTaps[k] = x;
+            t3 = newestTaps[k];
         } else {
-            for (int j = 0; j < W; ++j) {
-                b[j][w[j]] = written[j];
-                newest[j] = b[j][(r[j] + 3) & M];
-                w[j] = (w[j] + 1) & M;
-                r[j] = (r[j] + 1) & M;
-            }
+            t3 = exchangeTaps(x, k);
         }
-        const F t3 = combkernel::load<W>(newest);
         const F y = t0 * h3 + t1 * h2 + t2 * h1 + t3 * h0;
         t0 = t1;
         t1 = t2;
@@ -142,11 +189,13 @@ struct LaneGroup {
         const F v = combkernel::load<W>(lanes.gain[k] + first) * y;
         if constexpr (Variant == kTensionLoop) {
             // Fast rise, slow fall: F = 1 while |v| is above the follower.
+            // With F in {0, 1}, ((1 - rise) F + (1 - fall)(1 - F)) and ((1 - F) fall + F rise)
+            // are exactly one coefficient or the other: select them instead of blending.
             const F magnitude = reinterpret_cast<F>(reinterpret_cast<I>(v) & 0x7FFFFFFF);
             const I above = magnitude > follower;
-            const F one = splat<W>(1.f);
-            const F f = reinterpret_cast<F>(above & reinterpret_cast<I>(one));
-            follower = ((1.f - rise) * f + (1.f - fall) * (1.f - f)) * follower + ((1.f - f) * fall + f * rise) * magnitude;
+            const F keep = above ? keepRising : keepFalling;
+            const F take = above ? rise : fall;
+            follower = keep * follower + take * magnitude;
         }
         addToMix<W>(mixLeft, position * v);
         addToMix<W>(mixRight, positionRest * v);
@@ -154,6 +203,13 @@ struct LaneGroup {
 
     void save(CombLanes& lanes, int32_t n)
     {
+        if constexpr (Access == kWholeChunk) {
+            for (int s = 0; s < kMaxChunk; s += W) {
+                transposeSquare<W>(writtenTaps + s);
+                for (int j = 0; j < W; ++j)
+                    combkernel::store<W>(writeAt[j] + s, writtenTaps[s + j]);
+            }
+        }
         if constexpr (Contiguous) {
             for (int j = 0; j < W; ++j) {
                 w[j] = (w[j] + n) & kCombBufferMask;
@@ -173,18 +229,20 @@ struct LaneGroup {
 
 // Eight lanes per step: one 8-wide group, or two 4-wide groups side by side so
 // their lowpass recurrences overlap. Either way the mix gets lanes 0..3, then 4..7.
-template <int Variant, int W, bool Contiguous>
+template <int Variant, int W, int Access>
 void runEight(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tension, int32_t first, int32_t n)
 {
     constexpr int kGroups = kLaneGroupWidth / W;
-    LaneGroup<Variant, W, Contiguous> g[kGroups];
-    for (int q = 0; q < kGroups; ++q)
+    LaneGroup<Variant, W, Access> g[kGroups];
+    for (int q = 0; q < kGroups; ++q) {
         g[q].load(lanes, first + q * W);
+        g[q].setFollowerRates(tension.rise, tension.fall);
+    }
     for (int32_t k = 0; k < n; ++k) {
         MixLanes left = signals.mixLeft[k];
         MixLanes right = signals.mixRight[k];
         for (int q = 0; q < kGroups; ++q)
-            g[q].step(signals, lanes, k, left, right, tension.rise, tension.fall);
+            g[q].step(signals, lanes, k, left, right);
         signals.mixLeft[k] = left;
         signals.mixRight[k] = right;
     }
@@ -198,13 +256,18 @@ void runGroups(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tens
     for (int32_t first = 0; first < lanes.count; first += kLaneGroupWidth) {
         // The newest tap reads up to readIndex + 3 + n - 1.
         bool contiguous = true;
-        for (int j = first; j < first + kLaneGroupWidth; ++j)
+        bool readsAhead = n == kMaxChunk;
+        for (int j = first; j < first + kLaneGroupWidth; ++j) {
             contiguous = contiguous && lanes.writeIndex[j] + n <= kCombBufferSize &&
                          lanes.readIndex[j] + n + 3 <= kCombBufferSize;
-        if (contiguous)
-            runEight<Variant, W, true>(lanes, signals, tension, first, n);
+            readsAhead = readsAhead && ((lanes.writeIndex[j] - lanes.readIndex[j]) & kCombBufferMask) >= n + 3;
+        }
+        if (contiguous && readsAhead)
+            runEight<Variant, W, kWholeChunk>(lanes, signals, tension, first, n);
+        else if (contiguous)
+            runEight<Variant, W, kContiguous>(lanes, signals, tension, first, n);
         else
-            runEight<Variant, W, false>(lanes, signals, tension, first, n);
+            runEight<Variant, W, kWrapping>(lanes, signals, tension, first, n);
     }
 }
 

@@ -23,11 +23,18 @@ enum LoopVariant : int {
 };
 
 struct CombLanes {
+    CombLanes()
+    {
+        for (int32_t& lane : laneOfComb)
+            lane = -1;
+    }
+
     int32_t count = 0;          // lanes in use, a multiple of 4
     int32_t comb[kCombCount];   // comb of each lane, -1 for padding
     int32_t laneOfComb[kCombCount];  // -1 when the comb is not sounding
 
-    // Settings, taken once per sub-block.
+    // Settings, taken once per block; the LFO-driven ones and the weights (tension
+    // moves) are refreshed between sub-blocks.
     alignas(32) float inPan[kCombCount];
     alignas(32) float inPanRest[kCombCount];  // 1 - inPan
     alignas(32) float lowpassGain[kCombCount];  // LFO on the lowpass: (1 + L d) - |d|, 1 when static
@@ -38,7 +45,7 @@ struct CombLanes {
     alignas(32) float stiff[kCombCount];
     alignas(32) float weight[4][kCombCount];    // Lagrange h0..h3
 
-    // Loop state, taken from the comb bank for a sub-block and written back after it.
+    // Loop state, taken from the comb bank at the start of a block and written back at its end.
     alignas(32) float lowpass[kCombCount];
     alignas(32) float allpass[kCombCount];
     alignas(32) float last[kCombCount];

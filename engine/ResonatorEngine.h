@@ -5,6 +5,7 @@
 #include "engine/CombBank.h"
 #include "engine/CombLanes.h"
 #include "engine/FeedbackPath.h"
+#include "engine/TensionMoves.h"
 #include "engine/VoiceState.h"
 #include "host/AudioEffectX.h"
 #include "programs/ProgramRecord.h"
@@ -44,6 +45,9 @@ public:
     // Moves comb `comb` to a loop period of `period` samples times `scale`,
     // compensating the phase delay of the loop filters that run for it.
     void updateCombDelay(int32_t comb, float period, float scale = 1.f);
+    // Tension modelling, every 16 samples: each sounding stiff comb moves to its
+    // period times 1 - follower x Stiff x depth (the same as updateCombDelay per comb).
+    void retuneLoudCombs(float depth);
 
     // Copies a program into the working state and derives every engine value
     // from it (coefficients, envelope lengths, LFO rates, periods).
@@ -139,6 +143,7 @@ private:
     bool wideKernel = false;  // the CPU runs the 8-wide resonator kernel
     CombList movingEnvelopes;  // envelopes of the block that are not holding
     TensionRates blockTension{0.1f, 0.015f, 0.08f};
+    TensionMoves tensionMoves;
 
 private:
     void runTuningCommand(float command);  // parameter index 45
@@ -150,7 +155,9 @@ private:
     void expandLoopPhase(int32_t comb, float period, bool allpass);
     void recompensateCombs(bool allpass, bool tension);
     void buildWorkLists();
-    void retuneLoudCombs();
+    // Stores a new whole length, fraction and weights; moves the read position.
+    void placeCombLoop(int32_t comb, double length, double fraction, const double h[4]);
+    __attribute__((noinline)) void crossFadeJump(int32_t comb, int32_t newRead);
 
     struct BlockIo {
         const float* inLeft;
@@ -162,8 +169,18 @@ private:
         bool replacing;
     };
     bool feedbackLinesAllow(int32_t frames) const;
-    void gatherLanes(int32_t frames);
+    void gatherLanes();
+    void refreshLanes(int32_t frames);
     void scatterLanes();
+    void scatterTensionState();
+    // A lane takes its comb's weights and read position (after the comb moved).
+    void reloadLaneDelay(int32_t lane, int32_t comb)
+    {
+        for (int h = 0; h < 4; ++h)
+            lanes.weight[h][lane] = combs.interpCoef[comb][h];
+        // The read position always trails the write position by delayLength.
+        lanes.readIndex[lane] = (lanes.writeIndex[lane] - static_cast<int32_t>(combs.delayLength[comb])) & kCombBufferMask;
+    }
     void runChunk(LoopVariant variant, BlockIo& io, int32_t frames, bool deferLines);
     void runFeedbackPath();
     void stepCombEnvelope(int32_t comb);
