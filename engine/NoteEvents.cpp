@@ -48,8 +48,10 @@ int32_t ResonatorEngine::processEvents(VstEvents* events)
 {
     if (!events)
         return 1;
+    // The list is declared with two entries but really holds numEvents.
+    VstEvent* const* list = events->events;
     for (int32_t e = 0; e < events->numEvents; ++e) {
-        const VstEvent* event = events->events[e];
+        const VstEvent* event = list[e];
         if (!event || event->type != kVstMidiType)
             continue;
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);

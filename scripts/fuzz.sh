@@ -13,6 +13,8 @@ mkdir -p build-fuzz/crashes
 status=0
 # Restored programs may name tuning files that do not exist here; their dialog is cancelled at once.
 export PATH="$(pwd)/fuzz/no-dialog:$PATH"
+# Font and drawing libraries keep process-wide caches until exit.
+export LSAN_OPTIONS="suppressions=$(pwd)/tests/lsan.supp:print_suppressions=0"
 for fuzzer in build-fuzz/fuzz/fuzz_*; do
     name=$(basename "$fuzzer" | sed 's/^fuzz_//')
     work="build-fuzz/corpus-$name"
