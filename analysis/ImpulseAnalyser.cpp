@@ -26,7 +26,7 @@ float usableSample(float x)
 void ImpulseAnalyser::computeSpectra(bool fromResidual)
 {
     if (!spectra)
-        spectra = std::make_unique<FrameSpectra>(windowLength, hop());
+        spectra = std::make_unique<FrameMagnitudes>(windowLength, hop());
     const std::size_t covered = static_cast<std::size_t>(windowLength) + static_cast<std::size_t>(hop()) * frameCount;
     if (fromResidual)
         spectra->compute(frameCount, std::span<const float>(samples));

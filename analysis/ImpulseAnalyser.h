@@ -7,7 +7,7 @@
 // Only the first channel of the file is analysed.
 #pragma once
 
-#include "analysis/FrameSpectra.h"
+#include "analysis/FrameMagnitudes.h"
 #include "analysis/WavReader.h"
 
 #include <memory>
@@ -46,7 +46,7 @@ public:
     int overlap = kOverlap;
     std::vector<float> samples;    // the first channel, later the residual
     std::vector<float> recording;  // the first channel as read
-    std::unique_ptr<FrameSpectra> spectra;
+    std::unique_ptr<FrameMagnitudes> spectra;
 
 private:
     void analyseComb(CombEstimate& estimate);

@@ -6,7 +6,7 @@
 
 namespace tovarine::cli {
 
-ParsedOptions::ParsedOptions(const std::vector<std::string>& arguments, const std::vector<OptionSpec>& specs,
+ParsedOptions::ParsedOptions(const std::vector<std::string>& arguments, const std::vector<OptionRule>& rules,
                              std::size_t maxPositional)
 {
     bool optionsEnded = false;
@@ -36,12 +36,12 @@ ParsedOptions::ParsedOptions(const std::vector<std::string>& arguments, const st
         } else {
             throw usageError("unknown option " + argument);
         }
-        const auto spec = std::find_if(specs.begin(), specs.end(), [&](const OptionSpec& s) { return s.name == name; });
-        if (spec == specs.end())
+        const auto rule = std::find_if(rules.begin(), rules.end(), [&](const OptionRule& s) { return s.name == name; });
+        if (rule == rules.end())
             throw usageError("unknown option --" + name);
-        if (values_.count(name) && !spec->repeatable)
+        if (values_.count(name) && !rule->repeatable)
             throw usageError("--" + name + " given twice");
-        if (!spec->takesValue) {
+        if (!rule->takesValue) {
             if (hasInlineValue)
                 throw usageError("--" + name + " takes no value");
             values_[name].push_back({});

@@ -9,7 +9,7 @@
 
 namespace tovarine::cli {
 
-struct OptionSpec {
+struct OptionRule {
     std::string name;  // without the leading dashes
     bool takesValue = true;
     bool repeatable = false;
@@ -17,7 +17,7 @@ struct OptionSpec {
 
 class ParsedOptions {
 public:
-    ParsedOptions(const std::vector<std::string>& arguments, const std::vector<OptionSpec>& specs, std::size_t maxPositional);
+    ParsedOptions(const std::vector<std::string>& arguments, const std::vector<OptionRule>& rules, std::size_t maxPositional);
 
     bool has(const std::string& name) const { return values_.count(name) != 0; }
     std::string value(const std::string& name, const std::string& fallback = {}) const;

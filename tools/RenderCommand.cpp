@@ -24,7 +24,7 @@ constexpr int32_t kMaxBlockSize = 16384;
 constexpr double kMaxTailSeconds = 600.0;
 constexpr double kMaxContentSeconds = 3600.0;
 
-const std::vector<OptionSpec> kRenderOptions = {
+const std::vector<OptionRule> kRenderOptions = {
     {"output"}, {"plugin"}, {"block"}, {"tail"}, {"program"}, {"preset"}, {"bank"}, {"param", true, true},
     {"midi"}, {"note", true, true}, {"tempo"}, {"time-sig"}, {"accumulate", false}, {"format"}, {"bits"},
     {"plot"}, {"quiet", false},

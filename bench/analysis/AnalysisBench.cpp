@@ -1,7 +1,7 @@
 // The impulse analysis' costs: one 8192-point real transform (kissfft), one
 // frame's spectrum (window, transform, magnitudes), and the whole analysis of
 // a real recording for all 88 resonators, 100 frames long.
-#include "analysis/FrameSpectra.h"
+#include "analysis/FrameMagnitudes.h"
 #include "analysis/ImpulseAnalyser.h"
 
 #include <benchmark/benchmark.h>
@@ -44,7 +44,7 @@ BENCHMARK(realFft8192)->Unit(benchmark::kMicrosecond);
 // One frame as the analysis computes it, from samples in memory.
 void frameSpectrum(benchmark::State& state)
 {
-    FrameSpectra spectra(kSize, 2048);
+    FrameMagnitudes spectra(kSize, 2048);
     const std::vector<float> samples = noise(kSize);
     for (auto _ : state) {
         spectra.compute(1, std::span<const float>(samples));

@@ -1,4 +1,4 @@
-#include "analysis/FrameSpectra.h"
+#include "analysis/FrameMagnitudes.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ namespace {
 // The spectrum of samples[start ..] by a direct DFT in double precision,
 // windowed by 0.5 (1 - cos(2 pi n / (N - 1))) with 2 pi rounded to float:
 // X[0] with its sign, then |X[k]|.
-void expectMatchesDirectDft(const FrameSpectra& spectra, int f, const std::vector<float>& samples, int start)
+void expectMatchesDirectDft(const FrameMagnitudes& spectra, int f, const std::vector<float>& samples, int start)
 {
     const int n = spectra.size();
     std::vector<double> x(static_cast<std::size_t>(n));
@@ -47,12 +47,12 @@ std::vector<float> noise(std::size_t count, float offset)
 
 } // namespace
 
-TEST(FrameSpectra, FullSizeFramesMatchDirectTransform)
+TEST(FrameMagnitudes, FullSizeFramesMatchDirectTransform)
 {
     // Frames 2048 samples apart; the last one runs past the samples given,
     // which count as zero. A negative DC value keeps its sign.
     std::vector<float> samples = noise(8192 + 2048 - 100, -0.25f);
-    FrameSpectra spectra(8192, 2048);
+    FrameMagnitudes spectra(8192, 2048);
     spectra.compute(2, std::span<const float>(samples));
     ASSERT_EQ(spectra.bins(), 4096);
     EXPECT_LT(spectra.frame(0)[0], 0.0f);

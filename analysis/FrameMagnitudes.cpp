@@ -1,4 +1,4 @@
-#include "analysis/FrameSpectra.h"
+#include "analysis/FrameMagnitudes.h"
 
 #include <cmath>
 #include <new>
@@ -9,7 +9,7 @@ namespace {
 constexpr double kTwoPiFloat = static_cast<double>(6.2831855f);
 } // namespace
 
-FrameSpectra::FrameSpectra(int fftSize, int hop)
+FrameMagnitudes::FrameMagnitudes(int fftSize, int hop)
     : fftSize(fftSize),
       hop(hop),
       fft(kiss_fftr_alloc(fftSize, 0, nullptr, nullptr)),
@@ -24,25 +24,25 @@ FrameSpectra::FrameSpectra(int fftSize, int hop)
             static_cast<float>(0.5 * (1.0 - std::cos(kTwoPiFloat * n / (fftSize - 1))));
 }
 
-FrameSpectra::~FrameSpectra()
+FrameMagnitudes::~FrameMagnitudes()
 {
     kiss_fftr_free(fft);
 }
 
-void FrameSpectra::compute(int frames, std::span<const float> samples)
+void FrameMagnitudes::compute(int frames, std::span<const float> samples)
 {
     compute(frames, [samples](long long n) {
         return n < static_cast<long long>(samples.size()) ? samples[static_cast<std::size_t>(n)] : 0.0f;
     });
 }
 
-void FrameSpectra::resize(int frames)
+void FrameMagnitudes::resize(int frames)
 {
     frameCount = frames > 0 ? frames : 0;
     spectra.assign(static_cast<std::size_t>(frameCount) * static_cast<std::size_t>(bins()), 0.0f);
 }
 
-void FrameSpectra::transformFrame(int f)
+void FrameMagnitudes::transformFrame(int f)
 {
     for (std::size_t n = 0; n < frameBuffer.size(); ++n)
         frameBuffer[n] *= hann[n];

@@ -13,14 +13,14 @@
 
 struct kiss_fftr_state;
 
-class FrameSpectra {
+class FrameMagnitudes {
 public:
     // fftSize must be even and at least 4. Throws std::bad_alloc when the
     // transform cannot be set up.
-    explicit FrameSpectra(int fftSize = 8192, int hop = 2048);
-    ~FrameSpectra();
-    FrameSpectra(const FrameSpectra&) = delete;
-    FrameSpectra& operator=(const FrameSpectra&) = delete;
+    explicit FrameMagnitudes(int fftSize = 8192, int hop = 2048);
+    ~FrameMagnitudes();
+    FrameMagnitudes(const FrameMagnitudes&) = delete;
+    FrameMagnitudes& operator=(const FrameMagnitudes&) = delete;
 
     // Frames 0 .. frameCount - 1, frame f covering samples hop * f ..
     // hop * f + fftSize - 1. sampleAt(n) returns sample n, n >= 0.
