@@ -104,6 +104,8 @@ void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t samp
     io.replacing = replacing;
 
     gatherLanes();
+    if (tension)
+        gatherTensionLanes();
     // floor(frames / 16) + 1 sub-blocks; the last may be empty, and the LFOs still advance for it.
     int32_t remaining = sampleFrames;
     const int32_t subBlocks = sampleFrames / kSubBlockFrames + 1;
@@ -133,9 +135,6 @@ void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t samp
                 for (int32_t n = 0; n < m; ++n)
                     runChunk(variant, io, 1, false);
             }
-            // The tension moves read the followers and move the read positions.
-            if (tension)
-                scatterTensionState();
         }
 
         if (tension)
@@ -235,23 +234,10 @@ void ResonatorEngine::scatterLanes()
         const int32_t i = lanes.comb[lane];
         if (i < 0)
             continue;
+        writeBackTensionLane(lane, i);
         combs.lowpassState[i] = lanes.lowpass[lane];
         combs.allpassState[i] = lanes.allpass[lane];
         combs.lastOutput[i] = lanes.last[lane];
-        combs.amplitudeFollower[i] = lanes.follower[lane];
-        const int32_t write = lanes.writeIndex[lane];
-        combs.writeIndex[i] = write;
-        combs.readIndex[i] = (write - static_cast<int32_t>(combs.delayLength[i])) & kCombBufferMask;
-    }
-}
-
-// The comb bank's view of the state the tension moves need mid-block.
-void ResonatorEngine::scatterTensionState()
-{
-    for (int32_t lane = 0; lane < lanes.count; ++lane) {
-        const int32_t i = lanes.comb[lane];
-        if (i < 0)
-            continue;
         combs.amplitudeFollower[i] = lanes.follower[lane];
         const int32_t write = lanes.writeIndex[lane];
         combs.writeIndex[i] = write;

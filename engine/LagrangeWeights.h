@@ -5,10 +5,11 @@
 
 // The sixths are taken as a multiplication (no division in the tension path,
 // which moves every loud comb each 16 samples).
-template <typename Real>
-inline void lagrangeWeights(Real D, Real h[4])
+// Real may be a vector type; Scalar is then its element type.
+template <typename Real, typename Scalar = Real>
+__attribute__((always_inline)) inline void lagrangeWeights(Real D, Real h[4])
 {
-    const Real sixth = Real(1) / Real(6);
+    const Scalar sixth = Scalar(1) / Scalar(6);
     h[0] = -(D - 1) * (D - 2) * (D - 3) * sixth;
     h[1] = D * (D - 2) * (D - 3) / 2;
     h[2] = -D * (D - 1) * (D - 3) / 2;

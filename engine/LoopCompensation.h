@@ -1,5 +1,8 @@
-// Arithmetic shared by the single-comb delay update and the batched tension
-// moves. Both must give the same bits, so each formula lives here once.
+// Arithmetic shared by the single-comb delay update and the lane-wise tension
+// moves. Both must give the same bits, so each formula lives here once. The
+// templates are always inlined: the SSE2 and AVX2 builds of the lane moves
+// instantiate them for the same vector type, and one shared out-of-line copy
+// would run the other build's instructions.
 #pragma once
 
 #include "engine/LagrangeWeights.h"
@@ -17,10 +20,12 @@ constexpr double kExpansionRange = 0.9;
 // Phase delay in samples of the loop filters at the loop period, from the
 // second-order expansion phi(w0) + phi'(w0) dw + phi''(w0) dw^2 / 2 of their
 // phase around w0, divided by w = 2 pi / loopPeriod.
-inline double expandedFilterDelay(double phi0, double phi1, double phi2, double w0, double loopPeriod)
+// Real is double, or a vector of doubles for the lane-wise moves.
+template <typename Real>
+__attribute__((always_inline)) inline Real expandedFilterDelay(Real phi0, Real phi1, Real phi2, Real w0, Real loopPeriod)
 {
-    const double w = kTwoPi / loopPeriod;
-    const double dw = w - w0;
+    const Real w = kTwoPi / loopPeriod;
+    const Real dw = w - w0;
     return (phi0 + phi1 * dw + 0.5 * phi2 * dw * dw) * (loopPeriod * (1.0 / kTwoPi));
 }
 
@@ -28,9 +33,10 @@ inline double expandedFilterDelay(double phi0, double phi1, double phi2, double 
 // x to the nearest whole number r (|r - x| <= 0.5), and r < x means ceil is
 // r + 1. Exact; branch-free so the batched moves vectorise and the scalar
 // path does not mispredict on the fraction's random side.
-inline double ceilSmall(double x)
+template <typename Real>
+__attribute__((always_inline)) inline Real ceilSmall(Real x)
 {
-    const double r = (x + 4503599627370496.0) - 4503599627370496.0;
+    const Real r = (x + 4503599627370496.0) - 4503599627370496.0;
     return r < x ? r + 1.0 : r;
 }
 constexpr double kCeilSmallLimit = 4503599627370496.0;

@@ -5,7 +5,7 @@
 #include "engine/CombBank.h"
 #include "engine/CombLanes.h"
 #include "engine/FeedbackPath.h"
-#include "engine/TensionMoves.h"
+#include "engine/TensionLanes.h"
 #include "engine/VoiceState.h"
 #include "host/AudioEffectX.h"
 #include "programs/ProgramRecord.h"
@@ -45,9 +45,6 @@ public:
     // Moves comb `comb` to a loop period of `period` samples times `scale`,
     // compensating the phase delay of the loop filters that run for it.
     void updateCombDelay(int32_t comb, float period, float scale = 1.f);
-    // Tension modelling, every 16 samples: each sounding stiff comb moves to its
-    // period times 1 - follower x Stiff x depth (the same as updateCombDelay per comb).
-    void retuneLoudCombs(float depth);
 
     // Copies a program into the working state and derives every engine value
     // from it (coefficients, envelope lengths, LFO rates, periods).
@@ -59,6 +56,9 @@ public:
 
     // The resonators run 8 lanes wide where the CPU has AVX2; both kernels give the same output.
     void useWideKernel(bool wide) { wideKernel = wide && cpuRunsWideKernel(); }
+    // Tension moves run eight lanes at a time; false moves each comb on its own
+    // through updateCombDelay (the reference they must match bit for bit).
+    void useBatchedTensionMoves(bool batched) { batchTensionMoves = batched; }
 
     // --- for the editor ---------------------------------------------------
     // "(--)" while the feedback voice is idle, else its frequency or tempo division.
@@ -143,7 +143,8 @@ private:
     bool wideKernel = false;  // the CPU runs the 8-wide resonator kernel
     CombList movingEnvelopes;  // envelopes of the block that are not holding
     TensionRates blockTension{0.1f, 0.015f, 0.08f};
-    TensionMoves tensionMoves;
+    TensionLanes tensionLanes;
+    bool batchTensionMoves = true;
 
 private:
     void runTuningCommand(float command);  // parameter index 45
@@ -157,7 +158,14 @@ private:
     void buildWorkLists();
     // Stores a new whole length, fraction and weights; moves the read position.
     void placeCombLoop(int32_t comb, double length, double fraction, const double h[4]);
-    __attribute__((noinline)) void crossFadeJump(int32_t comb, int32_t newRead);
+    static void crossFadeJump(float* buffer, int32_t oldRead, int32_t newRead);
+    // Tension modelling, after every sub-block: each sounding stiff comb moves to
+    // its period times 1 - follower x Stiff x depth, as updateCombDelay would.
+    void retuneLoudCombs(float depth);
+    void gatherTensionLanes();
+    void writeBackTensionLane(int32_t lane, int32_t comb);
+    void moveLaneAlone(int32_t lane);
+    void moveCombsOneByOne(float depth);
 
     struct BlockIo {
         const float* inLeft;
@@ -172,7 +180,6 @@ private:
     void gatherLanes();
     void refreshLanes(int32_t frames);
     void scatterLanes();
-    void scatterTensionState();
     // A lane takes its comb's weights and read position (after the comb moved).
     void reloadLaneDelay(int32_t lane, int32_t comb)
     {

@@ -1,14 +1,13 @@
 // Tension modelling: loud resonators shorten their loop by up to depth x Stiff
 // of the period and fall back as they decay. Every loud comb moves each 16
-// samples, so the moves run as a batch: select the combs and gather their
-// inputs, compensate them all in one loop over parallel arrays, then place
-// each comb's new loop. The arithmetic is the single-comb update's (shared
-// through LoopCompensation.h), so both give the same bits.
+// samples, so the moves run lane-wise on the block's lanes (TensionLanes.h):
+// a vector pass computes the new loops, this file does what stays per comb
+// (jump cross-fades, moves outside the expansion's range) and keeps the comb
+// bank in step with the lanes.
 #include "engine/ResonatorEngine.h"
 
-#include "engine/LoopCompensation.h"
-
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -19,13 +18,11 @@ constexpr double kLongestBatchedPeriod = 1e12;
 
 // A jump: carry the three samples at the old read position over to the new
 // one, cross-faded, so the loop keeps ringing without a hard edge.
-void ResonatorEngine::crossFadeJump(int32_t comb, int32_t newRead)
+void ResonatorEngine::crossFadeJump(float* buffer, int32_t oldRead, int32_t newRead)
 {
-    float* buffer = combs.delayBuffer[comb];
-    const int32_t r = combs.readIndex[comb];
-    const float X = buffer[r & kCombBufferMask];
-    const float Y = buffer[(r + 1) & kCombBufferMask];
-    const float Z = buffer[(r + 2) & kCombBufferMask];
+    const float X = buffer[oldRead & kCombBufferMask];
+    const float Y = buffer[(oldRead + 1) & kCombBufferMask];
+    const float Z = buffer[(oldRead + 2) & kCombBufferMask];
     float& n1 = buffer[(newRead + 1) & kCombBufferMask];
     float& n2 = buffer[(newRead + 2) & kCombBufferMask];
     buffer[newRead & kCombBufferMask] = X;
@@ -33,7 +30,6 @@ void ResonatorEngine::crossFadeJump(int32_t comb, int32_t newRead)
     n2 = 0.3333f * Z + 0.6667f * n2;
 }
 
-// Shared with updateCombDelay; here so the batch's last loop inlines it.
 void ResonatorEngine::placeCombLoop(int32_t comb, double length, double fraction, const double h[4])
 {
     const double oldLength = combs.delayLength[comb];
@@ -52,77 +48,110 @@ void ResonatorEngine::placeCombLoop(int32_t comb, double length, double fraction
         newRead += kCombBufferSize;
 
     if (std::fabs(length - oldLength) > 1.5)
-        crossFadeJump(comb, newRead);
+        crossFadeJump(combs.delayBuffer[comb], combs.readIndex[comb], newRead);
     combs.readIndex[comb] = newRead;
+}
+
+// Once per block with tension modelling on: which lanes move, their periods
+// and the phase expansions the moves start from.
+void ResonatorEngine::gatherTensionLanes()
+{
+    const bool allpass = allpassRuns();
+    TensionLanes& t = tensionLanes;
+    for (int32_t lane = 0; lane < lanes.count; ++lane) {
+        const int32_t i = lanes.comb[lane];
+        t.dirty[lane] = 0;
+        t.action[lane] = kTensionStays;
+        if (i < 0 || !(currentCombs[i].Stiff > 0.f)) {
+            t.moves[lane] = t.batchable[lane] = 0;
+            t.stiff[lane] = t.period[lane] = t.movedScale[lane] = t.length[lane] = 0.f;
+            t.phaseAt[lane] = t.phase0[lane] = t.phase1[lane] = t.phase2[lane] = 0.0;
+            continue;
+        }
+        const CombSettings& c = currentCombs[i];
+        const float stiffKey = allpass ? combs.stiffCoef[i] : -1.f;
+        const double P = c.Delay;
+        const bool batchable = P > 0.0 && P <= kLongestBatchedPeriod;
+        if (batchable && (combs.phasePeriod[i] != c.Delay || combs.phaseBright[i] != combs.brightCoef[i] ||
+                          combs.phaseStiff[i] != stiffKey))
+            expandLoopPhase(i, c.Delay, allpass);
+        t.moves[lane] = -1;
+        t.batchable[lane] = batchable ? -1 : 0;
+        t.stiff[lane] = c.Stiff;
+        t.period[lane] = c.Delay;
+        t.phaseAt[lane] = combs.phaseAt[i];
+        t.phase0[lane] = combs.phase[i][0];
+        t.phase1[lane] = combs.phase[i][1];
+        t.phase2[lane] = combs.phase[i][2];
+        // A move made for other settings does not count as the move in place.
+        const bool current = combs.compensatedPeriod[i] == c.Delay &&
+                             combs.compensatedBright[i] == combs.brightCoef[i] && combs.compensatedStiff[i] == stiffKey;
+        t.movedScale[lane] = current ? combs.compensatedScale[i] : std::numeric_limits<float>::quiet_NaN();
+        t.length[lane] = combs.delayLength[i];
+    }
+}
+
+// The comb bank takes the moves a lane made since it was last in step.
+void ResonatorEngine::writeBackTensionLane(int32_t lane, int32_t comb)
+{
+    TensionLanes& t = tensionLanes;
+    if (!t.dirty[lane])
+        return;
+    t.dirty[lane] = 0;
+    combs.delayLength[comb] = t.length[lane];
+    combs.delayFraction[comb] = t.fraction[lane];
+    for (int k = 0; k < 4; ++k)
+        combs.interpCoef[comb][k] = lanes.weight[k][lane];
+    combs.loopFilterDelay[comb] = t.filterDelay[lane];
+    combs.compensatedBright[comb] = combs.brightCoef[comb];
+    combs.compensatedStiff[comb] = allpassRuns() ? combs.stiffCoef[comb] : -1.f;
+    combs.compensatedScale[comb] = t.movedScale[lane];
+    combs.compensatedPeriod[comb] = t.period[lane];
+}
+
+// A move the vector pass leaves to the single-comb update.
+void ResonatorEngine::moveLaneAlone(int32_t lane)
+{
+    const int32_t i = lanes.comb[lane];
+    writeBackTensionLane(lane, i);
+    combs.writeIndex[i] = lanes.writeIndex[lane];
+    combs.readIndex[i] = lanes.readIndex[lane];
+    updateCombDelay(i, tensionLanes.period[lane], tensionLanes.scale[lane]);
+    reloadLaneDelay(lane, i);
+    tensionLanes.length[lane] = combs.delayLength[i];
+    tensionLanes.movedScale[lane] = combs.compensatedScale[i];
+}
+
+// The rule as it stands, one comb at a time: the reference for the lane-wise moves.
+void ResonatorEngine::moveCombsOneByOne(float depth)
+{
+    for (int32_t lane = 0; lane < lanes.count; ++lane) {
+        const int32_t i = lanes.comb[lane];
+        if (i < 0)
+            continue;
+        const CombSettings& c = currentCombs[i];
+        if (!(c.Out > 0.f && c.Stiff > 0.f))
+            continue;
+        combs.writeIndex[i] = lanes.writeIndex[lane];
+        combs.readIndex[i] = lanes.readIndex[lane];
+        updateCombDelay(i, c.Delay, 1.f - lanes.follower[lane] * c.Stiff * depth);
+        reloadLaneDelay(lane, i);
+    }
 }
 
 void ResonatorEngine::retuneLoudCombs(float depth)
 {
-    const bool allpass = allpassRuns();
-    TensionMoves& m = tensionMoves;
-    m.count = 0;
-
-    // Select: combs whose move differs from the one in place. Moves outside the
-    // expansion's range (or of odd periods) take the single-comb update.
-    for (int32_t i = 0; i < kCombCount; ++i) {
-        const CombSettings& c = currentCombs[i];
-        if (!(c.Out > 0.f && c.Stiff > 0.f))
-            continue;
-        const float scale = 1.f - combs.amplitudeFollower[i] * c.Stiff * depth;
-        // The same move again would change nothing.
-        if (scale == combs.compensatedScale[i] && c.Delay == combs.compensatedPeriod[i] &&
-            combs.brightCoef[i] == combs.compensatedBright[i] && combs.stiffCoef[i] == combs.compensatedStiff[i])
-            continue;
-        const double s = scale;
-        const double P = c.Delay;
-        if (!(s < 1.0 && s >= loopcompensation::kExpansionRange && P > 0.0 && P <= kLongestBatchedPeriod)) {
-            updateCombDelay(i, c.Delay, scale);
-            if (lanes.laneOfComb[i] >= 0)
-                reloadLaneDelay(lanes.laneOfComb[i], i);
-            continue;
-        }
-        const float stiffKey = allpass ? combs.stiffCoef[i] : -1.f;
-        if (combs.phasePeriod[i] != c.Delay || combs.phaseBright[i] != combs.brightCoef[i] ||
-            combs.phaseStiff[i] != stiffKey)
-            expandLoopPhase(i, c.Delay, allpass);
-        const int32_t j = m.count++;
-        m.comb[j] = i;
-        m.scale[j] = scale;
-        m.scaleOf[j] = s;
-        m.period[j] = P;
-        m.phaseAt[j] = combs.phaseAt[i];
-        m.phase0[j] = combs.phase[i][0];
-        m.phase1[j] = combs.phase[i][1];
-        m.phase2[j] = combs.phase[i][2];
+    if (!batchTensionMoves) {
+        moveCombsOneByOne(depth);
+        return;
     }
-
-    // Compensate: no branches, no calls, so the compiler runs it two or four combs at a time.
-    for (int32_t j = 0; j < m.count; ++j) {
-        const double loopPeriod = m.scaleOf[j] * m.period[j];
-        const double filterDelay =
-            loopcompensation::expandedFilterDelay(m.phase0[j], m.phase1[j], m.phase2[j], m.phaseAt[j], loopPeriod);
-        double L = loopPeriod - filterDelay;
-        L = L >= kShortestCombLoop ? L : kShortestCombLoop;
-        m.filterDelay[j] = filterDelay;
-        m.length[j] = loopcompensation::ceilSmall(L + 1.0);
-        m.fraction[j] = loopcompensation::ceilSmall(L) - L;
-        double h[4];
-        lagrangeWeights(2.0 - m.fraction[j], h);
-        for (int k = 0; k < 4; ++k)
-            m.weight[k][j] = h[k];
-    }
-
-    // Place: each comb's new loop, with the jump cross-fade where needed.
-    for (int32_t j = 0; j < m.count; ++j) {
-        const int32_t i = m.comb[j];
-        combs.loopFilterDelay[i] = static_cast<float>(m.filterDelay[j]);
-        combs.compensatedBright[i] = combs.brightCoef[i];
-        combs.compensatedStiff[i] = allpass ? combs.stiffCoef[i] : -1.f;
-        combs.compensatedScale[i] = m.scale[j];
-        combs.compensatedPeriod[i] = currentCombs[i].Delay;
-        const double h[4] = {m.weight[0][j], m.weight[1][j], m.weight[2][j], m.weight[3][j]};
-        placeCombLoop(i, m.length[j], m.fraction[j], h);
-        if (lanes.laneOfComb[i] >= 0)
-            reloadLaneDelay(lanes.laneOfComb[i], i);
+    TensionLanes& t = tensionLanes;
+    const TensionLaneMover mover = wideKernel ? moveTensionLanesWide : moveTensionLanesNarrow;
+    mover(lanes, t, lanes.count, depth);
+    for (int32_t lane = 0; lane < lanes.count; ++lane) {
+        if (t.action[lane] == kTensionJumps)
+            crossFadeJump(lanes.buffer[lane], t.oldRead[lane], lanes.readIndex[lane]);
+        else if (t.action[lane] == kTensionAlone)
+            moveLaneAlone(lane);
     }
 }

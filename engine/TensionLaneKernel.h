@@ -1,0 +1,104 @@
+// The vector pass of the tension moves, four lanes per step. Every formula is
+// the single-comb update's (LoopCompensation.h, LagrangeWeights.h, the clamp
+// and read position of placeCombLoop), evaluated in the same order on vectors
+// of floats and doubles, so a lane lands on exactly the bits a comb moved on
+// its own would. Compiled once for SSE2 and once for AVX2: everything here
+// has internal linkage, so neither build's code can stand in for the other's.
+#pragma once
+
+#include "engine/LoopCompensation.h"
+#include "engine/TensionLanes.h"
+
+#include <cstring>
+
+namespace {
+namespace tensionlanes {
+
+// Four lanes per step: the doubles fill one AVX register (two SSE2 ones).
+constexpr int kWidth = 4;
+typedef float Floats __attribute__((vector_size(4 * kWidth)));
+typedef int32_t Ints __attribute__((vector_size(4 * kWidth)));
+typedef double Doubles __attribute__((vector_size(8 * kWidth)));
+typedef int64_t Longs __attribute__((vector_size(8 * kWidth)));
+
+template <typename V>
+inline V load(const void* p)
+{
+    V v;
+    std::memcpy(&v, p, sizeof(v));
+    return v;
+}
+
+template <typename V>
+inline void store(void* p, V v)
+{
+    std::memcpy(p, &v, sizeof(v));
+}
+
+inline Ints narrow(Longs mask)
+{
+    return __builtin_convertvector(mask, Ints);
+}
+
+inline void moveLanes(CombLanes& lanes, TensionLanes& t, int32_t count, float depth)
+{
+    for (int32_t g = 0; g < count; g += kWidth) {
+        // The scale asked for, and whether it differs from the move in place.
+        const Floats follower = load<Floats>(lanes.follower + g);
+        const Floats scale = 1.f - follower * load<Floats>(t.stiff + g) * depth;
+        const Floats moved = load<Floats>(t.movedScale + g);
+        const Ints need = load<Ints>(t.moves + g) & (scale != moved);
+
+        const Doubles s = __builtin_convertvector(scale, Doubles);
+        const Doubles P = __builtin_convertvector(load<Floats>(t.period + g), Doubles);
+        const Ints inRange = narrow((s < 1.0) & (s >= loopcompensation::kExpansionRange));
+        const Ints batched = need & load<Ints>(t.batchable + g) & inRange;
+        const Ints alone = need & ~batched;
+        store(t.scale + g, scale);
+        if (!(need[0] | need[1] | need[2] | need[3])) {
+            store(t.action + g, Ints{});
+            continue;
+        }
+
+        // The compensation of the loop filters' phase delay, from the expansion.
+        const Doubles loopPeriod = s * P;
+        const Doubles filterDelay = loopcompensation::expandedFilterDelay(
+            load<Doubles>(t.phase0 + g), load<Doubles>(t.phase1 + g), load<Doubles>(t.phase2 + g),
+            load<Doubles>(t.phaseAt + g), loopPeriod);
+        Doubles L = loopPeriod - filterDelay;
+        L = L >= static_cast<double>(kShortestCombLoop) ? L : static_cast<double>(kShortestCombLoop);
+        Doubles length = loopcompensation::ceilSmall(L + 1.0);
+        Doubles fraction = loopcompensation::ceilSmall(L) - L;
+        Doubles h[4];
+        lagrangeWeights<Doubles, double>(2.0 - fraction, h);
+
+        // Longer than the line: the longest whole delay; the weights keep the asked fraction.
+        const Longs tooLong = length >= static_cast<double>(kCombBufferSize);
+        length = tooLong ? static_cast<double>(kCombBufferSize - 1) : length;
+        fraction = tooLong ? 0.0 : fraction;
+
+        const Floats oldLength = load<Floats>(t.length + g);
+        const Doubles change = length - __builtin_convertvector(oldLength, Doubles);
+        const Ints jumps = batched & narrow((change > 1.5) | (change < -1.5));
+
+        const Ints write = load<Ints>(lanes.writeIndex + g);
+        const Ints oldRead = load<Ints>(lanes.readIndex + g);
+        const Ints newRead = (write - __builtin_convertvector(length, Ints)) & kCombBufferMask;
+
+        store(t.length + g, batched ? __builtin_convertvector(length, Floats) : oldLength);
+        store(t.fraction + g, batched ? __builtin_convertvector(fraction, Floats) : load<Floats>(t.fraction + g));
+        store(t.filterDelay + g,
+              batched ? __builtin_convertvector(filterDelay, Floats) : load<Floats>(t.filterDelay + g));
+        store(t.movedScale + g, batched ? scale : moved);
+        store(t.dirty + g, load<Ints>(t.dirty + g) | batched);
+        for (int k = 0; k < 4; ++k)
+            store(lanes.weight[k] + g,
+                  batched ? __builtin_convertvector(h[k], Floats) : load<Floats>(lanes.weight[k] + g));
+        store(t.oldRead + g, oldRead);
+        store(lanes.readIndex + g, batched ? newRead : oldRead);
+        store(t.action + g, (alone & int32_t{kTensionAlone}) | (jumps & int32_t{kTensionJumps}));
+    }
+}
+
+}  // namespace tensionlanes
+}  // namespace

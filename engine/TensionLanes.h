@@ -1,0 +1,47 @@
+// Tension modelling moves every loud comb each 16 samples. The moves run in
+// lane order over the block's lanes, eight at a time, on values taken once per
+// block; what they change in the comb bank is written back at the end of the
+// block (or before a comb takes the single-comb update).
+#pragma once
+
+#include "engine/CombLanes.h"
+
+#include <cstdint>
+
+// What a lane needs after the vector pass.
+enum TensionAction : int32_t {
+    kTensionStays = 0,   // no move, or a move that only slid the read position
+    kTensionJumps = 1,   // moved by more than 1.5 samples: cross-fade at the new read position
+    kTensionAlone = 2,   // outside the expansion's range: the single-comb update moves it
+};
+
+struct TensionLanes {
+    // Taken once per block.
+    alignas(32) int32_t moves[kCombCount] = {};     // -1: a sounding stiff comb, 0: never moves (padding, Stiff 0)
+    alignas(32) int32_t batchable[kCombCount] = {}; // -1: its period suits the expansion
+    alignas(32) float stiff[kCombCount] = {};       // Stiff setting (tension depth per unit of follower)
+    alignas(32) float period[kCombCount] = {};      // Delay setting, samples
+    alignas(32) double phaseAt[kCombCount] = {};    // the loop filters' phase expansion around the period
+    alignas(32) double phase0[kCombCount] = {};
+    alignas(32) double phase1[kCombCount] = {};
+    alignas(32) double phase2[kCombCount] = {};
+
+    // The moves so far; the comb bank's copy is stale while `dirty` is set.
+    alignas(32) float movedScale[kCombCount] = {};  // NaN: the next move must run whatever the scale
+    alignas(32) float length[kCombCount] = {};      // whole delay length
+    alignas(32) float fraction[kCombCount] = {};
+    alignas(32) float filterDelay[kCombCount] = {};
+    alignas(32) int32_t dirty[kCombCount] = {};
+
+    // Results of one pass for the scalar follow-up.
+    alignas(32) float scale[kCombCount] = {};
+    alignas(32) int32_t action[kCombCount] = {};
+    alignas(32) int32_t oldRead[kCombCount] = {};  // read position before a jump
+};
+
+// The vector pass over `count` lanes (a multiple of 4): works out each lane's
+// scale and, for batchable lanes, its new loop; stores weights and read
+// positions into the lanes.
+typedef void (*TensionLaneMover)(CombLanes& lanes, TensionLanes& t, int32_t count, float depth);
+void moveTensionLanesNarrow(CombLanes&, TensionLanes&, int32_t count, float depth);  // SSE2
+void moveTensionLanesWide(CombLanes&, TensionLanes&, int32_t count, float depth);    // AVX2
