@@ -113,9 +113,10 @@ void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t samp
         const int32_t m = std::min(kSubBlockFrames, remaining);
         remaining -= m;
 
+        // The modulated combs are the first lanes, in the list's order.
         for (int32_t k = 0; k < lists.modulatedList.count; ++k) {
             const int32_t i = lists.modulatedList.index[k];
-            combs.lfoValue[i] = combs.lfo[i].advance();
+            combs.lfoValue[i] = lanes.lfo[k] = combs.lfo[i].advance();
         }
 
         if (m > 0) {
@@ -173,6 +174,8 @@ void ResonatorEngine::gatherLanes()
             lanes.lowpassGain[lane] = 1.f;
             lanes.position[lane] = lanes.positionRest[lane] = 0.f;
             lanes.bright[lane] = lanes.decay[lane] = lanes.stiff[lane] = 0.f;
+            lanes.lfoDepth[lane] = lanes.lfoDepthSize[lane] = lanes.pan[lane] = lanes.panCentre[lane] = 0.f;
+            lanes.velocity[lane] = lanes.out[lane] = 0.f;
             for (auto& w : lanes.weight)
                 w[lane] = 0.f;
             lanes.lowpass[lane] = lanes.allpass[lane] = lanes.last[lane] = lanes.follower[lane] = 0.f;
@@ -190,6 +193,12 @@ void ResonatorEngine::gatherLanes()
         lanes.bright[lane] = combs.brightCoef[i];
         lanes.decay[lane] = combs.decayCoef[i];
         lanes.stiff[lane] = combs.stiffCoef[i];
+        lanes.lfoDepth[lane] = c.LFO2Dec - 0.5f;
+        lanes.lfoDepthSize[lane] = std::fabs(lanes.lfoDepth[lane]);
+        lanes.pan[lane] = c.Pan;
+        lanes.panCentre[lane] = c.PanPos;
+        lanes.velocity[lane] = c.Velocity;
+        lanes.out[lane] = c.Out;
         lanes.lowpass[lane] = combs.lowpassState[i];
         lanes.allpass[lane] = combs.allpassState[i];
         lanes.last[lane] = combs.lastOutput[i];
@@ -205,23 +214,16 @@ void ResonatorEngine::gatherLanes()
 void ResonatorEngine::refreshLanes(int32_t frames)
 {
     for (int32_t lane = 0; lane < lanesModulated; ++lane) {
-        const int32_t i = lanes.comb[lane];
-        const CombSettings& c = currentCombs[i];
-        const float lfo = combs.lfoValue[i];
-        const float d = c.LFO2Dec - 0.5f;
-        lanes.lowpassGain[lane] = (1.f + lfo * d) - std::fabs(d);
-        lanes.position[lane] = lfo * c.Pan * 0.5f + c.PanPos;
+        const float lfo = lanes.lfo[lane];
+        lanes.lowpassGain[lane] = (1.f + lfo * lanes.lfoDepth[lane]) - lanes.lfoDepthSize[lane];
+        lanes.position[lane] = lfo * lanes.pan[lane] * 0.5f + lanes.panCentre[lane];
         lanes.positionRest[lane] = 1.f - lanes.position[lane];
     }
-    alignas(16) float gain[kCombCount];
+    alignas(32) float gain[kCombCount];
     for (int32_t lane = 0; lane < lanes.count; ++lane) {
         const int32_t i = lanes.comb[lane];
-        if (i < 0) {
-            gain[lane] = 0.f;
-            continue;
-        }
-        const CombSettings& c = currentCombs[i];
-        gain[lane] = ((voices.envLevel[i] - 1.f) * c.Velocity + 1.f) * c.Out;
+        const float level = i < 0 ? 0.f : voices.envLevel[i];
+        gain[lane] = ((level - 1.f) * lanes.velocity[lane] + 1.f) * lanes.out[lane];
     }
     // Envelopes that move overwrite their lane sample by sample in the chunk.
     for (int32_t k = 0; k < frames; ++k)

@@ -45,6 +45,15 @@ struct CombLanes {
     alignas(32) float stiff[kCombCount];
     alignas(32) float weight[4][kCombCount];    // Lagrange h0..h3
 
+    // The settings the refresh between sub-blocks works from.
+    alignas(32) float lfoDepth[kCombCount];     // LFO2Dec - 0.5
+    alignas(32) float lfoDepthSize[kCombCount]; // |LFO2Dec - 0.5|
+    alignas(32) float pan[kCombCount];          // LFO depth on the position
+    alignas(32) float panCentre[kCombCount];    // PanPos
+    alignas(32) float velocity[kCombCount];     // velocity sensitivity of the output gain
+    alignas(32) float out[kCombCount];          // output gain, 0 for padding
+    alignas(32) float lfo[kCombCount];          // the modulated lanes' LFO values of this sub-block
+
     // Loop state, taken from the comb bank at the start of a block and written back at its end.
     alignas(32) float lowpass[kCombCount];
     alignas(32) float allpass[kCombCount];

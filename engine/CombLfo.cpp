@@ -33,13 +33,3 @@ void CombLfo::setRate(double hz)
 {
     phaseIncrement = incrementFor(hz, sampleRate);
 }
-
-float CombLfo::advance()
-{
-    const uint32_t J = phase;
-    const uint32_t index = J >> 24;
-    const float frac = static_cast<float>(J & 0xFFFFFFu) * (1.f / 16777216.f);
-    phase = J + phaseIncrement;
-    output = table[index] + frac * (table[index + 1] - table[index]);
-    return output;
-}

@@ -22,8 +22,17 @@ public:
     void setPhase(uint32_t phase_) { phase = phase_; }
     uint32_t getPhase() const { return phase; }
 
-    // The value at the current phase (-1..1), then one step on.
-    float advance();
+    // The value at the current phase (-1..1), then one step on. Inline: the
+    // audio loop advances every modulated comb's LFO each 16 samples.
+    float advance()
+    {
+        const uint32_t J = phase;
+        const uint32_t index = J >> 24;
+        const float frac = static_cast<float>(J & 0xFFFFFFu) * (1.f / 16777216.f);
+        phase = J + phaseIncrement;
+        output = table[index] + frac * (table[index + 1] - table[index]);
+        return output;
+    }
     float getOutput() const { return output; }
 
     void fillTable();
