@@ -61,7 +61,9 @@ void FactoryProgram0(benchmark::State& state)
     run(state, *engine);
 }
 
-void AllCombsModulatedStiffTensionFeedback(benchmark::State& state)
+// Every resonator sounding, LFO-modulated and stiff, the feedback voice
+// active; tension model B or none.
+std::unique_ptr<ResonatorEngine> makeAllCombsEngine(bool tension)
 {
     auto engine = std::make_unique<ResonatorEngine>(nullptr);
     engine->setSampleRate(static_cast<float>(kRate));
@@ -77,41 +79,28 @@ void AllCombsModulatedStiffTensionFeedback(benchmark::State& state)
         engine->deriveCombValues(i);
         engine->updateCombDelay(i, c.Delay);
     }
-    engine->liveParams[20] = 0.6f;  // feedback level
-    engine->liveParams[32] = 0.2f;  // tension model B
+    engine->liveParams[20] = 0.6f;                   // feedback level
+    engine->liveParams[32] = tension ? 0.2f : 0.f;   // tension model B
     engine->liveParams[33] = 0.f;
     engine->deriveFeedbackValues();
-    noteOn(*engine, 0x91, 45);      // feedback voice
+    noteOn(*engine, 0x91, 45);  // feedback voice
     for (int note = 12; note < 100; ++note)
         noteOn(*engine, 0x90, note);
-    run(state, *engine);
+    return engine;
+}
+
+void AllCombsModulatedStiffTensionFeedback(benchmark::State& state)
+{
+    run(state, *makeAllCombsEngine(true));
+}
+
+void AllCombsModulatedStiffFeedbackNoTension(benchmark::State& state)
+{
+    run(state, *makeAllCombsEngine(false));
 }
 
 }  // namespace
 
 BENCHMARK(FactoryProgram0)->Unit(benchmark::kMicrosecond);
 BENCHMARK(AllCombsModulatedStiffTensionFeedback)->Unit(benchmark::kMicrosecond);
-
-namespace {
-void AllCombsModulatedStiffFeedbackNoTension(benchmark::State& state)
-{
-    auto engine = std::make_unique<ResonatorEngine>(nullptr);
-    engine->setSampleRate(static_cast<float>(kRate));
-    engine->resume();
-    for (int i = 0; i < kNumCombs; ++i) {
-        CombSettings& c = engine->currentCombs[i];
-        c.Out = 0.5f;
-        c.Stiff = 0.3f + 0.005f * static_cast<float>(i);
-        c.LFO2Dec = 0.3f;
-        c.Pan = 0.4f;
-        engine->deriveCombValues(i);
-    }
-    engine->liveParams[20] = 0.6f;
-    engine->deriveFeedbackValues();
-    noteOn(*engine, 0x91, 45);
-    for (int note = 12; note < 100; ++note)
-        noteOn(*engine, 0x90, note);
-    run(state, *engine);
-}
-}  // namespace
 BENCHMARK(AllCombsModulatedStiffFeedbackNoTension)->Unit(benchmark::kMicrosecond);

@@ -24,13 +24,6 @@
 namespace {
 using namespace std::chrono_literals;
 
-
-void xdotool(const std::string& arguments)
-{
-    const std::string command = "xdotool " + arguments + " >/dev/null 2>&1";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-}
-
 int openFileDescriptors()
 {
     int count = 0;
@@ -40,45 +33,6 @@ int openFileDescriptors()
         closedir(dir);
     }
     return count;
-}
-
-struct MenuPlace {
-    int x, y;
-};
-
-// The framework's popup menus on screen, bottom to top.
-std::vector<MenuPlace> openMenus(Display* display)
-{
-    std::vector<MenuPlace> menus;
-    Window root, parent, *children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
-        return menus;
-    for (unsigned int i = 0; i < count; ++i) {
-        char* name = nullptr;
-        XWindowAttributes attributes;
-        if (XFetchName(display, children[i], &name) && name) {
-            if (std::string(name) == "Tovarine menu" && XGetWindowAttributes(display, children[i], &attributes)
-                && attributes.map_state == IsViewable)
-                menus.push_back({attributes.x, attributes.y});
-            XFree(name);
-        }
-    }
-    if (children)
-        XFree(children);
-    return menus;
-}
-
-std::vector<MenuPlace> waitForMenus(Display* display, size_t count)
-{
-    for (int i = 0; i < 300; ++i) {
-        std::vector<MenuPlace> menus = openMenus(display);
-        if (menus.size() == count)
-            return menus;
-        std::this_thread::sleep_for(10ms);
-    }
-    ADD_FAILURE() << "expected " << count << " open menus";
-    return {};
 }
 
 // The current program as the host saves it: the raw record bytes.
@@ -245,10 +199,10 @@ TEST_F(EditorWindow, CommandMenuSubmenuSetsTensionModeling)
         if (waitForMenus(display, 1).empty())
             return;
         xdotool("mousemove 340 " + std::to_string(200 + 1 + 20 + 20 + 7 + 20 + 10));  // "Tension modeling"
-        const std::vector<MenuPlace> menus = waitForMenus(display, 2);
+        const std::vector<ScreenRect> menus = waitForMenus(display, 2);
         if (menus.size() < 2)
             return;
-        const MenuPlace submenu = menus[0].x > menus[1].x ? menus[0] : menus[1];
+        const ScreenRect submenu = menus[0].x > menus[1].x ? menus[0] : menus[1];
         xdotool("mousemove " + std::to_string(submenu.x + 30) + " " + std::to_string(submenu.y + 1 + 40 + 10) + " click 1");
         waitForMenus(display, 0);
     });

@@ -27,56 +27,8 @@
 namespace {
 using namespace std::chrono_literals;
 
-
-// Pointer and keys through the XTEST extension, as a user would press them.
-void xdotool(const std::string& arguments)
-{
-    const std::string command = "xdotool " + arguments + " >/dev/null 2>&1";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-}
-
-struct Rect {
-    int x, y, w, h;
-};
-
-// The framework's popup menus that are on screen, bottom to top.
-std::vector<Rect> openMenus(Display* display)
-{
-    std::vector<Rect> menus;
-    Window root = None, parent = None, *children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
-        return menus;
-    for (unsigned int i = 0; i < count; ++i) {
-        char* name = nullptr;
-        XWindowAttributes attributes;
-        if (XFetchName(display, children[i], &name) && name) {
-            const bool isMenu = std::string(name) == "Tovarine menu";
-            XFree(name);
-            if (isMenu && XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable)
-                menus.push_back({attributes.x, attributes.y, attributes.width, attributes.height});
-        }
-    }
-    if (children)
-        XFree(children);
-    return menus;
-}
-
-// Waits until `count` menus are open on the driver's connection.
-std::vector<Rect> waitForMenus(Display* display, size_t count)
-{
-    for (int i = 0; i < 500; ++i) {
-        std::vector<Rect> menus = openMenus(display);
-        if (menus.size() == count)
-            return menus;
-        std::this_thread::sleep_for(10ms);
-    }
-    ADD_FAILURE() << "expected " << count << " open menus";
-    return {};
-}
-
 // The centre of entry `index` of a menu without separators, in screen coordinates.
-std::pair<int, int> entryCentre(const Rect& menu, int index)
+std::pair<int, int> entryCentre(const ScreenRect& menu, int index)
 {
     return {menu.x + 40, menu.y + X11PopupMenu::kBorder + index * X11PopupMenu::kItemHeight + X11PopupMenu::kItemHeight / 2};
 }
@@ -243,14 +195,14 @@ TEST_F(X11Window, RightClickOpensThePopupAndAChoiceInASubmenuReportsItsLocalInde
 
     drive([](Display* display) {
         xdotool("mousemove 40 20 click 3");
-        const std::vector<Rect> menus = waitForMenus(display, 1);
+        const std::vector<ScreenRect> menus = waitForMenus(display, 1);
         if (menus.empty())
             return;
         EXPECT_EQ(menus[0].x, 40);  // opened at the click point
         EXPECT_EQ(menus[0].y, 20);
         auto [x, y] = entryCentre(menus[0], 1);
         xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y));  // hover opens the submenu
-        const std::vector<Rect> both = waitForMenus(display, 2);
+        const std::vector<ScreenRect> both = waitForMenus(display, 2);
         if (both.size() < 2)
             return;
         auto [sx, sy] = entryCentre(both[1], 2);

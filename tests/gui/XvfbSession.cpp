@@ -1,3 +1,6 @@
+// GoogleTest first: Xlib defines None as a macro.
+#include <gtest/gtest.h>
+
 #include "XvfbSession.h"
 
 #include <chrono>
@@ -136,4 +139,44 @@ Window createHostWindow(Display* display, int width, int height)
     XMapWindow(display, window);
     XSync(display, False);
     return window;
+}
+
+void xdotool(const std::string& arguments)
+{
+    const std::string command = "xdotool " + arguments + " >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+std::vector<ScreenRect> openMenus(Display* display)
+{
+    std::vector<ScreenRect> menus;
+    Window root = None, parent = None, *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+        return menus;
+    for (unsigned int i = 0; i < count; ++i) {
+        char* name = nullptr;
+        XWindowAttributes attributes;
+        if (XFetchName(display, children[i], &name) && name) {
+            const bool isMenu = std::string(name) == "Tovarine menu";
+            XFree(name);
+            if (isMenu && XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable)
+                menus.push_back({attributes.x, attributes.y, attributes.width, attributes.height});
+        }
+    }
+    if (children)
+        XFree(children);
+    return menus;
+}
+
+std::vector<ScreenRect> waitForMenus(Display* display, std::size_t count)
+{
+    for (int i = 0; i < 500; ++i) {
+        std::vector<ScreenRect> menus = openMenus(display);
+        if (menus.size() == count)
+            return menus;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ADD_FAILURE() << "expected " << count << " open menus";
+    return {};
 }

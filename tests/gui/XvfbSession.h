@@ -4,8 +4,10 @@
 
 #include <X11/Xlib.h>
 
+#include <cstddef>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 class XvfbSession {
 public:
@@ -40,3 +42,15 @@ public:
 // The host's editor window: a mapped top-level window at the screen's top-left
 // corner (there is no window manager).
 Window createHostWindow(Display* display, int width, int height);
+
+// Pointer and keys through the XTEST extension, as a user would press them.
+void xdotool(const std::string& arguments);
+
+struct ScreenRect {
+    int x, y, w, h;
+};
+
+// The framework's popup menus that are on screen, bottom to top.
+std::vector<ScreenRect> openMenus(Display* display);
+// Waits up to 5 s until `count` menus are open on the connection.
+std::vector<ScreenRect> waitForMenus(Display* display, std::size_t count);
