@@ -290,8 +290,10 @@ void ResonatorEngine::runChunk(LoopVariant variant, BlockIo& io, int32_t n, bool
         signals.mixRight[k] = MixLanes{0.f, 0.f, 0.f, 0.f};
     }
 
-    // Phase B: the resonators, eight combs at a time over the chunk.
-    const CombKernel kernel = wideKernel ? combKernelWide : combKernelNarrow;
+    // Phase B: the resonators, a vector of combs at a time over the chunk.
+    const CombKernel kernel = kernelWidth == kSixteenLanes ? combKernelWidest
+                              : kernelWidth == kEightLanes ? combKernelWide
+                                                           : combKernelNarrow;
     kernel(variant, lanes, signals, blockTension, n);
 
     // Phase C: mixes into the feedback lines and the output.

@@ -1,8 +1,10 @@
 // The resonator kernel: a group of W combs (one per vector lane) over a chunk
 // of samples. Per comb and sample: input and feedback into the loop, lowpass,
 // gain, allpass (stiffness and tension variants), delay line write, four-tap
-// Lagrange read, output gain, follower (tension), position. Compiled once for
-// 4 lanes (SSE2) and once for 8 (AVX2); both give the same bits.
+// Lagrange read, output gain, follower (tension), position. Compiled for 4
+// lanes (SSE2), 8 (AVX2) and 16 (AVX-512, with an 8-lane tail); all give the
+// same bits. Everything here has internal linkage: the AVX-512 build's 8-lane
+// code must not stand in for the AVX2 build's.
 #pragma once
 
 #include "engine/CombLanes.h"
@@ -10,6 +12,7 @@
 
 #include <cstring>
 
+namespace {
 namespace combkernel {
 
 template <int W>
@@ -227,12 +230,13 @@ struct LaneGroup {
     }
 };
 
-// Eight lanes per step: one 8-wide group, or two 4-wide groups side by side so
-// their lowpass recurrences overlap. Either way the mix gets lanes 0..3, then 4..7.
+// The lanes of one span per step: eight lanes as one 8-wide group or two
+// 4-wide ones, or sixteen as one 16-wide group. Either way the mix gets lanes
+// 0..3, then 4..7 and so on, the order of the lanes.
 template <int Variant, int W, int Access>
-void runEight(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tension, int32_t first, int32_t n)
+void runSpan(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tension, int32_t first, int32_t n)
 {
-    constexpr int kGroups = kLaneGroupWidth / W;
+    constexpr int kGroups = W < kLaneGroupWidth ? kLaneGroupWidth / W : 1;
     LaneGroup<Variant, W, Access> g[kGroups];
     for (int q = 0; q < kGroups; ++q) {
         g[q].load(lanes, first + q * W);
@@ -250,24 +254,38 @@ void runEight(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tensi
         g[q].save(lanes, n);
 }
 
+// How the span of `width` lanes from `first` can reach its delay lines over n samples.
+template <int Variant, int W>
+void runSpanAt(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tension, int32_t first, int32_t n)
+{
+    constexpr int kSpan = W < kLaneGroupWidth ? kLaneGroupWidth : W;
+    // The newest tap reads up to readIndex + 3 + n - 1.
+    bool contiguous = true;
+    bool readsAhead = n == kMaxChunk;
+    for (int j = first; j < first + kSpan; ++j) {
+        contiguous = contiguous && lanes.writeIndex[j] + n <= kCombBufferSize &&
+                     lanes.readIndex[j] + n + 3 <= kCombBufferSize;
+        readsAhead = readsAhead && ((lanes.writeIndex[j] - lanes.readIndex[j]) & kCombBufferMask) >= n + 3;
+    }
+    if (contiguous && readsAhead)
+        runSpan<Variant, W, kWholeChunk>(lanes, signals, tension, first, n);
+    else if (contiguous)
+        runSpan<Variant, W, kContiguous>(lanes, signals, tension, first, n);
+    else
+        runSpan<Variant, W, kWrapping>(lanes, signals, tension, first, n);
+}
+
 template <int Variant, int W>
 void runGroups(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tension, int32_t n)
 {
-    for (int32_t first = 0; first < lanes.count; first += kLaneGroupWidth) {
-        // The newest tap reads up to readIndex + 3 + n - 1.
-        bool contiguous = true;
-        bool readsAhead = n == kMaxChunk;
-        for (int j = first; j < first + kLaneGroupWidth; ++j) {
-            contiguous = contiguous && lanes.writeIndex[j] + n <= kCombBufferSize &&
-                         lanes.readIndex[j] + n + 3 <= kCombBufferSize;
-            readsAhead = readsAhead && ((lanes.writeIndex[j] - lanes.readIndex[j]) & kCombBufferMask) >= n + 3;
-        }
-        if (contiguous && readsAhead)
-            runEight<Variant, W, kWholeChunk>(lanes, signals, tension, first, n);
-        else if (contiguous)
-            runEight<Variant, W, kContiguous>(lanes, signals, tension, first, n);
-        else
-            runEight<Variant, W, kWrapping>(lanes, signals, tension, first, n);
+    constexpr int kSpan = W < kLaneGroupWidth ? kLaneGroupWidth : W;
+    int32_t first = 0;
+    for (; first + kSpan <= lanes.count; first += kSpan)
+        runSpanAt<Variant, W>(lanes, signals, tension, first, n);
+    if constexpr (kSpan > kLaneGroupWidth) {
+        // Lanes come in whole groups of eight: the last eight at 8 wide.
+        for (; first < lanes.count; first += kLaneGroupWidth)
+            runSpanAt<Variant, kLaneGroupWidth>(lanes, signals, tension, first, n);
     }
 }
 
@@ -288,3 +306,4 @@ void run(LoopVariant variant, CombLanes& lanes, ChunkSignals& signals, const Ten
 }
 
 }  // namespace combkernel
+}  // namespace

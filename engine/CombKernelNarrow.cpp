@@ -6,11 +6,14 @@ void combKernelNarrow(LoopVariant variant, CombLanes& lanes, ChunkSignals& signa
     combkernel::run<4>(variant, lanes, signals, tension, frames);
 }
 
-bool cpuRunsWideKernel()
+KernelWidth widestKernelWidth()
 {
 #if defined(__x86_64__) || defined(__i386__)
-    return __builtin_cpu_supports("avx2");
-#else
-    return false;
+    // The checks include the operating system's support for the wider registers.
+    if (__builtin_cpu_supports("avx512f"))
+        return kSixteenLanes;
+    if (__builtin_cpu_supports("avx2"))
+        return kEightLanes;
 #endif
+    return kFourLanes;
 }

@@ -88,6 +88,15 @@ struct ChunkSignals {
 // Runs every lane over a chunk of `frames` samples (phase B of the audio loop).
 typedef void (*CombKernel)(LoopVariant variant, CombLanes& lanes, ChunkSignals& signals, const TensionRates& tension,
                            int32_t frames);
-void combKernelNarrow(LoopVariant, CombLanes&, ChunkSignals&, const TensionRates&, int32_t frames);  // SSE2
-void combKernelWide(LoopVariant, CombLanes&, ChunkSignals&, const TensionRates&, int32_t frames);    // AVX2
-bool cpuRunsWideKernel();
+void combKernelNarrow(LoopVariant, CombLanes&, ChunkSignals&, const TensionRates&, int32_t frames);   // SSE2
+void combKernelWide(LoopVariant, CombLanes&, ChunkSignals&, const TensionRates&, int32_t frames);     // AVX2
+void combKernelWidest(LoopVariant, CombLanes&, ChunkSignals&, const TensionRates&, int32_t frames);   // AVX-512
+
+// Lanes per vector operation of the kernels; every width renders the same bits.
+enum KernelWidth : int {
+    kFourLanes = 4,      // SSE2, every x86-64 CPU
+    kEightLanes = 8,     // AVX2
+    kSixteenLanes = 16,  // AVX-512
+};
+// The widest kernel this CPU (and its operating system) runs.
+KernelWidth widestKernelWidth();

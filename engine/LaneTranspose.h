@@ -8,7 +8,62 @@
 
 #include <cstring>
 
+namespace {
 namespace combkernel {
+
+#if defined(__AVX512F__)
+// Four stages of 16 shuffles: pairs of rows, quads within 128-bit blocks, then
+// the blocks across the rows in two steps.
+inline void transposeSixteenVectors(__m512 r[16])
+{
+    __m512 t[16];
+    for (int i = 0; i < 8; ++i) {
+        t[2 * i] = _mm512_unpacklo_ps(r[2 * i], r[2 * i + 1]);
+        t[2 * i + 1] = _mm512_unpackhi_ps(r[2 * i], r[2 * i + 1]);
+    }
+    // s[4i + c], block L: column 4L + c of rows 4i..4i+3.
+    __m512 s[16];
+    for (int i = 0; i < 4; ++i) {
+        s[4 * i] = _mm512_shuffle_ps(t[4 * i], t[4 * i + 2], _MM_SHUFFLE(1, 0, 1, 0));
+        s[4 * i + 1] = _mm512_shuffle_ps(t[4 * i], t[4 * i + 2], _MM_SHUFFLE(3, 2, 3, 2));
+        s[4 * i + 2] = _mm512_shuffle_ps(t[4 * i + 1], t[4 * i + 3], _MM_SHUFFLE(1, 0, 1, 0));
+        s[4 * i + 3] = _mm512_shuffle_ps(t[4 * i + 1], t[4 * i + 3], _MM_SHUFFLE(3, 2, 3, 2));
+    }
+    __m512 u[16];
+    for (int c = 0; c < 4; ++c) {
+        u[c] = _mm512_shuffle_f32x4(s[c], s[4 + c], 0x88);
+        u[4 + c] = _mm512_shuffle_f32x4(s[c], s[4 + c], 0xDD);
+        u[8 + c] = _mm512_shuffle_f32x4(s[8 + c], s[12 + c], 0x88);
+        u[12 + c] = _mm512_shuffle_f32x4(s[8 + c], s[12 + c], 0xDD);
+    }
+    for (int c = 0; c < 4; ++c) {
+        r[c] = _mm512_shuffle_f32x4(u[c], u[8 + c], 0x88);
+        r[8 + c] = _mm512_shuffle_f32x4(u[c], u[8 + c], 0xDD);
+        r[4 + c] = _mm512_shuffle_f32x4(u[4 + c], u[12 + c], 0x88);
+        r[12 + c] = _mm512_shuffle_f32x4(u[4 + c], u[12 + c], 0xDD);
+    }
+}
+#endif
+
+template <typename F>
+inline void transposeSixteen(F* rows)
+{
+#if defined(__AVX512F__)
+    __m512 r[16];
+    std::memcpy(r, rows, sizeof(r));
+    transposeSixteenVectors(r);
+    std::memcpy(rows, r, sizeof(r));
+#else
+    // Not reached: the 16-lane kernel is built with AVX-512 only.
+    float m[16][16];
+    std::memcpy(m, rows, sizeof(m));
+    float t[16][16];
+    for (int j = 0; j < 16; ++j)
+        for (int k = 0; k < 16; ++k)
+            t[k][j] = m[j][k];
+    std::memcpy(rows, t, sizeof(t));
+#endif
+}
 
 template <int W, typename F>
 inline void transposeSquare(F* rows)
@@ -18,8 +73,10 @@ inline void transposeSquare(F* rows)
         std::memcpy(r, rows, sizeof(r));
         _MM_TRANSPOSE4_PS(r[0], r[1], r[2], r[3]);
         std::memcpy(rows, r, sizeof(r));
+    } else if constexpr (W == 16) {
+        transposeSixteen(rows);
     } else {
-        static_assert(W == 8, "4 or 8 lanes");
+        static_assert(W == 8, "4, 8 or 16 lanes");
 #if defined(__AVX__)
         __m256 r[8];
         std::memcpy(r, rows, sizeof(r));
@@ -62,3 +119,4 @@ inline void transposeSquare(F* rows)
 }
 
 }  // namespace combkernel
+}  // namespace

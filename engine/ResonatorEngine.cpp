@@ -31,7 +31,7 @@ ResonatorEngine::ResonatorEngine(audioMasterCallback audioMaster)
     }
     programsAreChunks(true);
 
-    wideKernel = cpuRunsWideKernel();
+    kernelWidth = widestKernelWidth();
     setUpEngine();
 
     fillFactoryPresets();

@@ -54,8 +54,9 @@ public:
     // Derived values of the global feedback parameters 22, 25, 26, 27, 29.
     void deriveFeedbackValues();
 
-    // The resonators run 8 lanes wide where the CPU has AVX2; both kernels give the same output.
-    void useWideKernel(bool wide) { wideKernel = wide && cpuRunsWideKernel(); }
+    // The resonators run 16 lanes wide where the CPU has AVX-512, 8 with AVX2,
+    // else 4; every width gives the same output. Narrower widths are for tests.
+    void useKernelWidth(KernelWidth width) { kernelWidth = width < widestKernelWidth() ? width : widestKernelWidth(); }
     // Tension moves run eight lanes at a time; false moves each comb on its own
     // through updateCombDelay (the reference they must match bit for bit).
     void useBatchedTensionMoves(bool batched) { batchTensionMoves = batched; }
@@ -140,7 +141,7 @@ private:
     CombLanes lanes;
     ChunkSignals signals;
     int32_t lanesModulated = 0;
-    bool wideKernel = false;  // the CPU runs the 8-wide resonator kernel
+    KernelWidth kernelWidth = kFourLanes;
     CombList movingEnvelopes;  // envelopes of the block that are not holding
     TensionRates blockTension{0.1f, 0.015f, 0.08f};
     TensionLanes tensionLanes;

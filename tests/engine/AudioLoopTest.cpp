@@ -26,10 +26,10 @@ std::vector<float> noise(std::size_t frames, uint32_t seed, float level = 0.3f)
 
 // A busy engine: many stiff combs with sounding envelopes, tension off, no LFO
 // modulation (its rate depends on where blocks start), a feedback voice playing.
-std::unique_ptr<ResonatorEngine> busyEngine(bool wide, int feedbackNote = 50)
+std::unique_ptr<ResonatorEngine> busyEngine(KernelWidth width, int feedbackNote = 50)
 {
     auto engine = makeQuietEngine();
-    engine->useWideKernel(wide);
+    engine->useKernelWidth(width);
     for (int i = 0; i < kNumCombs; i += 3) {
         CombSettings& c = engine->currentCombs[i];
         c.Out = 0.7f;
@@ -66,7 +66,7 @@ TEST(AudioLoop, OutputDoesNotDependOnBlockSizeOrKernelWidth)
         const auto input = noise(8192, 7);
         std::vector<float> refL, refR;
         {
-            auto engine = busyEngine(false, feedbackNote);
+            auto engine = busyEngine(kFourLanes, feedbackNote);
             render(*engine, input, refL, refR, 512);
         }
         double energy = 0.0;
@@ -75,14 +75,14 @@ TEST(AudioLoop, OutputDoesNotDependOnBlockSizeOrKernelWidth)
         ASSERT_GT(energy, 1.0);
 
         for (int block : {1, 7, 16, 4096}) {
-            for (bool wide : {false, true}) {
-                auto engine = busyEngine(wide, feedbackNote);
+            for (KernelWidth width : kernelWidths()) {
+                auto engine = busyEngine(width, feedbackNote);
                 std::vector<float> l, r;
                 render(*engine, input, l, r, block);
                 EXPECT_EQ(0, std::memcmp(l.data(), refL.data(), l.size() * sizeof(float)))
-                    << feedbackNote << ": block " << block << " wide " << wide;
+                    << feedbackNote << ": block " << block << ", " << width << " lanes";
                 EXPECT_EQ(0, std::memcmp(r.data(), refR.data(), r.size() * sizeof(float)))
-                    << feedbackNote << ": block " << block << " wide " << wide;
+                    << feedbackNote << ": block " << block << ", " << width << " lanes";
             }
         }
     }
@@ -147,7 +147,7 @@ TEST(AudioLoop, SubBlocksAdvanceTheLfos)
 
 TEST(AudioLoop, IdleFeedbackVoiceLetsTheFeedbackDecay)
 {
-    auto engine = busyEngine(true);
+    auto engine = busyEngine(widestKernelWidth());
     const auto input = noise(44100, 3);
     std::vector<float> l, r;
     render(*engine, input, l, r, 256);
@@ -167,7 +167,7 @@ TEST(AudioLoop, LongRandomRunsStayFinite)
     std::uniform_int_distribution<int> blockSizes(1, 1500);
     for (int run = 0; run < 4; ++run) {
         auto engine = makeQuietEngine();
-        engine->useWideKernel(run % 2 == 0);
+        engine->useKernelWidth(kernelWidths()[static_cast<std::size_t>(run) % kernelWidths().size()]);
         for (int k = 0; k < kNumParams; ++k)
             engine->liveParams[k] = unit(random);
         engine->liveParams[32] = (run == 1) ? 0.1f : (run == 2 ? 0.2f : 0.f);

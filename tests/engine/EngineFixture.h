@@ -39,6 +39,16 @@ inline int32_t send(ResonatorEngine& engine, std::initializer_list<VstMidiEvent>
     return engine.processEvents(reinterpret_cast<VstEvents*>(&list));
 }
 
+// The resonator kernel widths this CPU runs, narrowest first.
+inline std::vector<KernelWidth> kernelWidths()
+{
+    std::vector<KernelWidth> widths;
+    for (KernelWidth w : {kFourLanes, kEightLanes, kSixteenLanes})
+        if (w <= widestKernelWidth())
+            widths.push_back(w);
+    return widths;
+}
+
 // An engine without a host, every comb silent, feedback level 0, fully wet.
 inline std::unique_ptr<ResonatorEngine> makeQuietEngine(float rate = 44100.f)
 {

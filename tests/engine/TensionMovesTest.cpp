@@ -61,24 +61,24 @@ std::vector<float> burstsAndSilences()
 
 // The lane-wise moves against every comb moved on its own by updateCombDelay:
 // the same audio and the same comb state, bit for bit, in both tension models,
-// with both kernel widths and with blocks that end inside a sub-block.
+// with every kernel width and with blocks that end inside a sub-block.
 TEST(TensionMoves, LaneMovesEqualSingleCombMovesBitForBit)
 {
     const std::vector<float> input = burstsAndSilences();
     for (float model : {0.2f, 0.1f})
-        for (bool wide : {false, true})
+        for (KernelWidth width : kernelWidths())
             for (int block : {512, 37}) {
                 std::vector<float> left[2], right[2];
                 std::unique_ptr<ResonatorEngine> engines[2];
                 for (bool batched : {false, true}) {
                     auto engine = makeTenseEngine();
                     engine->liveParams[32] = model;
-                    engine->useWideKernel(wide);
+                    engine->useKernelWidth(width);
                     engine->useBatchedTensionMoves(batched);
                     render(*engine, input, left[batched], right[batched], block);
                     engines[batched] = std::move(engine);
                 }
-                const std::string where = "model " + std::to_string(model) + (wide ? " wide" : " narrow") +
+                const std::string where = "model " + std::to_string(model) + ", " + std::to_string(width) + " lanes" +
                                           ", blocks of " + std::to_string(block);
                 EXPECT_EQ(0, std::memcmp(left[0].data(), left[1].data(), input.size() * sizeof(float))) << where;
                 EXPECT_EQ(0, std::memcmp(right[0].data(), right[1].data(), input.size() * sizeof(float))) << where;
@@ -130,14 +130,17 @@ TEST(TensionMoves, KernelWidthsAgreeWhileLinesMoveAndWrap)
     for (float& x : input)
         x = noise(random);
     for (int block : {512, 100}) {
-        std::vector<float> left[2], right[2];
-        for (bool wide : {false, true}) {
+        const std::vector<KernelWidth> widths = kernelWidths();
+        std::vector<std::vector<float>> left(widths.size()), right(widths.size());
+        for (std::size_t w = 0; w < widths.size(); ++w) {
             auto engine = makeTenseEngine();
-            engine->useWideKernel(wide);
-            render(*engine, input, left[wide], right[wide], block);
+            engine->useKernelWidth(widths[w]);
+            render(*engine, input, left[w], right[w], block);
+            EXPECT_EQ(0, std::memcmp(left[0].data(), left[w].data(), input.size() * sizeof(float)))
+                << block << ", " << widths[w] << " lanes";
+            EXPECT_EQ(0, std::memcmp(right[0].data(), right[w].data(), input.size() * sizeof(float)))
+                << block << ", " << widths[w] << " lanes";
         }
-        EXPECT_EQ(0, std::memcmp(left[0].data(), left[1].data(), input.size() * sizeof(float))) << block;
-        EXPECT_EQ(0, std::memcmp(right[0].data(), right[1].data(), input.size() * sizeof(float))) << block;
         double energy = 0.0;
         for (float x : left[0])
             energy += static_cast<double>(x) * x;
