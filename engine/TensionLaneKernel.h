@@ -1,8 +1,8 @@
-// The vector pass of the tension moves, four lanes per step. Every formula is
+// The vector pass of the tension moves, W lanes per step. Every formula is
 // the single-comb update's (LoopCompensation.h, LagrangeWeights.h, the clamp
 // and read position of placeCombLoop), evaluated in the same order on vectors
 // of floats and doubles, so a lane lands on exactly the bits a comb moved on
-// its own would. Compiled once for SSE2 and once for AVX2: everything here
+// its own would. Compiled for SSE2, AVX2 and AVX-512: everything here
 // has internal linkage, so neither build's code can stand in for the other's.
 #pragma once
 
@@ -14,12 +14,14 @@
 namespace {
 namespace tensionlanes {
 
-// Four lanes per step: the doubles fill one AVX register (two SSE2 ones).
-constexpr int kWidth = 4;
-typedef float Floats __attribute__((vector_size(4 * kWidth)));
-typedef int32_t Ints __attribute__((vector_size(4 * kWidth)));
-typedef double Doubles __attribute__((vector_size(8 * kWidth)));
-typedef int64_t Longs __attribute__((vector_size(8 * kWidth)));
+// W lanes per step: 4 fill an AVX register of doubles (two SSE2 ones), 8 an AVX-512 one.
+template <int W>
+struct Lanes {
+    typedef float Floats __attribute__((vector_size(4 * W)));
+    typedef int32_t Ints __attribute__((vector_size(4 * W)));
+    typedef double Doubles __attribute__((vector_size(8 * W)));
+    typedef int64_t Longs __attribute__((vector_size(8 * W)));
+};
 
 template <typename V>
 inline V load(const void* p)
@@ -35,14 +37,15 @@ inline void store(void* p, V v)
     std::memcpy(p, &v, sizeof(v));
 }
 
-inline Ints narrow(Longs mask)
-{
-    return __builtin_convertvector(mask, Ints);
-}
-
+template <int W>
 inline void moveLanes(CombLanes& lanes, TensionLanes& t, int32_t count, float depth)
 {
-    for (int32_t g = 0; g < count; g += kWidth) {
+    typedef typename Lanes<W>::Floats Floats;
+    typedef typename Lanes<W>::Ints Ints;
+    typedef typename Lanes<W>::Doubles Doubles;
+    typedef typename Lanes<W>::Longs Longs;
+    const auto narrow = [](Longs mask) { return __builtin_convertvector(mask, Ints); };
+    for (int32_t g = 0; g < count; g += W) {
         // The scale asked for, and whether it differs from the move in place.
         const Floats follower = load<Floats>(lanes.follower + g);
         const Floats scale = 1.f - follower * load<Floats>(t.stiff + g) * depth;
@@ -55,7 +58,10 @@ inline void moveLanes(CombLanes& lanes, TensionLanes& t, int32_t count, float de
         const Ints batched = need & load<Ints>(t.batchable + g) & inRange;
         const Ints alone = need & ~batched;
         store(t.scale + g, scale);
-        if (!(need[0] | need[1] | need[2] | need[3])) {
+        int32_t any = 0;
+        for (int j = 0; j < W; ++j)
+            any |= need[j];
+        if (!any) {
             store(t.action + g, Ints{});
             continue;
         }

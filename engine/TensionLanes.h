@@ -39,9 +39,10 @@ struct TensionLanes {
     alignas(32) int32_t oldRead[kCombCount] = {};  // read position before a jump
 };
 
-// The vector pass over `count` lanes (a multiple of 4): works out each lane's
+// The vector pass over `count` lanes (a multiple of 8): works out each lane's
 // scale and, for batchable lanes, its new loop; stores weights and read
 // positions into the lanes.
 typedef void (*TensionLaneMover)(CombLanes& lanes, TensionLanes& t, int32_t count, float depth);
 void moveTensionLanesNarrow(CombLanes&, TensionLanes&, int32_t count, float depth);  // SSE2
 void moveTensionLanesWide(CombLanes&, TensionLanes&, int32_t count, float depth);    // AVX2
+void moveTensionLanesWidest(CombLanes&, TensionLanes&, int32_t count, float depth);  // AVX-512

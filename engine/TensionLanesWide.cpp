@@ -3,5 +3,5 @@
 
 void moveTensionLanesWide(CombLanes& lanes, TensionLanes& t, int32_t count, float depth)
 {
-    tensionlanes::moveLanes(lanes, t, count, depth);
+    tensionlanes::moveLanes<4>(lanes, t, count, depth);
 }

@@ -146,7 +146,9 @@ void ResonatorEngine::retuneLoudCombs(float depth)
         return;
     }
     TensionLanes& t = tensionLanes;
-    const TensionLaneMover mover = kernelWidth >= kEightLanes ? moveTensionLanesWide : moveTensionLanesNarrow;
+    const TensionLaneMover mover = kernelWidth == kSixteenLanes ? moveTensionLanesWidest
+                                   : kernelWidth == kEightLanes ? moveTensionLanesWide
+                                                                : moveTensionLanesNarrow;
     mover(lanes, t, lanes.count, depth);
     for (int32_t lane = 0; lane < lanes.count; ++lane) {
         if (t.action[lane] == kTensionJumps)
