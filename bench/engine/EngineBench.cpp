@@ -89,9 +89,16 @@ std::unique_ptr<ResonatorEngine> makeAllCombsEngine(bool tension)
     return engine;
 }
 
+// The argument is the kernel width in lanes (16, 8 or 4; at most what the CPU runs).
 void AllCombsModulatedStiffTensionFeedback(benchmark::State& state)
 {
-    run(state, *makeAllCombsEngine(true));
+    if (state.range(0) > widestKernelWidth()) {
+        state.SkipWithError("this CPU does not run that kernel width");
+        return;
+    }
+    auto engine = makeAllCombsEngine(true);
+    engine->useKernelWidth(static_cast<KernelWidth>(state.range(0)));
+    run(state, *engine);
 }
 
 void AllCombsModulatedStiffFeedbackNoTension(benchmark::State& state)
@@ -102,5 +109,5 @@ void AllCombsModulatedStiffFeedbackNoTension(benchmark::State& state)
 }  // namespace
 
 BENCHMARK(FactoryProgram0)->Unit(benchmark::kMicrosecond);
-BENCHMARK(AllCombsModulatedStiffTensionFeedback)->Unit(benchmark::kMicrosecond);
+BENCHMARK(AllCombsModulatedStiffTensionFeedback)->Unit(benchmark::kMicrosecond)->Arg(16)->Arg(8)->Arg(4);
 BENCHMARK(AllCombsModulatedStiffFeedbackNoTension)->Unit(benchmark::kMicrosecond);
