@@ -1,7 +1,7 @@
-// The sounding combs of one block laid out as lanes, four to a group, so the
-// resonator loop runs four combs per vector operation. Lanes follow the
-// block's lists (modulated combs, then static ones); the last group is padded
-// with silent lanes that write into a spare row.
+// The sounding combs of one block laid out as lanes, so the resonator loop
+// runs 4, 8 or 16 combs per vector operation. Lanes follow the block's lists
+// (modulated combs, then static ones); the last group of eight is padded with
+// silent lanes that write into a spare row.
 #pragma once
 
 #include "engine/CombBank.h"
@@ -29,7 +29,7 @@ struct CombLanes {
             lane = -1;
     }
 
-    int32_t count = 0;          // lanes in use, a multiple of 4
+    int32_t count = 0;          // lanes in use, a multiple of 8
     int32_t comb[kCombCount];   // comb of each lane, -1 for padding
     int32_t laneOfComb[kCombCount];  // -1 when the comb is not sounding
 

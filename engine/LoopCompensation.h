@@ -1,6 +1,6 @@
 // Arithmetic shared by the single-comb delay update and the lane-wise tension
 // moves. Both must give the same bits, so each formula lives here once. The
-// templates are always inlined: the SSE2 and AVX2 builds of the lane moves
+// templates are always inlined: the SSE2, AVX2 and AVX-512 builds of the lane moves
 // instantiate them for the same vector type, and one shared out-of-line copy
 // would run the other build's instructions.
 #pragma once

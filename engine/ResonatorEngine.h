@@ -57,7 +57,7 @@ public:
     // The resonators run 16 lanes wide where the CPU has AVX-512, 8 with AVX2,
     // else 4; every width gives the same output. Narrower widths are for tests.
     void useKernelWidth(KernelWidth width) { kernelWidth = width < widestKernelWidth() ? width : widestKernelWidth(); }
-    // Tension moves run eight lanes at a time; false moves each comb on its own
+    // Tension moves run lane-wise, several combs per vector; false moves each comb on its own
     // through updateCombDelay (the reference they must match bit for bit).
     void useBatchedTensionMoves(bool batched) { batchTensionMoves = batched; }
 

@@ -79,7 +79,9 @@ inline void moveLanes(CombLanes& lanes, TensionLanes& t, int32_t count, float de
         lagrangeWeights<Doubles, double>(2.0 - fraction, h);
 
         // Longer than the line: the longest whole delay; the weights keep the asked fraction.
-        const Longs tooLong = length >= static_cast<double>(kCombBufferSize);
+        // (Written as "not shorter" so that lanes left to the single-comb update,
+        // whose values may not be finite, still convert to whole numbers below.)
+        const Longs tooLong = ~(length < static_cast<double>(kCombBufferSize));
         length = tooLong ? static_cast<double>(kCombBufferSize - 1) : length;
         fraction = tooLong ? 0.0 : fraction;
 
