@@ -109,6 +109,38 @@ void ResonatorEngine::silenceCombEnvelopes()
     }
 }
 
+// Decay, for comb envelopes and the feedback voice: steps while the counter is
+// below `lastStep`, lands exactly on `sustain` at it, then holds in sustain.
+void ResonatorEngine::stepDecayStage(int32_t v, int32_t lastStep, float sustain)
+{
+    const int32_t c = voices.envCounter[v];
+    voices.envCounter[v] = c + 1;
+    if (c < lastStep) {
+        voices.envLevel[v] += voices.envStep[v];
+    } else if (c == lastStep) {
+        voices.envLevel[v] = sustain;
+    } else {
+        voices.envState[v] = kEnvSustain;
+        voices.envStep[v] = 0.f;
+        voices.envCounter[v] = 0;
+    }
+}
+
+// Release: steps while the counter is within `length` and the level audible, then idle at 0.
+void ResonatorEngine::stepReleaseStage(int32_t v, int32_t length)
+{
+    const int32_t c = voices.envCounter[v];
+    voices.envCounter[v] = c + 1;
+    if (c <= length && voices.envLevel[v] >= 1e-7f) {
+        voices.envLevel[v] += voices.envStep[v];
+    } else {
+        voices.envState[v] = kEnvIdle;
+        voices.envCounter[v] = 0;
+        voices.envStep[v] = 0.f;
+        voices.envLevel[v] = 0.f;
+    }
+}
+
 void ResonatorEngine::stepCombEnvelope(int32_t i)
 {
     const int32_t t = voices.triggerCountdown[i];
@@ -142,30 +174,11 @@ void ResonatorEngine::stepCombEnvelope(int32_t i)
         }
         break;
     }
-    case kEnvDecay: {
-        const int32_t length = currentCombs[i].envDecaySamples;
-        voices.envCounter[i] = c + 1;
-        if (c < length) {
-            voices.envLevel[i] += voices.envStep[i];
-        } else if (c == length) {
-            voices.envLevel[i] = currentCombs[i].envSustain;
-        } else {
-            voices.envState[i] = kEnvSustain;
-            voices.envStep[i] = 0.f;
-            voices.envCounter[i] = 0;
-        }
+    case kEnvDecay:
+        stepDecayStage(i, currentCombs[i].envDecaySamples, currentCombs[i].envSustain);
         break;
-    }
     case kEnvRelease:
-        voices.envCounter[i] = c + 1;
-        if (c <= currentCombs[i].envReleaseSamples && voices.envLevel[i] >= 1e-7f) {
-            voices.envLevel[i] += voices.envStep[i];
-        } else {
-            voices.envState[i] = kEnvIdle;
-            voices.envCounter[i] = 0;
-            voices.envStep[i] = 0.f;
-            voices.envLevel[i] = 0.f;
-        }
+        stepReleaseStage(i, currentCombs[i].envReleaseSamples);
         break;
     default:  // sustain and idle hold
         break;
@@ -261,30 +274,12 @@ void ResonatorEngine::stepFeedbackVoice()
         }
         break;
     }
-    case kEnvDecay: {
-        const int32_t length = feedback.fbDecaySamples;
-        voices.envCounter[v] = c + 1;
-        if (c < length - 1) {
-            voices.envLevel[v] += voices.envStep[v];
-        } else if (c == length - 1) {
-            voices.envLevel[v] = feedback.fbVelocityLevel * liveParams[28];
-        } else {
-            voices.envState[v] = kEnvSustain;
-            voices.envStep[v] = 0.f;
-            voices.envCounter[v] = 0;
-        }
+    case kEnvDecay:
+        // Its decay has fbDecaySamples steps, the last landing on the sustain level.
+        stepDecayStage(v, feedback.fbDecaySamples - 1, feedback.fbVelocityLevel * liveParams[28]);
         break;
-    }
     case kEnvRelease:
-        voices.envCounter[v] = c + 1;
-        if (c <= feedback.fbReleaseSamples && voices.envLevel[v] >= 1e-7f) {
-            voices.envLevel[v] += voices.envStep[v];
-        } else {
-            voices.envState[v] = kEnvIdle;
-            voices.envCounter[v] = 0;
-            voices.envStep[v] = 0.f;
-            voices.envLevel[v] = 0.f;
-        }
+        stepReleaseStage(v, feedback.fbReleaseSamples);
         break;
     default:
         break;

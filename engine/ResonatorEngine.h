@@ -192,6 +192,8 @@ private:
     void runChunk(LoopVariant variant, BlockIo& io, int32_t frames, bool deferLines);
     void runFeedbackPath();
     void stepCombEnvelope(int32_t comb);
+    void stepDecayStage(int32_t voice, int32_t lastStep, float sustain);
+    void stepReleaseStage(int32_t voice, int32_t length);
     void stepFeedbackVoice();
     void triggerFeedbackVoice();
     float feedbackDelayTarget(double frequency);
