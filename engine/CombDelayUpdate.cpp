@@ -62,10 +62,7 @@ void ResonatorEngine::updateCombDelay(int32_t comb, float period, float scale)
         const double w = kTwoPi / loopPeriod;
         if (s < 1.0 && s >= loopcompensation::kExpansionRange && P > 0.0 && std::isfinite(P)) {
             // A tension move: the phase from the expansion around the comb's own period.
-            const float stiffKey = allpass ? combs.stiffCoef[comb] : -1.f;
-            if (combs.phasePeriod[comb] != period || combs.phaseBright[comb] != combs.brightCoef[comb] ||
-                combs.phaseStiff[comb] != stiffKey)
-                expandLoopPhase(comb, period, allpass);
+            expandLoopPhase(comb, period, allpass);
             const double* phi = combs.phase[comb];
             filterDelay = loopcompensation::expandedFilterDelay(phi[0], phi[1], phi[2], combs.phaseAt[comb], loopPeriod);
         } else {
@@ -79,7 +76,7 @@ void ResonatorEngine::updateCombDelay(int32_t comb, float period, float scale)
     }
     combs.loopFilterDelay[comb] = static_cast<float>(filterDelay);
     combs.compensatedBright[comb] = combs.brightCoef[comb];
-    combs.compensatedStiff[comb] = allpass ? combs.stiffCoef[comb] : -1.f;
+    combs.compensatedStiff[comb] = allpassKey(comb, allpass);
     combs.compensatedScale[comb] = scale;
     combs.compensatedPeriod[comb] = period;
 
@@ -105,15 +102,18 @@ void ResonatorEngine::recompensateCombs(bool allpass, bool tension)
     for (int32_t i = 0; i < kCombCount; ++i) {
         if (!(currentCombs[i].Out > 0.f))
             continue;
-        const float wantedStiff = allpass ? combs.stiffCoef[i] : -1.f;
-        if (combs.compensatedBright[i] != combs.brightCoef[i] || combs.compensatedStiff[i] != wantedStiff ||
+        if (combs.compensatedBright[i] != combs.brightCoef[i] || combs.compensatedStiff[i] != allpassKey(i, allpass) ||
             (!tension && combs.compensatedScale[i] != 1.f))
             updateCombDelay(i, currentCombs[i].Delay);
     }
 }
 
+// Nothing to do when the comb's expansion already belongs to these settings.
 void ResonatorEngine::expandLoopPhase(int32_t comb, float period, bool allpass)
 {
+    if (combs.phasePeriod[comb] == period && combs.phaseBright[comb] == combs.brightCoef[comb] &&
+        combs.phaseStiff[comb] == allpassKey(comb, allpass))
+        return;
     const double c = combs.brightCoef[comb];
     const double a = combs.stiffCoef[comb];
     const double w0 = kTwoPi / period;
@@ -127,5 +127,5 @@ void ResonatorEngine::expandLoopPhase(int32_t comb, float period, bool allpass)
     combs.phase[comb][2] = (up - 2.0 * mid + down) / (h * h);
     combs.phasePeriod[comb] = period;
     combs.phaseBright[comb] = combs.brightCoef[comb];
-    combs.phaseStiff[comb] = allpass ? combs.stiffCoef[comb] : -1.f;
+    combs.phaseStiff[comb] = allpassKey(comb, allpass);
 }

@@ -154,6 +154,9 @@ private:
     void setUpComb(int32_t comb, uint32_t randomRate);
     void clearCombLine(int32_t comb);
     bool allpassRuns() const;
+    // The allpass coefficient a comb's compensation is for; -1 when the allpass does not run.
+    float allpassKey(int32_t comb, bool allpass) const { return allpass ? combs.stiffCoef[comb] : -1.f; }
+    // The loop filters' phase expansion around `period`, unless it is already in place.
     void expandLoopPhase(int32_t comb, float period, bool allpass);
     void recompensateCombs(bool allpass, bool tension);
     void buildWorkLists();

@@ -69,11 +69,9 @@ void ResonatorEngine::gatherTensionLanes()
             continue;
         }
         const CombSettings& c = currentCombs[i];
-        const float stiffKey = allpass ? combs.stiffCoef[i] : -1.f;
         const double P = c.Delay;
         const bool batchable = P > 0.0 && P <= kLongestBatchedPeriod;
-        if (batchable && (combs.phasePeriod[i] != c.Delay || combs.phaseBright[i] != combs.brightCoef[i] ||
-                          combs.phaseStiff[i] != stiffKey))
+        if (batchable)
             expandLoopPhase(i, c.Delay, allpass);
         t.moves[lane] = -1;
         t.batchable[lane] = batchable ? -1 : 0;
@@ -85,7 +83,8 @@ void ResonatorEngine::gatherTensionLanes()
         t.phase2[lane] = combs.phase[i][2];
         // A move made for other settings does not count as the move in place.
         const bool current = combs.compensatedPeriod[i] == c.Delay &&
-                             combs.compensatedBright[i] == combs.brightCoef[i] && combs.compensatedStiff[i] == stiffKey;
+                             combs.compensatedBright[i] == combs.brightCoef[i] &&
+                             combs.compensatedStiff[i] == allpassKey(i, allpass);
         t.movedScale[lane] = current ? combs.compensatedScale[i] : std::numeric_limits<float>::quiet_NaN();
         t.length[lane] = combs.delayLength[i];
     }
@@ -104,7 +103,7 @@ void ResonatorEngine::writeBackTensionLane(int32_t lane, int32_t comb)
         combs.interpCoef[comb][k] = lanes.weight[k][lane];
     combs.loopFilterDelay[comb] = t.filterDelay[lane];
     combs.compensatedBright[comb] = combs.brightCoef[comb];
-    combs.compensatedStiff[comb] = allpassRuns() ? combs.stiffCoef[comb] : -1.f;
+    combs.compensatedStiff[comb] = allpassKey(comb, allpassRuns());
     combs.compensatedScale[comb] = t.movedScale[lane];
     combs.compensatedPeriod[comb] = t.period[lane];
 }
