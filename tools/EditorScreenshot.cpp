@@ -4,6 +4,7 @@
 // strip shows them. Links the plug-in's code directly instead of loading it.
 #include "editor/EditorSnapshot.h"
 #include "host/ResonatorPlugin.h"
+#include "host/VstEventList.h"
 
 #include <charconv>
 #include <cstdio>
@@ -31,22 +32,10 @@ void playNotes(ResonatorPlugin& plugin, const std::vector<int>& notes)
     plugin.setSampleRate(44100.f);
     plugin.setBlockSize(kBlock);
     plugin.resume();
-    std::vector<VstMidiEvent> midi(notes.size());
-    std::vector<VstEvent*> pointers(notes.size() + 2, nullptr);
-    for (size_t i = 0; i < notes.size(); ++i) {
-        midi[i].type = kVstMidiType;
-        midi[i].byteSize = sizeof(VstMidiEvent);
-        midi[i].midiData[0] = char(0x90);
-        midi[i].midiData[1] = char(notes[i]);
-        midi[i].midiData[2] = 110;
-        pointers[i] = reinterpret_cast<VstEvent*>(&midi[i]);
-    }
-    // VstEvents ends in a variable array: give it room for every pointer.
-    std::vector<unsigned char> storage(sizeof(VstEvents) + pointers.size() * sizeof(VstEvent*));
-    auto* events = reinterpret_cast<VstEvents*>(storage.data());
-    events->numEvents = int32_t(notes.size());
-    std::memcpy(events->events, pointers.data(), notes.size() * sizeof(VstEvent*));
-    plugin.processEvents(events);
+    VstEventList events(notes.size());
+    for (int note : notes)
+        events.add(makeMidiEvent(0x90, static_cast<uint8_t>(note), 110));
+    plugin.processEvents(events.get());
     std::vector<float> in(kBlock, 0.f), outL(kBlock), outR(kBlock);
     float* ins[] = {in.data(), in.data()};
     float* outs[] = {outL.data(), outR.data()};

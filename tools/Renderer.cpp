@@ -1,5 +1,6 @@
 #include "tools/Renderer.h"
 
+#include "host/VstEventList.h"
 #include "tools/PluginHost.h"
 
 #include <algorithm>
@@ -30,10 +31,7 @@ std::vector<ScheduledMidi> schedule(const std::vector<TimedMidi>& events, double
         ScheduledMidi s{};
         s.frame = static_cast<std::size_t>(std::llround(std::max(0.0, midi.seconds) * sampleRate));
         s.order = isNoteOff(midi) ? 0 : 1;
-        s.event.type = kVstMidiType;
-        s.event.byteSize = sizeof(VstMidiEvent);
-        for (int i = 0; i < 3; ++i)
-            s.event.midiData[i] = static_cast<char>(midi.bytes[i]);
+        s.event = makeMidiEvent(midi.bytes[0], midi.bytes[1], midi.bytes[2]);
         scheduled.push_back(s);
     }
     std::stable_sort(scheduled.begin(), scheduled.end(), [](const ScheduledMidi& a, const ScheduledMidi& b) {
@@ -60,9 +58,7 @@ StereoBuffer render(PluginHost& plugin, const StereoBuffer& input, std::vector<T
     const auto block = static_cast<std::size_t>(settings.blockSize);
     std::vector<float> inL(block), inR(block), outL(block), outR(block);
     // One list with room for every event, so no block needs more memory.
-    std::vector<VstMidiEvent> blockEvents(std::max<std::size_t>(scheduled.size(), 1));
-    std::vector<uint8_t> listMemory(sizeof(VstEvents) + sizeof(VstEvent*) * std::max<std::size_t>(scheduled.size(), 2));
-    auto* list = reinterpret_cast<VstEvents*>(listMemory.data());
+    VstEventList list(scheduled.size());
 
     StereoBuffer output;
     output.sampleRate = sampleRate;
@@ -76,20 +72,15 @@ StereoBuffer render(PluginHost& plugin, const StereoBuffer& input, std::vector<T
     while (pos < maxFrames && !silentForGood) {
         const std::size_t n = std::min(block, maxFrames - pos);
         const auto frames = static_cast<int32_t>(n);
-        int32_t count = 0;
+        list.clear();
         while (nextEvent < scheduled.size() && scheduled[nextEvent].frame < pos + n) {
-            VstMidiEvent& e = blockEvents[static_cast<std::size_t>(count)];
-            e = scheduled[nextEvent].event;
+            VstMidiEvent e = scheduled[nextEvent].event;
             e.deltaFrames = static_cast<int32_t>(scheduled[nextEvent].frame - pos);
-            list->events[count] = reinterpret_cast<VstEvent*>(&e);
-            ++count;
+            list.add(e);
             ++nextEvent;
         }
-        if (count > 0) {
-            list->numEvents = count;
-            list->reserved = 0;
-            plugin.sendEvents(list);
-        }
+        if (list.size() > 0)
+            plugin.sendEvents(list.get());
         for (std::size_t i = 0; i < n; ++i) {
             const bool inside = pos + i < input.frames();
             inL[i] = inside ? input.left[pos + i] : 0.f;

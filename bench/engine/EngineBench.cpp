@@ -4,6 +4,7 @@
 // without tension modelling). Reports ns per frame and the real-time factor
 // (audio seconds rendered per second of one core).
 #include "engine/ResonatorEngine.h"
+#include "host/VstEventList.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,14 +19,8 @@ constexpr double kRate = 44100.0;
 
 void noteOn(ResonatorEngine& engine, int status, int note)
 {
-    VstMidiEvent e{};
-    e.type = kVstMidiType;
-    e.byteSize = sizeof(e);
-    e.midiData[0] = static_cast<char>(status);
-    e.midiData[1] = static_cast<char>(note);
-    e.midiData[2] = 100;
-    struct { int32_t numEvents; intptr_t reserved; VstEvent* events[2]; } list{1, 0, {reinterpret_cast<VstEvent*>(&e), nullptr}};
-    engine.processEvents(reinterpret_cast<VstEvents*>(&list));
+    VstEventList list{makeMidiEvent(static_cast<uint8_t>(status), static_cast<uint8_t>(note), 100)};
+    engine.processEvents(list.get());
 }
 
 void run(benchmark::State& state, ResonatorEngine& engine)

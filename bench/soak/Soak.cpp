@@ -6,6 +6,7 @@
 //   soak [SECONDS_OF_AUDIO=3600] [BLOCK=512] [RATE=44100]
 
 #include "host/ResonatorPlugin.h"
+#include "host/VstEventList.h"
 
 #include <algorithm>
 #include <ctime>
@@ -28,18 +29,6 @@ double threadCpuSeconds()
     timespec ts{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-VstMidiEvent midiEvent(uint8_t status, uint8_t d1, uint8_t d2, int32_t delta)
-{
-    VstMidiEvent e{};
-    e.type = kVstMidiType;
-    e.byteSize = sizeof(VstMidiEvent);
-    e.deltaFrames = delta;
-    e.midiData[0] = static_cast<char>(status);
-    e.midiData[1] = static_cast<char>(d1);
-    e.midiData[2] = static_cast<char>(d2);
-    return e;
 }
 
 }  // namespace
@@ -83,19 +72,11 @@ int main(int argc, char** argv)
             e->setParameter(e, static_cast<int32_t>(20 + rng() % 15), unit(rng));
         if (rng() % 2000 == 0)
             e->dispatcher(e, effSetProgram, 0, static_cast<intptr_t>(rng() % 5), nullptr, 0.f);
-        VstMidiEvent midi[2];
-        int count = 0;
-        if (rng() % 20 == 0)
-            midi[count++] = midiEvent(static_cast<uint8_t>((rng() % 2 ? 0x90 : 0x80) | (rng() % 2)),
-                                      static_cast<uint8_t>(24 + rng() % 72), static_cast<uint8_t>(1 + rng() % 127),
-                                      static_cast<int32_t>(rng() % static_cast<uint32_t>(block)));
-        if (count) {
-            struct {
-                int32_t numEvents;
-                intptr_t reserved;
-                VstEvent* events[2];
-            } list{count, 0, {reinterpret_cast<VstEvent*>(&midi[0]), reinterpret_cast<VstEvent*>(&midi[1])}};
-            e->dispatcher(e, effProcessEvents, 0, 0, &list, 0.f);
+        if (rng() % 20 == 0) {
+            VstEventList list{makeMidiEvent(static_cast<uint8_t>((rng() % 2 ? 0x90 : 0x80) | (rng() % 2)),
+                                            static_cast<uint8_t>(24 + rng() % 72), static_cast<uint8_t>(1 + rng() % 127),
+                                            static_cast<int32_t>(rng() % static_cast<uint32_t>(block)))};
+            e->dispatcher(e, effProcessEvents, 0, 0, list.get(), 0.f);
         }
 
         const double start = threadCpuSeconds();

@@ -30,8 +30,8 @@ TEST(Automation, RandomParametersEvery32FramesKeepTheOutputFinite)
         const float readBack = plugin->getParameter(index);
         EXPECT_TRUE(std::isfinite(readBack)) << "parameter " << index;
         if (block % 200 == 0)
-            plugin->sendMidi({PluginInstance::midi(0x90, static_cast<uint8_t>(30 + rng() % 60), 100),
-                              PluginInstance::midi(0x91, static_cast<uint8_t>(30 + rng() % 60), 100)});
+            plugin->sendMidi({makeMidiEvent(0x90, static_cast<uint8_t>(30 + rng() % 60), 100),
+                              makeMidiEvent(0x91, static_cast<uint8_t>(30 + rng() % 60), 100)});
         plugin->processBlock(in.data(), in.data(), l.data(), r.data(), 32);
         check.add(l.data(), 32);
         check.add(r.data(), 32);

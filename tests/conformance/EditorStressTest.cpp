@@ -43,7 +43,7 @@ protected:
             int block = 0;
             while (!stopAudio) {
                 if (block++ % 50 == 0)
-                    plugin->sendMidi({PluginInstance::midi(0x90, static_cast<uint8_t>(30 + block % 60), 100)});
+                    plugin->sendMidi({makeMidiEvent(0x90, static_cast<uint8_t>(30 + block % 60), 100)});
                 plugin->processBlock(in.data(), in.data(), l.data(), r.data(), 256);
                 check.add(l.data(), 256);
                 std::this_thread::sleep_for(2ms);

@@ -26,7 +26,7 @@ TEST(MidiStress, RandomStreamsOnAllChannels)
             const uint8_t status = static_cast<uint8_t>(kind < 0xF0 ? kind | (rng() % 16) : kind);
             const int32_t delta = (rng() % 8 == 0) ? static_cast<int32_t>(256 + rng() % 1000)  // beyond the block
                                                    : static_cast<int32_t>(rng() % 256);
-            events.push_back(PluginInstance::midi(status, static_cast<uint8_t>(rng() % 256), static_cast<uint8_t>(rng() % 256), delta));
+            events.push_back(makeMidiEvent(status, static_cast<uint8_t>(rng() % 256), static_cast<uint8_t>(rng() % 256), delta));
         }
         if (block == 200)
             events.clear();  // an empty list
@@ -44,7 +44,7 @@ TEST(MidiStress, NonMidiEventsAreSkipped)
     auto plugin = PluginInstance::load();
     ASSERT_TRUE(plugin);
     plugin->prepare(44100.f, 64);
-    VstMidiEvent sysex = PluginInstance::midi(0xF0, 1, 2);
+    VstMidiEvent sysex = makeMidiEvent(0xF0, 1, 2);
     sysex.type = kVstSysExType;
     plugin->sendMidi({sysex});
     std::vector<float> l(64), r(64);

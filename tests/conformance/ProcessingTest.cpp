@@ -35,7 +35,7 @@ TEST(Processing, EveryRateBlockSizeAndModeStaysFiniteAndBounded)
                 ASSERT_TRUE(plugin);
                 plugin->prepare(rate, block);
                 // Play the factory sound with notes on both the resonator and feedback channels.
-                plugin->sendMidi({PluginInstance::midi(0x90, 60, 100), PluginInstance::midi(0x91, 48, 100)});
+                plugin->sendMidi({makeMidiEvent(0x90, 60, 100), makeMidiEvent(0x91, 48, 100)});
                 conformance::OutputCheck check;
                 const std::size_t frames = block == 1 ? 4096 : static_cast<std::size_t>(rate / 4);
                 renderNoise(*plugin, block, frames, accumulate, check, static_cast<uint32_t>(block));
@@ -83,7 +83,7 @@ TEST(Processing, ProgramsSelectedInRandomOrderWhileProcessing)
     for (int32_t program : order) {
         plugin->dispatch(effSetProgram, 0, program);
         ASSERT_EQ(plugin->dispatch(effGetProgram), program);
-        plugin->sendMidi({PluginInstance::midi(0x90, static_cast<uint8_t>(40 + program), 90)});
+        plugin->sendMidi({makeMidiEvent(0x90, static_cast<uint8_t>(40 + program), 90)});
         for (int b = 0; b < 20; ++b) {
             plugin->processBlock(in.data(), in.data(), l.data(), r.data(), 128);
             check.add(l.data(), 128);

@@ -129,17 +129,10 @@ TEST(RealtimeSafety, AudioCallsNeitherAllocateNorLockNorCallTheSystem)
         AEffect* e = plugin->effect();
 
         // Event lists prepared outside the measured calls, as a host does.
-        std::vector<VstMidiEvent> events;
+        VstEventList list(64);
         for (int i = 0; i < 64; ++i)
-            events.push_back(PluginInstance::midi(static_cast<uint8_t>((i % 2 ? 0x80 : 0x90) | (i % 3)),
-                                                  static_cast<uint8_t>(24 + i), 100, i * 7));
-        std::vector<VstEvent*> pointers;
-        for (auto& m : events)
-            pointers.push_back(reinterpret_cast<VstEvent*>(&m));
-        std::vector<uint8_t> listBytes(sizeof(VstEvents) + sizeof(VstEvent*) * pointers.size());
-        auto* list = reinterpret_cast<VstEvents*>(listBytes.data());
-        list->numEvents = static_cast<int32_t>(pointers.size());
-        std::memcpy(list->events, pointers.data(), sizeof(VstEvent*) * pointers.size());
+            list.add(makeMidiEvent(static_cast<uint8_t>((i % 2 ? 0x80 : 0x90) | (i % 3)), static_cast<uint8_t>(24 + i),
+                                   100, i * 7));
 
         for (int32_t program : {0, 1, 2, 3}) {
             plugin->dispatch(effSetProgram, 0, program);
@@ -150,7 +143,7 @@ TEST(RealtimeSafety, AudioCallsNeitherAllocateNorLockNorCallTheSystem)
                 for (int block = 0; block < 40; ++block) {
                     AudioCall scope;
                     if (block % 10 == 0)
-                        e->dispatcher(e, effProcessEvents, 0, 0, list, 0.f);
+                        e->dispatcher(e, effProcessEvents, 0, 0, list.get(), 0.f);
                     if (block % 2)
                         e->process(e, inputs, outputs, 512);
                     else

@@ -39,7 +39,7 @@ void cancelEveryDialog()
 
 std::vector<float> render(PluginInstance& plugin, std::size_t frames)
 {
-    plugin.sendMidi({PluginInstance::midi(0x90, 57, 100), PluginInstance::midi(0x91, 45, 100, 10)});
+    plugin.sendMidi({makeMidiEvent(0x90, 57, 100), makeMidiEvent(0x91, 45, 100, 10)});
     const std::vector<float> in = conformance::noise(frames, 77);
     std::vector<float> l(frames), r(frames);
     plugin.processReplacing(l, r, 256, &in, &in);
@@ -159,8 +159,8 @@ TEST(State, TenThousandRandomAndMutatedChunks)
             plugin->dispatch(effSetProgram, 0, static_cast<intptr_t>(rng() % 32));
         expectTextsTerminated(*plugin);
         if (trial % 10 == 0)
-            plugin->sendMidi({PluginInstance::midi(0x90, static_cast<uint8_t>(20 + rng() % 90), 100),
-                              PluginInstance::midi(0x91, static_cast<uint8_t>(20 + rng() % 90), 100)});
+            plugin->sendMidi({makeMidiEvent(0x90, static_cast<uint8_t>(20 + rng() % 90), 100),
+                              makeMidiEvent(0x91, static_cast<uint8_t>(20 + rng() % 90), 100)});
         plugin->processBlock(in.data(), in.data(), l.data(), r.data(), 64);
         const std::size_t nonFiniteBefore = check.nonFinite;
         check.add(l.data(), 64);

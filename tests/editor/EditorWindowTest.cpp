@@ -215,7 +215,7 @@ TEST_F(EditorWindow, NotesLightUpTheEnvelopeStrip)
     constexpr uint32_t kDarkBrown = 0x794309;
     const int x = 11 + 48 * 7 + 3;  // note 60 rings resonator 48
     EXPECT_EQ(screenPixel(x, 333), kDarkBrown);
-    plugin->sendMidi({testhost::PluginInstance::midi(0x90, 60, 127)});
+    plugin->sendMidi({makeMidiEvent(0x90, 60, 127)});
     std::vector<float> left(4096, 0.f), right(4096, 0.f);
     plugin->processReplacing(left, right, 256);
     pumpFor(200ms);

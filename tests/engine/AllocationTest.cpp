@@ -85,22 +85,6 @@ void operator delete[](void* p, std::size_t) noexcept
 
 namespace {
 
-// Events laid out as the host would hand them over, built before counting starts.
-struct EventBlock {
-    int32_t numEvents = 0;
-    intptr_t reserved = 0;
-    VstEvent* events[8] = {};
-    VstMidiEvent storage[8] = {};
-
-    void add(uint8_t status, uint8_t d1, uint8_t d2, int32_t delta)
-    {
-        storage[numEvents] = testhost::PluginInstance::midi(status, d1, d2, delta);
-        events[numEvents] = reinterpret_cast<VstEvent*>(&storage[numEvents]);
-        ++numEvents;
-    }
-    VstEvents* list() { return reinterpret_cast<VstEvents*>(this); }
-};
-
 testhost::LoadOptions pluginOptions()
 {
     testhost::LoadOptions options;
@@ -120,17 +104,15 @@ TEST(Allocation, AudioThreadNeverAllocates)
     std::vector<float> inL(512, 0.1f), inR(512, -0.1f), outL(512), outR(512);
     float* ins[2] = {inL.data(), inR.data()};
     float* outs[2] = {outL.data(), outR.data()};
-    EventBlock notes, offs, controller;
-    notes.add(0x91, 57, 100, 10);  // feedback voice
-    notes.add(0x90, 60, 100, 0);
-    notes.add(0x93, 72, 80, 300);
-    offs.add(0x80, 60, 0, 0);
-    offs.add(0x91, 57, 0, 5);
-    controller.add(0xB0, 126, 0, 0);
+    // Event lists as the host hands them over, built before counting starts.
+    VstEventList notes{makeMidiEvent(0x91, 57, 100, 10),  // feedback voice
+                       makeMidiEvent(0x90, 60, 100, 0), makeMidiEvent(0x93, 72, 80, 300)};
+    VstEventList offs{makeMidiEvent(0x80, 60, 0, 0), makeMidiEvent(0x91, 57, 0, 5)};
+    VstEventList controller{makeMidiEvent(0xB0, 126, 0, 0)};
 
     // The counter sees allocations made through the plug-in's descriptor.
     counting = true;
-    plugin->sendMidi({testhost::PluginInstance::midi(0x90, 40, 1)});
+    plugin->sendMidi({makeMidiEvent(0x90, 40, 1)});
     counting = false;
     ASSERT_GT(allocations.load(), 0);
     allocations = 0;
@@ -138,11 +120,11 @@ TEST(Allocation, AudioThreadNeverAllocates)
     counting = true;
     for (int block = 0; block < 400; ++block) {
         if (block % 50 == 0)
-            effect->dispatcher(effect, effProcessEvents, 0, 0, notes.list(), 0.f);
+            effect->dispatcher(effect, effProcessEvents, 0, 0, notes.get(), 0.f);
         if (block % 50 == 25)
-            effect->dispatcher(effect, effProcessEvents, 0, 0, offs.list(), 0.f);
+            effect->dispatcher(effect, effProcessEvents, 0, 0, offs.get(), 0.f);
         if (block == 333)
-            effect->dispatcher(effect, effProcessEvents, 0, 0, controller.list(), 0.f);
+            effect->dispatcher(effect, effProcessEvents, 0, 0, controller.get(), 0.f);
         if (block % 3 == 0)
             effect->process(effect, ins, outs, 512);
         else

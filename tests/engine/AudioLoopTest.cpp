@@ -11,7 +11,7 @@ namespace {
 
 void note(ResonatorEngine& engine, int status, int key, int velocity, int delta = 0)
 {
-    send(engine, {midi(static_cast<uint8_t>(status), static_cast<uint8_t>(key), static_cast<uint8_t>(velocity), delta)});
+    send(engine, {makeMidiEvent(static_cast<uint8_t>(status), static_cast<uint8_t>(key), static_cast<uint8_t>(velocity), delta)});
 }
 
 std::vector<float> noise(std::size_t frames, uint32_t seed, float level = 0.3f)

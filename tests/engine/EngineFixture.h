@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/ResonatorEngine.h"
+#include "host/VstEventList.h"
 
 #include <cmath>
 #include <initializer_list>
@@ -10,33 +11,11 @@
 
 namespace enginetest {
 
-inline VstMidiEvent midi(uint8_t status, uint8_t d1, uint8_t d2, int32_t delta = 0)
-{
-    VstMidiEvent e{};
-    e.type = kVstMidiType;
-    e.byteSize = sizeof(VstMidiEvent);
-    e.deltaFrames = delta;
-    e.midiData[0] = static_cast<char>(status);
-    e.midiData[1] = static_cast<char>(d1);
-    e.midiData[2] = static_cast<char>(d2);
-    return e;
-}
-
-// Delivers events as a host does, in a VstEvents list with room for ten.
+// Delivers events as a host does.
 inline int32_t send(ResonatorEngine& engine, std::initializer_list<VstMidiEvent> events)
 {
-    struct {
-        int32_t numEvents;
-        intptr_t reserved;
-        VstEvent* events[10];
-    } list{};
-    VstMidiEvent storage[10];
-    for (const VstMidiEvent& e : events) {
-        storage[list.numEvents] = e;
-        list.events[list.numEvents] = reinterpret_cast<VstEvent*>(&storage[list.numEvents]);
-        ++list.numEvents;
-    }
-    return engine.processEvents(reinterpret_cast<VstEvents*>(&list));
+    VstEventList list(events);
+    return engine.processEvents(list.get());
 }
 
 // The resonator kernel widths this CPU runs, narrowest first.

@@ -50,20 +50,20 @@ void setEnvelope(ResonatorEngine& engine, int comb, int attack, int decay, float
 TEST(NoteEvents, NotesReachTheirCombsOnEveryChannelButTwo)
 {
     auto engine = makeQuietEngine();
-    send(*engine, {midi(0x90, 60, 100, 5)});
+    send(*engine, {makeMidiEvent(0x90, 60, 100, 5)});
     EXPECT_EQ(engine->voices.triggerCountdown[48], 5);
     EXPECT_FLOAT_EQ(engine->voices.noteVelocity[48], 100.f / 127.f);
-    send(*engine, {midi(0x92, 60, 64), midi(0x9F, 100, 1), midi(0x90, 5, 1)});
+    send(*engine, {makeMidiEvent(0x92, 60, 64), makeMidiEvent(0x9F, 100, 1), makeMidiEvent(0x90, 5, 1)});
     EXPECT_EQ(engine->voices.triggerCountdown[48], 0);  // the later event replaces the earlier one
     EXPECT_EQ(engine->voices.triggerCountdown[0], 0);   // note 100 wraps to comb 0 like note 12
     EXPECT_EQ(engine->voices.triggerCountdown[81], 0);  // note 5 wraps to comb 81
     // Velocity 0 and 0x80 are note-offs, effective at the second sample of the next block.
-    send(*engine, {midi(0x90, 61, 0, 30), midi(0x83, 62, 50, 30)});
+    send(*engine, {makeMidiEvent(0x90, 61, 0, 30), makeMidiEvent(0x83, 62, 50, 30)});
     EXPECT_EQ(engine->voices.triggerCountdown[49], 1);
     EXPECT_EQ(engine->voices.noteVelocity[49], -1.f);
     EXPECT_EQ(engine->voices.triggerCountdown[50], 1);
     // Channel 2 plays the feedback voice; other messages do nothing.
-    EXPECT_EQ(send(*engine, {midi(0x91, 70, 127, 3), midi(0xE0, 0, 64), midi(0xB0, 7, 100)}), 1);
+    EXPECT_EQ(send(*engine, {makeMidiEvent(0x91, 70, 127, 3), makeMidiEvent(0xE0, 0, 64), makeMidiEvent(0xB0, 7, 100)}), 1);
     EXPECT_EQ(engine->voices.triggerCountdown[kFeedbackVoice], 3);
     EXPECT_EQ(engine->feedback.feedbackNote, 70);
     // Out-of-range notes from a direct call stay inside the bank.
@@ -77,7 +77,7 @@ TEST(CombEnvelope, AttackDecaySustainReleaseTiming)
     auto engine = makeQuietEngine();
     const int comb = 20;
     setEnvelope(*engine, comb, 10, 5, 0.5f, 7);
-    send(*engine, {midi(0x90, 32, 90, 3)});
+    send(*engine, {makeMidiEvent(0x90, 32, 90, 3)});
     const auto v = levels(*engine, comb, 40);
     // Silent until sample 3, then 11 equal steps landing exactly on 1 at sample 13.
     EXPECT_EQ(v[2], 0.f);
@@ -94,7 +94,7 @@ TEST(CombEnvelope, AttackDecaySustainReleaseTiming)
 
     // Note-off: delivered before a block, it starts at that block's second sample,
     // 8 steps to zero, then idle.
-    send(*engine, {midi(0x80, 32, 0, 0)});
+    send(*engine, {makeMidiEvent(0x80, 32, 0, 0)});
     const auto r = levels(*engine, comb, 12);
     EXPECT_EQ(r[0], 0.5f);
     EXPECT_FLOAT_EQ(r[1], 0.5f - 0.5f / 8.f);
@@ -108,14 +108,14 @@ TEST(CombEnvelope, RetriggerStartsTheAttackFromTheCurrentLevel)
     auto engine = makeQuietEngine();
     const int comb = 30;
     setEnvelope(*engine, comb, 3, 0, 0.25f, 20);
-    send(*engine, {midi(0x90, 42, 90)});
+    send(*engine, {makeMidiEvent(0x90, 42, 90)});
     levels(*engine, comb, 10);
-    send(*engine, {midi(0x90, 42, 0)});
+    send(*engine, {makeMidiEvent(0x90, 42, 0)});
     const auto released = levels(*engine, comb, 6);
     const float from = released.back();
     EXPECT_GT(from, 0.f);
     EXPECT_LT(from, 0.25f);
-    send(*engine, {midi(0x90, 42, 10)});
+    send(*engine, {makeMidiEvent(0x90, 42, 10)});
     const auto v = levels(*engine, comb, 5);
     EXPECT_FLOAT_EQ(v[0], from + (1.f - from) / 4.f);
     EXPECT_EQ(v[3], 1.f);
@@ -126,7 +126,7 @@ TEST(CombEnvelope, CountdownsCarryAcrossBlocks)
     auto engine = makeQuietEngine();
     const int comb = 5;
     setEnvelope(*engine, comb, 0, 0, 1.f, 0);
-    send(*engine, {midi(0x90, 17, 90, 20)});
+    send(*engine, {makeMidiEvent(0x90, 17, 90, 20)});
     const auto v = levels(*engine, comb, 32, 8);  // fires in sample 20: the third block
     EXPECT_EQ(v[1], 0.f);
     EXPECT_EQ(v[2], 1.f);
@@ -135,10 +135,10 @@ TEST(CombEnvelope, CountdownsCarryAcrossBlocks)
 TEST(CombEnvelope, Controller126SilencesEveryComb)
 {
     auto engine = makeQuietEngine();
-    send(*engine, {midi(0x90, 30, 90), midi(0x90, 50, 90, 600)});
+    send(*engine, {makeMidiEvent(0x90, 30, 90), makeMidiEvent(0x90, 50, 90, 600)});
     levels(*engine, 18, 512, 512);
     EXPECT_NE(engine->voices.envState[18], kEnvIdle);
-    send(*engine, {midi(0xB3, 126, 0)});
+    send(*engine, {makeMidiEvent(0xB3, 126, 0)});
     for (int i = 0; i < kNumCombs; ++i) {
         EXPECT_EQ(engine->voices.envState[i], kEnvIdle);
         EXPECT_EQ(engine->voices.envLevel[i], 0.f);
@@ -177,7 +177,7 @@ protected:
 TEST_F(FeedbackVoiceTest, PitchModeSetsFilterDelayAndEnvelope)
 {
     EXPECT_EQ(status(), "(--)");
-    send(*engine, {midi(0x91, 127, 100)});  // 12.5 kHz: beyond the filter's range, ignored
+    send(*engine, {makeMidiEvent(0x91, 127, 100)});  // 12.5 kHz: beyond the filter's range, ignored
     levels(*engine, kFeedbackVoice, 3);
     EXPECT_EQ(engine->voices.envState[kFeedbackVoice], kEnvIdle);
     engine->liveParams[26] = 0.02f;  // ceil(0.0004 * 44100) = 18 samples of attack
@@ -186,7 +186,7 @@ TEST_F(FeedbackVoiceTest, PitchModeSetsFilterDelayAndEnvelope)
     ASSERT_EQ(engine->feedback.fbAttackSamples, 18);
     ASSERT_EQ(engine->feedback.fbDecaySamples, 5);
 
-    send(*engine, {midi(0x91, 69, 64, 2)});
+    send(*engine, {makeMidiEvent(0x91, 69, 64, 2)});
     const auto v = levels(*engine, kFeedbackVoice, 30);
     const float peak = 1.f - (1.f - 64.f / 127.f) * 0.5f;
     EXPECT_EQ(v[1], 0.f);
@@ -206,10 +206,10 @@ TEST_F(FeedbackVoiceTest, PitchModeSetsFilterDelayAndEnvelope)
     EXPECT_NEAR(a[0], 1.0 + alpha, 1e-6);
 
     // A note-off for another note leaves the voice sounding; its own note releases it.
-    send(*engine, {midi(0x81, 70, 0)});
+    send(*engine, {makeMidiEvent(0x81, 70, 0)});
     levels(*engine, kFeedbackVoice, 4);
     EXPECT_EQ(engine->voices.envState[kFeedbackVoice], kEnvSustain);
-    send(*engine, {midi(0x81, 69, 0)});
+    send(*engine, {makeMidiEvent(0x81, 69, 0)});
     levels(*engine, kFeedbackVoice, 4);
     EXPECT_EQ(engine->voices.envState[kFeedbackVoice], kEnvIdle);
     EXPECT_EQ(status(), "(--)");
@@ -222,7 +222,7 @@ TEST_F(FeedbackVoiceTest, TempoModeFollowsTheHostTempo)
     hostTime.timeSigDenominator = 8;
     hostTime.flags = kVstTempoValid | kVstTimeSigValid;
     engine->liveParams[33] = 0.1f;  // one bar per (note + 1)
-    send(*engine, {midi(0x91, 3, 100)});
+    send(*engine, {makeMidiEvent(0x91, 3, 100)});
     levels(*engine, kFeedbackVoice, 2);
     EXPECT_EQ(engine->tempoBpm, 90.0);
     EXPECT_EQ(engine->timeSigNumerator, 7.0);
@@ -230,14 +230,14 @@ TEST_F(FeedbackVoiceTest, TempoModeFollowsTheHostTempo)
     EXPECT_EQ(status(), "B x 4");
 
     engine->liveParams[33] = 0.3f;  // quarter of that
-    send(*engine, {midi(0x91, 11, 100)});
+    send(*engine, {makeMidiEvent(0x91, 11, 100)});
     levels(*engine, kFeedbackVoice, 2);
     EXPECT_FLOAT_EQ(engine->feedback.fbDelayCurrent, 12.f * 29400.f * 0.25f);
     EXPECT_EQ(status(), "1/4 x 12");
 
     // Long delays are capped at the line length; unknown modes use a multiplier of 1.
     engine->liveParams[33] = 0.9f;
-    send(*engine, {midi(0x91, 100, 100)});
+    send(*engine, {makeMidiEvent(0x91, 100, 100)});
     levels(*engine, kFeedbackVoice, 2);
     EXPECT_EQ(engine->feedback.fbDelayCurrent, 176400.f);
     EXPECT_EQ(status(), "error x 101");
@@ -245,7 +245,7 @@ TEST_F(FeedbackVoiceTest, TempoModeFollowsTheHostTempo)
     // Without an answer from the host: 120 beats per minute.
     answerTime = false;
     engine->liveParams[33] = 0.1f;
-    send(*engine, {midi(0x91, 0, 100)});
+    send(*engine, {makeMidiEvent(0x91, 0, 100)});
     levels(*engine, kFeedbackVoice, 2);
     EXPECT_FLOAT_EQ(engine->feedback.fbDelayCurrent, 22050.f);
 }
@@ -255,11 +255,11 @@ TEST_F(FeedbackVoiceTest, GlideMovesTheDelayOverTheGlideTime)
     engine->liveParams[25] = std::sqrt(100.f / 44100.f) - 1e-6f;  // 100 samples
     engine->deriveFeedbackValues();
     ASSERT_EQ(engine->feedback.glideSamples, 100.f);
-    send(*engine, {midi(0x91, 57, 100)});  // 220 Hz: 200.45 samples, from 200 after resume
+    send(*engine, {makeMidiEvent(0x91, 57, 100)});  // 220 Hz: 200.45 samples, from 200 after resume
     auto v = levels(*engine, kFeedbackVoice, 100);
     EXPECT_FLOAT_EQ(engine->feedback.fbDelayCurrent, 44100.f / 220.f);
 
-    send(*engine, {midi(0x91, 45, 100)});  // 110 Hz: 400.9 samples
+    send(*engine, {makeMidiEvent(0x91, 45, 100)});  // 110 Hz: 400.9 samples
     levels(*engine, kFeedbackVoice, 50);
     EXPECT_NEAR(engine->feedback.fbDelayCurrent, (44100.f / 220.f + 44100.f / 110.f) / 2.f, 0.01f);
     levels(*engine, kFeedbackVoice, 50);
@@ -294,7 +294,7 @@ namespace {
 TEST_F(FeedbackVoiceTest, PitchModeKeepsItsPitchAtOtherSampleRates)
 {
     engine->setSampleRate(48000.f);
-    send(*engine, {midi(0x91, 69, 100)});
+    send(*engine, {makeMidiEvent(0x91, 69, 100)});
     levels(*engine, kFeedbackVoice, 4);
     // One period of 440 Hz at the host's rate, so the feedback rings at the note.
     EXPECT_FLOAT_EQ(engine->feedback.fbDelayCurrent, 48000.f / 440.f);

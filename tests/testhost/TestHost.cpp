@@ -152,28 +152,10 @@ void PluginInstance::processReplacing(std::vector<float>& left, std::vector<floa
     }
 }
 
-VstMidiEvent PluginInstance::midi(uint8_t status, uint8_t data1, uint8_t data2, int32_t deltaFrames)
-{
-    VstMidiEvent e{};
-    e.type = kVstMidiType;
-    e.byteSize = sizeof(VstMidiEvent);
-    e.deltaFrames = deltaFrames;
-    e.midiData[0] = static_cast<char>(status);
-    e.midiData[1] = static_cast<char>(data1);
-    e.midiData[2] = static_cast<char>(data2);
-    return e;
-}
-
 void PluginInstance::sendMidi(const std::vector<VstMidiEvent>& events)
 {
-    std::vector<VstMidiEvent> storage(events);
-    std::vector<uint8_t> block(sizeof(VstEvents) + sizeof(VstEvent*) * std::max<std::size_t>(storage.size(), 2));
-    auto* list = reinterpret_cast<VstEvents*>(block.data());
-    list->numEvents = static_cast<int32_t>(storage.size());
-    list->reserved = 0;
-    for (std::size_t i = 0; i < storage.size(); ++i)
-        list->events[i] = reinterpret_cast<VstEvent*>(&storage[i]);
-    dispatch(effProcessEvents, 0, 0, list);
+    VstEventList list(events);
+    dispatch(effProcessEvents, 0, 0, list.get());
 }
 
 std::vector<uint8_t> PluginInstance::getChunk(bool isPreset)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "host/Vst2.h"
+#include "host/VstEventList.h"
 
 #include <cstdint>
 #include <memory>
@@ -49,9 +50,8 @@ public:
                           const std::vector<float>* inLeft = nullptr, const std::vector<float>* inRight = nullptr);
     void processBlock(const float* inL, const float* inR, float* outL, float* outR, int32_t frames, bool accumulate = false);
 
-    // MIDI: events are delivered before the next block.
+    // MIDI (makeMidiEvent): events are delivered before the next block.
     void sendMidi(const std::vector<VstMidiEvent>& events);
-    static VstMidiEvent midi(uint8_t status, uint8_t data1, uint8_t data2, int32_t deltaFrames = 0);
 
     std::vector<uint8_t> getChunk(bool isPreset);
     intptr_t setChunk(const std::vector<uint8_t>& data, bool isPreset);
