@@ -4,6 +4,7 @@
 // The results are read back from the current program's saved state.
 #include "programs/ProgramRecord.h"
 #include "tests/analysis/TestWavFile.h"
+#include "tests/testhost/ScratchDirectory.h"
 #include "tests/testhost/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -31,12 +32,6 @@ class ImpulseCommand : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/tovarine-impulse-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        const char* path = std::getenv("PATH");
-        savedPath = path ? path : "";
-        setenv("PATH", (dir + ":" + savedPath).c_str(), 1);
         plugin = testhost::PluginInstance::load();
         ASSERT_NE(plugin, nullptr);
         plugin->prepare(kRate, 512);
@@ -59,12 +54,7 @@ protected:
         std::memcpy(bytes.data(), &record, sizeof(record));
         ASSERT_EQ(plugin->setChunk(bytes, true), 1);
     }
-    void TearDown() override
-    {
-        plugin.reset();
-        setenv("PATH", savedPath.c_str(), 1);
-        (void)!std::system(("rm -rf '" + dir + "'").c_str());
-    }
+    void TearDown() override { plugin.reset(); }
 
     ProgramRecord program()
     {
@@ -78,9 +68,7 @@ protected:
     // The next dialog runs `body` as its shell script.
     void answerDialog(const std::string& body)
     {
-        const std::string script = dir + "/zenity";
-        std::ofstream(script) << "#!/bin/sh\n" << body << "\n";
-        chmod(script.c_str(), 0755);
+        tools.writeScript("zenity", body);
     }
     static std::string choose(const std::string& file) { return "printf '%s\\n' '" + file + "'"; }
 
@@ -95,8 +83,7 @@ protected:
 
     bool unchanged(const ProgramRecord& after) { return std::memcmp(&after, &before, sizeof(before)) == 0; }
 
-    std::string dir;
-    std::string savedPath;
+    testhost::ScratchDirectory tools{"impulse", testhost::ScratchDirectory::kFirstOnPath};
     std::unique_ptr<testhost::PluginInstance> plugin;
     ProgramRecord before;
 };
@@ -205,8 +192,8 @@ TEST_F(ImpulseCommand, RecordingIsMeasuredAtItsOwnRate)
     std::vector<float> tone(8192 + 2048 * 6);
     for (std::size_t n = 0; n < tone.size(); ++n)
         tone[n] = static_cast<float>(0.5 * std::sin(2.0 * M_PI * 1760.0 * n / 44100.0) * std::exp(-(n / 20000.0)));
-    testwav::writeMono(dir + "/tone.wav", tone);
-    const ProgramRecord after = analyse(dir + "/tone.wav");
+    testwav::writeMono(tools.path() + "/tone.wav", tone);
+    const ProgramRecord after = analyse(tools.path() + "/tone.wav");
     for (int other : {80, 82, 83})
         EXPECT_GT(after.combSettings[81].Out, 2.f * after.combSettings[other].Out) << other;
 }
@@ -216,11 +203,11 @@ TEST_F(ImpulseCommand, RefusedChoicesChangeNothing)
     // Cancelled (the dialog's arguments are kept), a path that names nothing,
     // a file that is no WAV, and a recording of one analysis frame, too short
     // to measure a decay.
-    std::ofstream(dir + "/text.wav") << "not a recording\n";
-    testwav::writeMono(dir + "/one-frame.wav", std::vector<float>(8192 + 2048, 0.25f));
-    const std::string arguments = dir + "/arguments";
-    for (const std::string& dialog : {"printf '%s\\n' \"$@\" > '" + arguments + "'; exit 1", choose(dir + "/missing.wav"),
-                                      choose(dir + "/text.wav"), choose(dir + "/one-frame.wav")}) {
+    std::ofstream(tools.path() + "/text.wav") << "not a recording\n";
+    testwav::writeMono(tools.path() + "/one-frame.wav", std::vector<float>(8192 + 2048, 0.25f));
+    const std::string arguments = tools.path() + "/arguments";
+    for (const std::string& dialog : {"printf '%s\\n' \"$@\" > '" + arguments + "'; exit 1", choose(tools.path() + "/missing.wav"),
+                                      choose(tools.path() + "/text.wav"), choose(tools.path() + "/one-frame.wav")}) {
         SCOPED_TRACE(dialog);
         EXPECT_TRUE(unchanged(runCommand(dialog)));
     }

@@ -2,6 +2,7 @@
 // first on PATH: they record their arguments and environment and answer
 // like the real programs (a path on stdout, or a non-zero exit to cancel).
 #include "platform/FileDialog.h"
+#include "tests/testhost/ScratchDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -15,59 +16,35 @@
 
 namespace {
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class FileDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/tovarine-dialog-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        const char* path = std::getenv("PATH");
-        savedPath = path ? path : "";
-        setenv("PATH", dir.c_str(), 1);  // nothing but the stand-ins
-    }
-    void TearDown() override
-    {
-        setenv("PATH", savedPath.c_str(), 1);
-        unsetenv("LD_LIBRARY_PATH");
-        (void)!std::system(("rm -rf '" + dir + "'").c_str());
-    }
+    void TearDown() override { unsetenv("LD_LIBRARY_PATH"); }
 
     // A stand-in that logs one argument per line, then its LD_LIBRARY_PATH, and runs body.
     void makeScript(const std::string& name, const std::string& body)
     {
-        const std::string file = dir + "/" + name;
-        std::ofstream(file) << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" << dir
-                            << "/args'\necho \"LD=${LD_LIBRARY_PATH-unset}\" >> '" << dir << "/args'\n"
-                            << body << "\n";
-        chmod(file.c_str(), 0755);
+        tools.writeScript(name, "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + tools.path() +
+                                    "/args'\necho \"LD=${LD_LIBRARY_PATH-unset}\" >> '" + tools.path() + "/args'\n" + body);
     }
 
     FileDialog::Request request{"Open a Scala .TUN File", "TUN files (*.tun)", "*.tun", "/old/choice.tun", 199};
-    std::string dir;
-    std::string savedPath;
+    // Nothing but the stand-ins on PATH.
+    testhost::ScratchDirectory tools{"dialog", testhost::ScratchDirectory::kAloneOnPath};
 };
 
 TEST_F(FileDialogTest, ZenityChoiceIsAnsweredWithoutItsLineBreak)
 {
     // Shell syntax in the texts must reach the program as plain argument text.
-    request.title = "T'; touch " + dir + "/pwned; echo '";
+    request.title = "T'; touch " + tools.path() + "/pwned; echo '";
     makeScript("zenity", "echo '/data/my scales/a;b $(x).tun'");
     setenv("LD_LIBRARY_PATH", "/opt/host/lib", 1);
     int idleCalls = 0;
     const auto chosen = FileDialog::openFile(request, [&] { ++idleCalls; });
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(*chosen, "/data/my scales/a;b $(x).tun");
-    EXPECT_NE(access((dir + "/pwned").c_str(), F_OK), 0);
-    EXPECT_EQ(readFile(dir + "/args"), "--file-selection\n--title=" + request.title + "\n"
+    EXPECT_NE(access((tools.path() + "/pwned").c_str(), F_OK), 0);
+    EXPECT_EQ(testhost::readWholeFile(tools.path() + "/args"), "--file-selection\n--title=" + request.title + "\n"
                                        "--file-filter=TUN files (*.tun) | *.tun\n--filename=/old/choice.tun\n"
                                        "LD=unset\n");
     EXPECT_GE(idleCalls, 1);
@@ -96,7 +73,7 @@ TEST_F(FileDialogTest, KdialogIsTheFallback)
     const auto chosen = FileDialog::openFile(request);
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(*chosen, "/k/chosen.tun");
-    EXPECT_EQ(readFile(dir + "/args"),
+    EXPECT_EQ(testhost::readWholeFile(tools.path() + "/args"),
               "--getopenfilename\n/old/choice.tun\nTUN files (*.tun)\n--title\nOpen a Scala .TUN File\nLD=unset\n");
 }
 

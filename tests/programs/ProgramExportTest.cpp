@@ -2,6 +2,7 @@
 // store it was written from, to five decimals and with its texts intact.
 #include "programs/FactoryPresets.h"
 #include "programs/ProgramExport.h"
+#include "tests/testhost/ScratchDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -30,14 +31,6 @@ public:
     ~CommaLocale() { std::setlocale(LC_NUMERIC, "C"); }
 };
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::string fiveDecimals(float v)
 {
     char text[64];
@@ -47,16 +40,9 @@ std::string fiveDecimals(float v)
 
 class ProgramExport : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/tovarine-export-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        fillFactoryPresets(programs.data());
-    }
-    void TearDown() override { (void)!std::system(("rm -rf '" + dir + "'").c_str()); }
+    void SetUp() override { fillFactoryPresets(programs.data()); }
 
-    std::string dir;
+    testhost::ScratchDirectory scratch{"export"};
     std::vector<ProgramRecord> programs = std::vector<ProgramRecord>(kNumPrograms);
 };
 
@@ -71,27 +57,27 @@ TEST_F(ProgramExport, CompiledSourceRebuildsTheStore)
     programs[7].combSettings[3].Delay = 16383.25f;
     programs[7].fParams[40] = -431602080.f;
 
-    const std::string source = dir + "/exported.inc";
+    const std::string source = scratch.path() + "/exported.inc";
     {
         CommaLocale comma;  // hosts built on GTK or Qt run with the user's locale
         ASSERT_EQ(exportPrograms(programs.data(), source.c_str()), 0);
     }
 
-    const std::string harness = dir + "/harness.cpp";
+    const std::string harness = scratch.path() + "/harness.cpp";
     std::ofstream(harness) << "#include \"programs/ProgramRecord.h\"\n#include <cstdio>\n#include <cstring>\n"
                               "static ProgramRecord programs[kNumPrograms];\n"
                               "int main(int, char** argv) {\n#include \"" << source << "\"\n"
                               "  std::FILE* f = std::fopen(argv[1], \"wb\");\n"
                               "  std::fwrite(programs, sizeof(programs), 1, f);\n"
                               "  return std::fclose(f);\n}\n";
-    const std::string binary = dir + "/harness";
+    const std::string binary = scratch.path() + "/harness";
     const std::string compile = "c++ -std=c++20 -O0 -I'" TOVARINE_SOURCE_DIR "' '" + harness + "' '" TOVARINE_SOURCE_DIR
                                 "/programs/ProgramRecord.cpp' -o '" + binary + "'";
     ASSERT_EQ(std::system(compile.c_str()), 0) << compile;
-    const std::string store = dir + "/store.bin";
+    const std::string store = scratch.path() + "/store.bin";
     ASSERT_EQ(std::system(("'" + binary + "' '" + store + "'").c_str()), 0);
 
-    const std::string bytes = readFile(store);
+    const std::string bytes = testhost::readWholeFile(store);
     ASSERT_EQ(bytes.size(), sizeof(ProgramRecord) * kNumPrograms);
     std::vector<ProgramRecord> rebuilt(kNumPrograms);
     std::memcpy(rebuilt.data(), bytes.data(), bytes.size());
@@ -122,9 +108,9 @@ TEST_F(ProgramExport, CompiledSourceRebuildsTheStore)
 TEST_F(ProgramExport, LayoutOfTheStatements)
 {
     const std::vector<ProgramRecord> defaults(kNumPrograms);
-    const std::string path = dir + "/out.cpp";
+    const std::string path = scratch.path() + "/out.cpp";
     ASSERT_EQ(exportPrograms(defaults.data(), path.c_str()), 0);
-    const std::string text = readFile(path);
+    const std::string text = testhost::readWholeFile(path);
     EXPECT_EQ(text.rfind("programs[0].fParams[0] = 0.00000f;\t", 0), 0u);
     EXPECT_NE(text.find("programs[0].fParams[42] = 1.20000f;\t\n"), std::string::npos);
     // Resonator statements run on into the name statement; path and version get lines of their own.
@@ -139,9 +125,9 @@ TEST_F(ProgramExport, LayoutOfTheStatements)
 
     // A second run overwrites the file with the same text.
     ASSERT_EQ(exportPrograms(defaults.data(), path.c_str()), 0);
-    EXPECT_EQ(readFile(path), text);
+    EXPECT_EQ(testhost::readWholeFile(path), text);
     // A file that cannot be opened or written is a failure, not a success.
-    EXPECT_EQ(exportPrograms(defaults.data(), (dir + "/missing/out.cpp").c_str()), -1);
+    EXPECT_EQ(exportPrograms(defaults.data(), (scratch.path() + "/missing/out.cpp").c_str()), -1);
     EXPECT_EQ(exportPrograms(defaults.data(), "/dev/full"), -1);
 }
 

@@ -2,6 +2,7 @@
 // and a stand-in zenity first on PATH, which answers like the real dialog:
 // it prints the chosen file, or exits with status 1 when "cancelled".
 #include "engine/ResonatorEngine.h"
+#include "tests/testhost/ScratchDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -42,37 +43,17 @@ std::map<int, double> exactCents(const std::string& file)
     return cents;
 }
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class TuningCommands : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/tovarine-tuning-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        const char* path = std::getenv("PATH");
-        savedPath = path ? path : "";
-        setenv("PATH", (dir + ":" + savedPath).c_str(), 1);
         engine = std::make_unique<ResonatorEngine>(nullptr);
         engine->setSampleRate(48000.f);
     }
-    void TearDown() override
-    {
-        setenv("PATH", savedPath.c_str(), 1);
-        (void)!std::system(("rm -rf '" + dir + "'").c_str());
-    }
-
-    // The next dialog "chooses" file; every run is counted in dir/runs.
+    // The next dialog "chooses" file; every run is counted in the file "runs".
     void chooseInDialog(const std::string& file) { writeDialog("printf '%s\\n' '" + file + "'"); }
     void cancelDialog() { writeDialog("exit 1"); }
-    int dialogRuns() { return static_cast<int>(readFile(dir + "/runs").size()); }
+    int dialogRuns() { return static_cast<int>(testhost::readWholeFile(tools.path() + "/runs").size()); }
 
     ProgramRecord& current() { return engine->getPrograms()[engine->getProgram()]; }
 
@@ -86,16 +67,13 @@ protected:
         }
     }
 
-    std::string dir;
-    std::string savedPath;
+    testhost::ScratchDirectory tools{"tuning", testhost::ScratchDirectory::kFirstOnPath};
     std::unique_ptr<ResonatorEngine> engine;
 
 private:
     void writeDialog(const std::string& body)
     {
-        const std::string script = dir + "/zenity";
-        std::ofstream(script) << "#!/bin/sh\nprintf x >> '" << dir << "/runs'\n" << body << "\n";
-        chmod(script.c_str(), 0755);
+        tools.writeScript("zenity", "printf x >> '" + tools.path() + "/runs'\n" + body);
     }
 };
 
@@ -161,7 +139,7 @@ TEST_F(TuningCommands, CancelledDialogEmptiesThePathAndKeepsTheMap)
 TEST_F(TuningCommands, MissingStoredFileAsksAndCancelMeansStandard)
 {
     engine->setProgram(4);
-    copyText(current().tuningMapPath, sizeof(current().tuningMapPath), (dir + "/gone.tun").c_str());
+    copyText(current().tuningMapPath, sizeof(current().tuningMapPath), (tools.path() + "/gone.tun").c_str());
     cancelDialog();
     engine->setProgram(4);
     EXPECT_EQ(dialogRuns(), 1);
@@ -170,7 +148,7 @@ TEST_F(TuningCommands, MissingStoredFileAsksAndCancelMeansStandard)
 
     // A choice that names no file counts as a cancel.
     copyText(current().tuningMapPath, sizeof(current().tuningMapPath), "x.tun");
-    chooseInDialog(dir + "/not-there.tun");
+    chooseInDialog(tools.path() + "/not-there.tun");
     engine->setParameter(45, 0.f);
     EXPECT_STREQ(current().tuningMapPath, "");
 }
