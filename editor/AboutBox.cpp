@@ -6,8 +6,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <fcntl.h>
-#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -31,17 +29,8 @@ bool show(const std::function<void()>& whileWaiting)
             args = {kdialog, "--title", kCaption, "--msgbox", kText};
         else
             return false;
-        std::vector<std::string> env = child_process::cleanEnvironment();
-        std::vector<char*> argv = child_process::pointersTo(args);
-        std::vector<char*> envp = child_process::pointersTo(env);
-
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        pid_t pid = -1;
-        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0)
+        const pid_t pid = child_process::spawnDesktopProgram(args);
+        if (pid < 0)
             return false;
 
         for (;;) {

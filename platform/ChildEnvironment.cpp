@@ -1,6 +1,9 @@
 #include "platform/ChildEnvironment.h"
 
 #include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -24,6 +27,25 @@ std::vector<char*> pointersTo(std::vector<std::string>& texts)
         pointers.push_back(t.data());
     pointers.push_back(nullptr);
     return pointers;
+}
+
+pid_t spawnDesktopProgram(std::vector<std::string> args, int outputFd)
+{
+    if (args.empty())
+        return -1;
+    std::vector<std::string> env = cleanEnvironment();
+    std::vector<char*> argv = pointersTo(args);
+    std::vector<char*> envp = pointersTo(env);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (outputFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, outputFd, STDOUT_FILENO);
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    return spawned == 0 ? pid : -1;
 }
 
 }  // namespace child_process

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace child_process {
@@ -13,5 +14,10 @@ std::vector<std::string> cleanEnvironment();
 
 // NULL-terminated pointers into texts, for posix_spawn; valid while texts lives.
 std::vector<char*> pointersTo(std::vector<std::string>& texts);
+
+// Starts args[0] (a full path) with the clean environment and /dev/null as its
+// input; its output goes to `outputFd` unless that is -1. The child's pid, or
+// -1 when it could not be started.
+pid_t spawnDesktopProgram(std::vector<std::string> args, int outputFd = -1);
 
 }  // namespace child_process

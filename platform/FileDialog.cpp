@@ -5,11 +5,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -48,20 +48,9 @@ bool runAndCapture(std::vector<std::string> args, std::string& output, const std
     if (pipe2(fds, O_CLOEXEC) != 0)
         return false;
 
-    std::vector<std::string> env = child_process::cleanEnvironment();
-    std::vector<char*> argv = child_process::pointersTo(args);
-    std::vector<char*> envp = child_process::pointersTo(env);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-
-    pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = child_process::spawnDesktopProgram(std::move(args), fds[1]);
     close(fds[1]);
-    if (spawned != 0) {
+    if (pid < 0) {
         close(fds[0]);
         return false;
     }
