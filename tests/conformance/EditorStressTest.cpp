@@ -20,15 +20,13 @@ namespace {
 using namespace std::chrono_literals;
 using testhost::PluginInstance;
 
-class EditorStress : public ::testing::Test {
+class EditorStress : public XvfbTest {
 protected:
-    static void SetUpTestSuite() { SuiteXvfb::start(); }
-    static void TearDownTestSuite() { SuiteXvfb::stop(); }
-
     void SetUp() override
     {
-        if (!SuiteXvfb::running())
-            GTEST_SKIP() << SuiteXvfb::skipReason();
+        XvfbTest::SetUp();
+        if (IsSkipped())
+            return;
         installRecordingXErrorHandler();
         errorsBefore = recordedXErrors();
         display = XOpenDisplay(nullptr);

@@ -51,15 +51,13 @@ SavedProgram currentProgram(testhost::PluginInstance& plugin)
     return record;
 }
 
-class EditorWindow : public ::testing::Test {
+class EditorWindow : public XvfbTest {
 protected:
-    static void SetUpTestSuite() { SuiteXvfb::start(); }
-    static void TearDownTestSuite() { SuiteXvfb::stop(); }
-
     void SetUp() override
     {
-        if (!SuiteXvfb::running())
-            GTEST_SKIP() << SuiteXvfb::skipReason();
+        XvfbTest::SetUp();
+        if (IsSkipped())
+            return;
         if (std::system("command -v xdotool >/dev/null 2>&1") != 0)
             GTEST_SKIP() << "xdotool is not installed";
         installRecordingXErrorHandler();

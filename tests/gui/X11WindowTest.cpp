@@ -52,7 +52,7 @@ public:
     std::string firstItem;
 };
 
-class X11Window : public ::testing::Test {
+class X11Window : public XvfbTest {
 public:
     // Runs `driver` on a thread of its own (with its own X connection) while idling.
     void drive(std::function<void(Display*)> driver)
@@ -69,13 +69,11 @@ public:
     }
 
 protected:
-    static void SetUpTestSuite() { SuiteXvfb::start(); }
-    static void TearDownTestSuite() { SuiteXvfb::stop(); }
-
     void SetUp() override
     {
-        if (!SuiteXvfb::running())
-            GTEST_SKIP() << SuiteXvfb::skipReason();
+        XvfbTest::SetUp();
+        if (IsSkipped())
+            return;
         host = XOpenDisplay(nullptr);
         ASSERT_NE(host, nullptr);
         installRecordingXErrorHandler();

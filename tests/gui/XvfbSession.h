@@ -2,6 +2,9 @@
 // started once for the test program and stopped at its end.
 #pragma once
 
+// GoogleTest first: Xlib defines None as a macro.
+#include <gtest/gtest.h>
+
 #include <X11/Xlib.h>
 
 #include <cstddef>
@@ -37,6 +40,20 @@ public:
     static void stop();
     static bool running();
     static const std::string& skipReason();
+};
+
+// Fixture of the window tests: the suite shares one private server, and each
+// test skips when it is not running. Fixtures that derive from it call its
+// SetUp first and return when the test was skipped.
+class XvfbTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { SuiteXvfb::start(); }
+    static void TearDownTestSuite() { SuiteXvfb::stop(); }
+    void SetUp() override
+    {
+        if (!SuiteXvfb::running())
+            GTEST_SKIP() << SuiteXvfb::skipReason();
+    }
 };
 
 // The host's editor window: a mapped top-level window at the screen's top-left
