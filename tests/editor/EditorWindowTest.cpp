@@ -108,20 +108,7 @@ protected:
     // Runs the pointer script on its own thread (and X connection) while the host idles.
     void drive(const std::function<void(Display*)>& driver)
     {
-        std::atomic<bool> done{false};
-        std::thread thread([&] {
-            Display* display = XOpenDisplay(nullptr);
-            driver(display);
-            XCloseDisplay(display);
-            done = true;
-        });
-        const auto end = std::chrono::steady_clock::now() + 20s;
-        while (!done && std::chrono::steady_clock::now() < end) {
-            plugin->dispatch(effEditIdle);
-            std::this_thread::sleep_for(10ms);
-        }
-        thread.join();
-        EXPECT_TRUE(done);
+        EXPECT_TRUE(driveWhileIdling(driver, [this] { plugin->dispatch(effEditIdle); }, 20s));
         pumpFor(100ms);
     }
 

@@ -55,17 +55,10 @@ public:
 class X11Window : public XvfbTest {
 public:
     // Runs `driver` on a thread of its own (with its own X connection) while idling.
-    void drive(std::function<void(Display*)> driver)
+    void drive(const std::function<void(Display*)>& driver)
     {
-        std::atomic<bool> done{false};
-        std::thread thread([&] {
-            Display* display = XOpenDisplay(nullptr);
-            driver(display);
-            XCloseDisplay(display);
-            done = true;
-        });
-        pumpUntil(done);
-        thread.join();
+        EXPECT_TRUE(driveWhileIdling(driver, [this] { editor->idle(); }, 10s)) << "timed out";
+        editor->idle();
     }
 
 protected:
@@ -102,20 +95,9 @@ protected:
         EXPECT_EQ(X11ErrorTrap::totalErrors(), trappedBefore);
     }
 
-    // Runs the editor's idle as a host would, every 10 ms, until done or timed out.
-    void pumpUntil(const std::atomic<bool>& done, std::chrono::milliseconds limit = 10s)
-    {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!done && std::chrono::steady_clock::now() < end) {
-            editor->idle();
-            std::this_thread::sleep_for(10ms);
-        }
-        EXPECT_TRUE(done) << "timed out";
-        editor->idle();
-    }
+    // Runs the editor's idle as a host would, every 10 ms, for `time`.
     void pumpFor(std::chrono::milliseconds time)
     {
-        std::atomic<bool> never{false};
         const auto end = std::chrono::steady_clock::now() + time;
         while (std::chrono::steady_clock::now() < end) {
             editor->idle();

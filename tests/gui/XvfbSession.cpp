@@ -3,6 +3,7 @@
 
 #include "XvfbSession.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
@@ -179,4 +180,23 @@ std::vector<ScreenRect> waitForMenus(Display* display, std::size_t count)
     }
     ADD_FAILURE() << "expected " << count << " open menus";
     return {};
+}
+
+bool driveWhileIdling(const std::function<void(Display*)>& driver, const std::function<void()>& idle,
+                      std::chrono::milliseconds limit)
+{
+    std::atomic<bool> done{false};
+    std::thread thread([&] {
+        Display* display = XOpenDisplay(nullptr);
+        driver(display);
+        XCloseDisplay(display);
+        done = true;
+    });
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done && std::chrono::steady_clock::now() < end) {
+        idle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    thread.join();
+    return done;
 }

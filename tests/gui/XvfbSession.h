@@ -7,7 +7,9 @@
 
 #include <X11/Xlib.h>
 
+#include <chrono>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -66,6 +68,12 @@ void xdotool(const std::string& arguments);
 struct ScreenRect {
     int x, y, w, h;
 };
+
+// Runs `driver` (a user at the pointer and keys) on a thread of its own with its
+// own X connection, calling `idle` every 10 ms meanwhile, as a host's event loop
+// would. False when the driver did not finish within `limit`.
+bool driveWhileIdling(const std::function<void(Display*)>& driver, const std::function<void()>& idle,
+                      std::chrono::milliseconds limit);
 
 // The framework's popup menus that are on screen, bottom to top.
 std::vector<ScreenRect> openMenus(Display* display);
