@@ -1,3 +1,4 @@
+#include "tests/conformance/Signal.h"
 #include "tests/engine/EngineFixture.h"
 
 #include <gtest/gtest.h>
@@ -12,16 +13,6 @@ namespace {
 void note(ResonatorEngine& engine, int status, int key, int velocity, int delta = 0)
 {
     send(engine, {makeMidiEvent(static_cast<uint8_t>(status), static_cast<uint8_t>(key), static_cast<uint8_t>(velocity), delta)});
-}
-
-std::vector<float> noise(std::size_t frames, uint32_t seed, float level = 0.3f)
-{
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<float> dist(-level, level);
-    std::vector<float> x(frames);
-    for (auto& v : x)
-        v = dist(random);
-    return x;
 }
 
 // A busy engine: many stiff combs with sounding envelopes, tension off, no LFO
@@ -63,7 +54,7 @@ std::unique_ptr<ResonatorEngine> busyEngine(KernelWidth width, int feedbackNote 
 TEST(AudioLoop, OutputDoesNotDependOnBlockSizeOrKernelWidth)
 {
     for (int feedbackNote : {50, 112}) {
-        const auto input = noise(8192, 7);
+        const auto input = conformance::noise(8192, 7, 0.3f);
         std::vector<float> refL, refR;
         {
             auto engine = busyEngine(kFourLanes, feedbackNote);
@@ -93,7 +84,7 @@ TEST(AudioLoop, ReplacingMixesDryAccumulatingAddsWetOnly)
     auto engine = makeQuietEngine();
     engine->liveParams[30] = 0.5f;  // output level
     engine->liveParams[31] = 0.25f; // wet share
-    std::vector<float> inL = noise(64, 1), inR = noise(64, 2);
+    std::vector<float> inL = conformance::noise(64, 1, 0.3f), inR = conformance::noise(64, 2, 0.3f);
     std::vector<float> outL(64), outR(64);
     float* ins[2] = {inL.data(), inR.data()};
     float* outs[2] = {outL.data(), outR.data()};
@@ -148,7 +139,7 @@ TEST(AudioLoop, SubBlocksAdvanceTheLfos)
 TEST(AudioLoop, IdleFeedbackVoiceLetsTheFeedbackDecay)
 {
     auto engine = busyEngine(widestKernelWidth());
-    const auto input = noise(44100, 3);
+    const auto input = conformance::noise(44100, 3, 0.3f);
     std::vector<float> l, r;
     render(*engine, input, l, r, 256);
     EXPECT_NE(engine->feedback.feedbackOut[0], 0.f);

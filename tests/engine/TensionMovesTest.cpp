@@ -1,4 +1,5 @@
 // The batched tension moves against the single-comb update, bit for bit.
+#include "tests/conformance/Signal.h"
 #include "tests/engine/EngineFixture.h"
 
 #include <gtest/gtest.h>
@@ -124,11 +125,7 @@ TEST(TensionMoves, BurstsReachJumpsAndTheExactPath)
 // wrap around their rings: both kernel widths must still render the same bits.
 TEST(TensionMoves, KernelWidthsAgreeWhileLinesMoveAndWrap)
 {
-    std::mt19937 random(5);
-    std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
-    std::vector<float> input(8192);
-    for (float& x : input)
-        x = noise(random);
+    const std::vector<float> input = conformance::noise(8192, 5, 0.5f);
     for (int block : {512, 100}) {
         const std::vector<KernelWidth> widths = kernelWidths();
         std::vector<std::vector<float>> left(widths.size()), right(widths.size());
