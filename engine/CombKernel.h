@@ -9,6 +9,7 @@
 
 #include "engine/CombLanes.h"
 #include "engine/LaneTranspose.h"
+#include "engine/LaneVectors.h"
 
 #include <cstring>
 
@@ -16,23 +17,18 @@ namespace {
 namespace combkernel {
 
 template <int W>
-struct Vec {
-    typedef float Floats __attribute__((vector_size(4 * W)));
-    typedef int32_t Ints __attribute__((vector_size(4 * W)));
-};
+using Vec = lanevectors::Lanes<W>;
 
 template <int W>
 inline typename Vec<W>::Floats load(const float* p)
 {
-    typename Vec<W>::Floats v;
-    std::memcpy(&v, p, sizeof(v));
-    return v;
+    return lanevectors::load<typename Vec<W>::Floats>(p);
 }
 
 template <int W>
 inline void store(float* p, typename Vec<W>::Floats v)
 {
-    std::memcpy(p, &v, sizeof(v));
+    lanevectors::store(p, v);
 }
 
 template <int W>

@@ -6,37 +6,18 @@
 // has internal linkage, so neither build's code can stand in for the other's.
 #pragma once
 
+#include "engine/LaneVectors.h"
 #include "engine/LoopCompensation.h"
 #include "engine/TensionLanes.h"
-
-#include <cstring>
 
 namespace {
 namespace tensionlanes {
 
+using lanevectors::Lanes;
+using lanevectors::load;
+using lanevectors::store;
+
 // W lanes per step: 4 fill an AVX register of doubles (two SSE2 ones), 8 an AVX-512 one.
-template <int W>
-struct Lanes {
-    typedef float Floats __attribute__((vector_size(4 * W)));
-    typedef int32_t Ints __attribute__((vector_size(4 * W)));
-    typedef double Doubles __attribute__((vector_size(8 * W)));
-    typedef int64_t Longs __attribute__((vector_size(8 * W)));
-};
-
-template <typename V>
-inline V load(const void* p)
-{
-    V v;
-    std::memcpy(&v, p, sizeof(v));
-    return v;
-}
-
-template <typename V>
-inline void store(void* p, V v)
-{
-    std::memcpy(p, &v, sizeof(v));
-}
-
 template <int W>
 inline void moveLanes(CombLanes& lanes, TensionLanes& t, int32_t count, float depth)
 {
