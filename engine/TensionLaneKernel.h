@@ -3,7 +3,7 @@
 // and read position of placeCombLoop), evaluated in the same order on vectors
 // of floats and doubles, so a lane lands on exactly the bits a comb moved on
 // its own would. Compiled for SSE2, AVX2 and AVX-512: everything here
-// has internal linkage, so neither build's code can stand in for the other's.
+// has internal linkage, so no build's code can stand in for another's.
 #pragma once
 
 #include "engine/LaneVectors.h"
