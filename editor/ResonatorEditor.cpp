@@ -111,6 +111,13 @@ ResonatorPlugin* ResonatorEditor::plugin() const
     return static_cast<ResonatorPlugin*>(effect);
 }
 
+std::string ResonatorEditor::tuningName() const
+{
+    char name[TuningMap::kNameSize];
+    plugin()->readTuningName(name, sizeof(name));
+    return name;
+}
+
 intptr_t ResonatorEditor::open(void* parentWindow)
 {
     if (frame)
@@ -216,7 +223,7 @@ void ResonatorEditor::buildSubmenus()
 void ResonatorEditor::buildCommandMenu()
 {
     char text[COptionMenu::kMaxEntryLength + 1];
-    std::snprintf(text, sizeof(text), "Load Tuning Map [%s]", plugin()->getTuningName());
+    std::snprintf(text, sizeof(text), "Load Tuning Map [%s]", tuningName().c_str());
     combDisplay->addEntry(text);
     combDisplay->addEntry("Analyse Impulse (16 bit .WAV)");
     combDisplay->addEntry("-");
@@ -282,11 +289,13 @@ void ResonatorEditor::refreshViews()
 
 void ResonatorEditor::refreshLiveViews()
 {
-    // Read without a lock while the audio thread writes them: a torn value shows for
-    // one idle period at most.
+    // As the audio thread left them at the end of its last block.
     ResonatorPlugin* p = plugin();
-    if (envelopeStrip)
-        envelopeStrip->setValues(p->getEnvelopeLevels(), kNumCombs);
+    if (envelopeStrip) {
+        float levels[kNumCombs];
+        p->readEnvelopeLevels(levels);
+        envelopeStrip->setValues(levels, kNumCombs);
+    }
     if (delayLabel) {
         char text[DelayInfoLabel::kTextCapacity];
         p->feedbackStatusText(text, sizeof(text));
@@ -404,7 +413,8 @@ void ResonatorEditor::loadDisplay(int32_t type)
 {
     if (!combDisplay)
         return;
-    const CombSettings* combs = plugin()->getCurrentCombs();
+    CombSettings combs[kNumCombs];
+    plugin()->readCombSettings(combs);
     float values[kNumCombs];
     for (int32_t i = 0; i < kNumCombs; ++i)
         values[i] = combs[i].Out;
@@ -417,7 +427,7 @@ void ResonatorEditor::loadDisplay(int32_t type)
     for (int32_t i = 0; i < kNumCombs; ++i)
         values[i] = field ? combs[i].*field : 0.f;
     if (type == comb_type::kPitch)
-        std::snprintf(title, sizeof(title), "Tuning [%s]", plugin()->getTuningName());
+        std::snprintf(title, sizeof(title), "Tuning [%s]", tuningName().c_str());
     combDisplay->setTitle(title);
     combDisplay->setType(type);
     combDisplay->setValues(values, kNumCombs);
@@ -429,11 +439,12 @@ void ResonatorEditor::refreshTuningTexts()
     if (!combDisplay)
         return;
     char text[COptionMenu::kMaxEntryLength + 1];
-    std::snprintf(text, sizeof(text), "Load Tuning Map [%s]", plugin()->getTuningName());
+    const std::string name = tuningName();
+    std::snprintf(text, sizeof(text), "Load Tuning Map [%s]", name.c_str());
     combDisplay->setEntry(kLoadTuningItem, text);
     // The title names the tuning only while the bars show the pitches.
     if (combDisplay->getType() == comb_type::kPitch) {
-        std::snprintf(text, sizeof(text), "Tuning [%s]", plugin()->getTuningName());
+        std::snprintf(text, sizeof(text), "Tuning [%s]", name.c_str());
         combDisplay->setTitle(text);
     }
     frame->setDirty();

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include <sys/stat.h>
@@ -31,17 +32,22 @@ void ResonatorEngine::loadTuning(bool askUser)
 {
     if (!programs)
         return;
-    ProgramRecord& program = programs[curProgram];
-    const std::string path(program.tuningMapPath, boundedLength(program.tuningMapPath, kTuningMapPathSize));
-
+    std::string path;
     bool needDialog = true;
-    if (!askUser && path.empty()) {
-        tuningMap.resetToStandard();
-        needDialog = false;
-    } else if (tuningMap.loadFromFile(path.c_str()) && !askUser) {
-        needDialog = false;
+    {
+        ControlScope scope(*this);
+        const ProgramRecord& program = programs[curProgram];
+        path.assign(program.tuningMapPath, boundedLength(program.tuningMapPath, kTuningMapPathSize));
+        if (!askUser && path.empty()) {
+            tuningMap.resetToStandard();
+            needDialog = false;
+        } else if (tuningMap.loadFromFile(path.c_str()) && !askUser) {
+            needDialog = false;
+        }
     }
 
+    // The dialog holds no lock of its own: other threads keep changing settings meanwhile.
+    std::optional<std::string> chosen;
     if (needDialog) {
         FileDialog::Request request;
         request.title = "Open a Scala .TUN File";
@@ -49,7 +55,12 @@ void ResonatorEngine::loadTuning(bool askUser)
         request.filterPattern = "*.tun";
         request.initialPath = path;
         request.maxPathLength = kTuningMapPathSize - 1;
-        const auto chosen = FileDialog::openFile(request, [this] { idleWhileWaiting(); });
+        chosen = FileDialog::openFile(request, [this] { idleWhileWaiting(); });
+    }
+
+    ControlScope scope(*this);
+    ProgramRecord& program = programs[curProgram];
+    if (needDialog) {
         if (chosen && isRegularFile(*chosen)) {
             tuningMap.loadFromFile(chosen->c_str());  // a file that fails to load is still remembered
             copyText(program.tuningMapPath, sizeof(program.tuningMapPath), chosen->c_str());
@@ -65,6 +76,7 @@ void ResonatorEngine::loadTuning(bool askUser)
 
 void ResonatorEngine::retuneAllCombs()
 {
+    ControlScope scope(*this);
     // 1 / ln(1024): v = ln(f / 4) / ln(1024) inverts f = 4 * 1024^v.
     const double perLog1024 = 1.0 / std::log(1024.0);
     for (int32_t i = 0; i < kNumCombs; ++i) {
@@ -83,6 +95,7 @@ void ResonatorEngine::retuneAllCombs()
 
 void ResonatorEngine::deriveTuningFromCombs()
 {
+    ControlScope scope(*this);
     for (int32_t i = 0; i < kNumCombs; ++i) {
         const double frequency = static_cast<double>(sampleRate) / currentCombs[i].Delay;
         if (isUsableFrequency(frequency))
@@ -100,6 +113,7 @@ void ResonatorEngine::nudgeCombParameter(int32_t type, float delta)
     float CombSettings::* field = comb_type::fieldOf(type);
     if (!field)
         return;
+    ControlScope scope(*this);
     for (int32_t i = 0; i < kNumCombs; ++i)
         setCombParameter(i, type, currentCombs[i].*field + delta);
     lastCombParamType = type;
@@ -110,6 +124,7 @@ void ResonatorEngine::resetCombParameter(int32_t type)
 {
     if (!comb_type::isValid(type))
         return;
+    ControlScope scope(*this);
     if (type == comb_type::kPitch) {
         tuningMap.resetToStandard();
         retuneAllCombs();
