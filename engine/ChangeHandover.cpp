@@ -10,8 +10,8 @@ void ResonatorEngine::beginChange()
 {
     controlMutex.lock();
     if (changeDepth++ == 0) {
-        changeSequence.store(changeSequence.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
-        std::atomic_thread_fence(std::memory_order_release);
+        // Odd from here; the read-modify-write keeps the change's stores after it.
+        changeSequence.fetch_add(1, std::memory_order_acq_rel);
         saveUnsavedParameters();
     }
 }
@@ -20,7 +20,7 @@ void ResonatorEngine::endChange()
 {
     if (--changeDepth == 0) {
         publishChange();
-        changeSequence.store(changeSequence.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+        changeSequence.fetch_add(1, std::memory_order_release);
     }
     controlMutex.unlock();
 }
@@ -114,8 +114,8 @@ void ResonatorEngine::refreshBlockParameters()
     float params[kNumParams];
     for (int32_t k = 0; k < kNumParams; ++k)
         params[k] = liveParams[k];
-    std::atomic_thread_fence(std::memory_order_acquire);
-    if (changeSequence.load(std::memory_order_relaxed) == before)
+    // A read-modify-write, so the loads above cannot move after this second look.
+    if (changeSequence.fetch_add(0, std::memory_order_acq_rel) == before)
         std::memcpy(blockParams, params, sizeof(blockParams));
 }
 
