@@ -1,4 +1,4 @@
-#include "engine/EngineSettings.h"
+#include "engine/CombMoveQueue.h"
 
 #include <algorithm>
 

@@ -18,6 +18,7 @@
 #include "engine/CombBank.h"
 #include "engine/ChangeMailbox.h"
 #include "engine/CombLanes.h"
+#include "engine/CombMoveQueue.h"
 #include "engine/EngineSettings.h"
 #include "engine/FeedbackPath.h"
 #include "engine/SharedValue.h"
@@ -189,22 +190,6 @@ protected:
     std::unique_lock<std::recursive_mutex> lockControl() { return std::unique_lock<std::recursive_mutex>(controlMutex); }
 
 private:
-    // --- the hand-over -------------------------------------------------------
-    std::recursive_mutex controlMutex;
-    int32_t changeDepth = 0;
-    // Odd while a change is being made: the audio thread then keeps the block's
-    // parameters, so a program's globals arrive with its combs.
-    std::atomic<uint32_t> changeSequence{0};
-    CombMoveQueue moveQueue;
-    ChangeMailbox<PublishedChange> mailbox;
-    std::atomic<uint64_t> movesMade{0};  // sequence of the last move the audio thread made
-    // setParameter never takes the lock: the value for the program record waits here,
-    // and the next change or read of the store writes it in.
-    SharedValue<float> unsavedValue[kNumParams];
-    std::atomic<uint64_t> unsavedParams{0};  // bit i: unsavedValue[i] belongs in the record
-    float lfoAdvanceRate = 44100.f / 16.f;    // calls of the LFOs per second
-    std::unique_ptr<ProgramRecord[]> chunkCopy;  // what getChunk last handed the host
-
     void beginChange();
     void endChange();
     void publishChange();
@@ -216,19 +201,16 @@ private:
     // The loop filters as the working settings have them now.
     LoopFilters workingFilters(int32_t comb) const;
 
-    // --- the audio thread's copies and what it shows ----------------------------
+    void showState();  // at the end of every block: what the editor shows
+
+private:
+    // --- the audio thread's copies of the settings, adopted at block starts ------
     CombSettings playingCombs[kNumCombs] = {};
     double noteFrequency[TuningMap::kNumNotes] = {};
     float blockParams[kNumParams] = {};
     bool blockStiffness = false;
     uint64_t lastMoveMade = 0;
-    SharedValue<float> shownEnvelope[kNumCombs];
-    SharedValue<bool> shownFeedbackIdle{true};
-    SharedValue<float> shownFeedbackDelay{500.f};
-    SharedValue<int32_t> shownFeedbackNote{60};
-    void showState();
 
-private:
     // Working memory of the audio loop.
     CombLanes lanes;
     ChunkSignals signals;
@@ -295,4 +277,28 @@ private:
     void stepFeedbackVoice();
     void triggerFeedbackVoice();
     float feedbackDelayTarget(double frequency);
+
+    // Cold data last, out of the audio loop's way.
+    // --- the hand-over -------------------------------------------------------
+    std::recursive_mutex controlMutex;
+    int32_t changeDepth = 0;
+    // Odd while a change is being made: the audio thread then keeps the block's
+    // parameters, so a program's globals arrive with its combs.
+    std::atomic<uint32_t> changeSequence{0};
+    CombMoveQueue moveQueue;
+    ChangeMailbox<PublishedChange> mailbox;
+    std::atomic<uint64_t> movesMade{0};  // sequence of the last move the audio thread made
+    // setParameter never takes the lock: the value for the program record waits here,
+    // and the next change or read of the store writes it in.
+    SharedValue<float> unsavedValue[kNumParams];
+    std::atomic<uint64_t> unsavedParams{0};  // bit i: unsavedValue[i] belongs in the record
+    static_assert(std::atomic<uint64_t>::is_always_lock_free, "the audio thread must never wait on an atomic");
+    float lfoAdvanceRate = 44100.f / 16.f;    // calls of the LFOs per second
+    std::unique_ptr<ProgramRecord[]> chunkCopy;  // what getChunk last handed the host
+
+    // What the audio thread shows the editor.
+    SharedValue<float> shownEnvelope[kNumCombs];
+    SharedValue<bool> shownFeedbackIdle{true};
+    SharedValue<float> shownFeedbackDelay{500.f};
+    SharedValue<int32_t> shownFeedbackNote{60};
 };

@@ -8,6 +8,8 @@
 
 template <typename T>
 class SharedValue {
+    static_assert(std::atomic<T>::is_always_lock_free, "the audio thread must never wait on an atomic");
+
 public:
     SharedValue() = default;
     SharedValue(T initial) : value(initial) {}
