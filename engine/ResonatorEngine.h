@@ -7,6 +7,7 @@
 #include "engine/FeedbackPath.h"
 #include "engine/TensionLanes.h"
 #include "engine/VoiceState.h"
+#include "TovarineVersion.h"
 #include "host/AudioEffectX.h"
 #include "programs/ProgramRecord.h"
 #include "tuning/TuningMap.h"
@@ -102,7 +103,7 @@ public:
     bool getEffectName(char* name) override;
     bool getVendorString(char* text) override;
     bool getProductString(char* text) override;
-    int32_t getVendorVersion() override { return 1; }
+    int32_t getVendorVersion() override { return TOVARINE_VERSION_MAJOR; }
     int32_t getNumCategories() override { return 1; }
     int32_t canDo(char* text) override;
     bool getOutputProperties(int32_t index, VstPinProperties* properties) override;

@@ -13,7 +13,8 @@ namespace tovarine::cli {
 class ParsedOptions;
 class PluginHost;
 
-// The plug-in built beside this executable: <directory of the executable>/Tovarine.so.
+// The plug-in beside this executable (a build folder), else where `cmake --install`
+// puts it: <prefix>/lib/vst beside <prefix>/bin, or ~/.vst for a user install.
 std::string defaultPluginPath();
 std::unique_ptr<PluginHost> loadPluginFrom(const ParsedOptions& options);  // --plugin or the default
 

@@ -3,6 +3,7 @@
 // draws pictures of renders.
 #include "tools/Commands.h"
 #include "tools/ToolError.h"
+#include "TovarineVersion.h"
 
 #include <cstdio>
 #include <cstring>
@@ -25,7 +26,8 @@ const char* const kUsageText =
     "  preset list IN.fxb                       preset extract IN.fxb --program N -o OUT.fxp\n"
     "  plot INPUT -o PICTURE.png [--width W --height H]\n"
     "\n"
-    "Every command takes --plugin PATH (default: Tovarine.so beside this program).\n";
+    "Every command takes --plugin PATH (default: Tovarine.so beside this program, else the\n"
+    "installed one in ../lib/vst or ~/.vst).\n";
 
 }  // namespace tovarine::cli
 
@@ -36,6 +38,10 @@ int main(int argc, char** argv)
     if (all.empty() || all[0] == "--help" || all[0] == "-h" || all[0] == "help") {
         std::fputs(kUsageText, all.empty() ? stderr : stdout);
         return all.empty() ? 2 : 0;
+    }
+    if (all[0] == "--version") {
+        std::printf("tovarine %s\n", TOVARINE_VERSION);
+        return 0;
     }
     const std::string command = all[0];
     const Arguments rest(all.begin() + 1, all.end());
