@@ -20,6 +20,23 @@ std::string kindName(PresetKind kind) { return kind == PresetKind::Bank ? "bank 
 
 }  // namespace
 
+OptionRule pluginOption()
+{
+    return {.name = "plugin", .valueName = "PATH",
+            .help = "the VST 2 plug-in to load (default: Tovarine.so beside tovarine, else ../lib/vst/ or ~/.vst/)"};
+}
+
+std::vector<OptionRule> stateOptions()
+{
+    return {
+        {.name = "bank", .valueName = "FILE.fxb", .help = "load all programs first"},
+        {.name = "program", .valueName = "N", .help = "then select program N (0..31 for Tovarine)"},
+        {.name = "preset", .valueName = "FILE.fxp", .help = "then load one program into the current program"},
+        {.name = "param", .repeatable = true, .valueName = "INDEX=VALUE",
+         .help = "then set a parameter (0..42 for Tovarine; docs/parameters.md) to a value 0..1"},
+    };
+}
+
 std::string defaultPluginPath()
 {
     char buffer[PATH_MAX + 1] = {};
