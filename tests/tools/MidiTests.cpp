@@ -14,22 +14,12 @@ namespace {
 
 float code(int status, int data1, int data2) { return static_cast<float>(status * 65536 + data1 * 256 + data2); }
 
-std::vector<uint8_t> chunk(const char* tag, const std::vector<uint8_t>& body)
-{
-    std::vector<uint8_t> bytes(tag, tag + 4);
-    const auto size = static_cast<uint32_t>(body.size());
-    for (int shift = 24; shift >= 0; shift -= 8)
-        bytes.push_back(static_cast<uint8_t>(size >> shift));
-    bytes.insert(bytes.end(), body.begin(), body.end());
-    return bytes;
-}
-
 // Format 1, 480 ticks per quarter. Track 0: 120 BPM, then 60 BPM from tick 960.
 // Track 1: program change on channel 1 at 0 s, note 60 on channel 1 from 0.5 s
 // to 1 s, note 40 on channel 2 from 2 s (tick 1440) to 3 s (tick 1920).
 std::vector<uint8_t> twoTrackMidiFile()
 {
-    std::vector<uint8_t> file = chunk("MThd", {0, 1, 0, 2, 0x01, 0xE0});
+    std::vector<uint8_t> file = midiChunk("MThd", {0, 1, 0, 2, 0x01, 0xE0});
     const std::vector<uint8_t> tempoTrack = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,   // 500,000 us per quarter
                                              0x87, 0x40, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40,  // +960: 1,000,000 us
                                              0x00, 0xFF, 0x2F, 0x00};
@@ -40,7 +30,7 @@ std::vector<uint8_t> twoTrackMidiFile()
                                             0x83, 0x60, 0x81, 40, 0,     // +480
                                             0x00, 0xFF, 0x2F, 0x00};
     for (const auto& track : {tempoTrack, noteTrack}) {
-        const auto bytes = chunk("MTrk", track);
+        const auto bytes = midiChunk("MTrk", track);
         file.insert(file.end(), bytes.begin(), bytes.end());
     }
     return file;
