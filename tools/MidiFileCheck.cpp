@@ -44,9 +44,11 @@ public:
                 skip(variableLength());
                 if (type == kEndOfTrack)
                     return;
-            } else if (status == 0xF0 || status == 0xF7) {
+            } else if (status == 0xF0) {
                 skip(variableLength());  // system exclusive
                 runningStatus = 0;
+            } else if (status == 0xF7) {
+                fail("has a system exclusive continuation (F7), which libsmf cannot read");
             } else if (status >= 0xF0) {
                 fail("has a system message that a MIDI file cannot hold");
             } else {

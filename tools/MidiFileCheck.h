@@ -13,7 +13,8 @@ namespace tovarine::cli {
 // Throws ToolError naming `path` and the first problem: a header that is not
 // MThd, a format other than 0 or 1, a chunk running past the end of the file,
 // fewer track chunks than the header announces, an event that cannot be
-// parsed, or a track without End of Track.
+// parsed or that libsmf would abort on (an F7 system exclusive continuation),
+// or a track without End of Track.
 void checkStandardMidiFile(const std::vector<uint8_t>& bytes, const std::string& path);
 
 }  // namespace tovarine::cli

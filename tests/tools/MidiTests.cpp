@@ -2,6 +2,9 @@
 // (tempo map, several tracks, channels as written) and from --note options.
 // The fake plug-in writes each event it receives into its right output.
 #include "tests/tools/ToolRun.h"
+#include "tools/MidiEvents.h"
+#include "tools/MidiFileCheck.h"
+#include "tools/ToolError.h"
 
 #include <gtest/gtest.h>
 
@@ -107,4 +110,27 @@ TEST(ToolMidi, NoteEndingWhereTheNextStartsIsReleasedFirst)
     const StereoBuffer out = tovarine::cli::readAudioFile(dir.file("out.wav"));
     EXPECT_EQ(out.right[22050], code(0x80, 60, 0) + code(0x90, 60, 100));
     EXPECT_EQ(out.left[22050], 0x80);  // the first event of that frame
+}
+
+TEST(ToolMidi, EveryCutOfAFileIsRefusedAndNoDamagedByteCrashesTheReader)
+{
+    const std::vector<uint8_t> file = twoTrackMidiFile();
+    for (std::size_t length = 0; length < file.size(); ++length)
+        EXPECT_THROW(tovarine::cli::checkStandardMidiFile({file.begin(), file.begin() + static_cast<long>(length)}, "song.mid"),
+                     tovarine::cli::ToolError) << "cut at " << length;
+
+    // Whatever one damaged byte does, the file is read or refused; libsmf never gets to abort.
+    TempDir dir;
+    const std::string path = dir.file("damaged.mid");
+    for (std::size_t at = 0; at < file.size(); ++at) {
+        for (uint8_t value : {0x00, 0x2F, 0x7F, 0x80, 0xF7, 0xFF}) {
+            std::vector<uint8_t> damaged = file;
+            damaged[at] = value;
+            writeBytes(path, damaged);
+            try {
+                tovarine::cli::readMidiFile(path);
+            } catch (const tovarine::cli::ToolError&) {
+            }
+        }
+    }
 }
