@@ -23,7 +23,7 @@ std::string kindName(PresetKind kind) { return kind == PresetKind::Bank ? "bank 
 OptionRule pluginOption()
 {
     return {.name = "plugin", .valueName = "PATH",
-            .help = "the VST 2 plug-in to load (default: Tovarine.so beside tovarine, else ../lib/vst/ or ~/.vst/)"};
+            .help = "the plug-in (default: Tovarine.so beside tovarine, else in ../lib/vst, ~/.vst)"};
 }
 
 std::vector<OptionRule> stateOptions()
@@ -33,7 +33,7 @@ std::vector<OptionRule> stateOptions()
         {.name = "program", .valueName = "N", .help = "then select program N (0..31 for Tovarine)"},
         {.name = "preset", .valueName = "FILE.fxp", .help = "then load one program into the current program"},
         {.name = "param", .repeatable = true, .valueName = "INDEX=VALUE",
-         .help = "then set a parameter (0..42 for Tovarine; docs/parameters.md) to a value 0..1"},
+         .help = "then set a parameter (0..42; see docs/parameters.md) to 0..1"},
     };
 }
 

@@ -35,21 +35,21 @@ std::vector<OptionRule> renderOptions()
         pluginOption(),
         {.name = "block", .valueName = "N", .help = "frames per processing call, 1..16384 (default 512)"},
         {.name = "tail", .valueName = "SECONDS",
-         .help = "render this long after the input and the last note, 0..600 (default: until silent, at most 30 s)"},
+         .help = "go on after the input and the last note, 0..600 (default: till silent, max 30)"},
     };
     for (OptionRule& state : stateOptions())
         options.push_back(std::move(state));
     const std::vector<OptionRule> rest = {
         {.name = "midi", .valueName = "FILE.mid", .help = "play a Standard MIDI File (format 0 or 1)"},
         {.name = "note", .repeatable = true, .valueName = "CH:NOTE:VEL:START:LENGTH",
-         .help = "play a note: channel 1..16, note 0..127, velocity 1..127, start and length in seconds"},
+         .help = "one note: channel 1..16, note 0..127, velocity 1..127, start, length (s)"},
         {.name = "tempo", .valueName = "BPM", .help = "the host's tempo, 1..999 (default 120)"},
         {.name = "time-sig", .valueName = "N/D", .help = "the host's time signature (default 4/4)"},
         {.name = "accumulate", .takesValue = false,
-         .help = "use the accumulating process call (Tovarine then adds only its wet signal)"},
+         .help = "use the accumulating process call (Tovarine: wet signal only)"},
         {.name = "format", .valueName = "wav|flac|aiff|ogg", .help = "the output format (default: from OUTPUT's extension)"},
         {.name = "bits", .valueName = "16|24|32",
-         .help = "the sample format; 32 is floating point (default 32 for WAV and AIFF, 24 for FLAC)"},
+         .help = "32 is floating point (default 32 for WAV and AIFF, 24 for FLAC)"},
         {.name = "plot", .valueName = "PICTURE.png", .help = "also draw the render (see tovarine plot)"},
         {.name = "quiet", .takesValue = false, .help = "no progress bar, summary or warnings"},
     };
@@ -219,7 +219,7 @@ Command renderCommand()
                        "plays: a percussive pattern with notes on MIDI channels 1 and 2, through program 0.\n"
                        "Notes on MIDI channel 2 play the feedback voice, on any other channel they open the envelopes\n"
                        "of their resonators. --tempo matters only in a tempo-synchronised feedback delay mode\n"
-                       "(parameter 33 above 0) with a note on channel 2.",
+                       "(parameter 33 from 0.1 to 0.7) with a note on channel 2.",
             .example = "tovarine render drums.wav -o rung.flac --program 3 --note 1:48:100:0:2 --param 31=0.6",
             .options = renderOptions(),
             .maxPositional = 1,
