@@ -8,6 +8,7 @@
 #include <glib.h>
 #include <smf.h>
 
+#include <climits>
 #include <memory>
 
 namespace tovarine::cli {
@@ -28,6 +29,8 @@ std::vector<TimedMidi> readMidiFile(const std::string& path)
 {
     const std::vector<uint8_t> bytes = readFileBytes(path);
     checkStandardMidiFile(bytes, path);
+    if (bytes.size() > static_cast<std::size_t>(INT_MAX))
+        throw ToolError(path + ": too large for a MIDI file");
     const GLogFunc previous = g_log_set_default_handler(quietLog, nullptr);
     std::unique_ptr<smf_t, SmfDeleter> smf(smf_load_from_memory(bytes.data(), static_cast<int>(bytes.size())));
     g_log_set_default_handler(previous, nullptr);
