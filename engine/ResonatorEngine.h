@@ -24,6 +24,7 @@
 #include "engine/SharedValue.h"
 #include "engine/TensionLanes.h"
 #include "engine/VoiceState.h"
+#include "TovarineVersion.h"
 #include "host/AudioEffectX.h"
 #include "programs/ProgramRecord.h"
 #include "tuning/TuningMap.h"
@@ -139,6 +140,9 @@ public:
     void retuneAllCombs();
     void nudgeCombParameter(int32_t type, float delta);
     void resetCombParameter(int32_t type);
+    // What to install before the file commands can ask for a file, once one of
+    // them found no dialog program; null otherwise. The editor shows it.
+    const char* getFileDialogHint() const { return fileDialogHint.load(std::memory_order_acquire); }
     // Editor hooks; the final class forwards them to its editor.
     virtual void showCombParameterInEditor(int32_t type) { (void)type; }
     virtual void idleWhileWaiting() {}
@@ -147,7 +151,7 @@ public:
     bool getEffectName(char* name) override;
     bool getVendorString(char* text) override;
     bool getProductString(char* text) override;
-    int32_t getVendorVersion() override { return 1; }
+    int32_t getVendorVersion() override { return TOVARINE_VERSION_MAJOR; }
     int32_t getNumCategories() override { return 1; }
     int32_t canDo(char* text) override;
     bool getOutputProperties(int32_t index, VstPinProperties* properties) override;
@@ -222,6 +226,9 @@ private:
     bool batchTensionMoves = true;
 
 private:
+    // True when no dialog program exists: records the hint, says it once on
+    // standard error and lets the editor show it. Clears the hint otherwise.
+    bool fileDialogMissing();
     void runTuningCommand(float command);  // parameter index 45
     void runSyncCommand(float command);    // parameter index 46
     void setUpEngine();
@@ -295,6 +302,9 @@ private:
     static_assert(std::atomic<uint64_t>::is_always_lock_free, "the audio thread must never wait on an atomic");
     float lfoAdvanceRate = 44100.f / 16.f;    // calls of the LFOs per second
     std::unique_ptr<ProgramRecord[]> chunkCopy;  // what getChunk last handed the host
+
+    std::atomic<const char*> fileDialogHint{nullptr};
+    std::atomic<bool> toldFileDialogHint{false};  // commands may come from several threads
 
     // What the audio thread shows the editor.
     SharedValue<float> shownEnvelope[kNumCombs];

@@ -3,6 +3,7 @@
 # programs, chunks and commands from another while audio runs, and the editor
 # in a private Xvfb being drawn on meanwhile. Any report fails the run.
 set -e
+case "$1" in -h|--help) sed -n '2,/^set -e/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac
 cd "$(dirname "$0")/.."
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVARINE_SANITIZE=thread \
     -DTOVARINE_BENCH=OFF -DTOVARINE_TOOLS=OFF >/dev/null

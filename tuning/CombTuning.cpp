@@ -7,6 +7,7 @@
 #include "programs/CombParameterTypes.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -28,9 +29,25 @@ bool isUsableFrequency(double hz)
 
 }  // namespace
 
+bool ResonatorEngine::fileDialogMissing()
+{
+    const char* hint = FileDialog::missingProgramHint();
+    fileDialogHint.store(hint, std::memory_order_release);
+    if (!hint)
+        return false;
+    if (!toldFileDialogHint.exchange(true))
+        std::fprintf(stderr, "Tovarine: %s\n", hint);
+    showCombParameterInEditor(-1);
+    return true;
+}
+
 void ResonatorEngine::loadTuning(bool askUser)
 {
     if (!programs)
+        return;
+    // Without a dialog the choice cannot be made: the tuning stays as it is
+    // (a cancelled dialog would drop the program's map).
+    if (askUser && fileDialogMissing())
         return;
     std::string path;
     bool needDialog = true;
