@@ -484,6 +484,7 @@ void ResonatorEditor::valueChanged(CDrawContext* context, CControl* control)
             float values[kNumCombs];
             combDisplay->getValues(values, kNumCombs);
             const int32_t type = combDisplay->getType();
+            ResonatorEngine::ControlScope change(*p);  // the whole stroke reaches the audio thread at once
             for (int32_t i = 0; i < kNumCombs; ++i)
                 p->setCombParameter(i, type, values[i]);
         }

@@ -208,13 +208,6 @@ private:
     void showState();  // at the end of every block: what the editor shows
 
 private:
-    // --- the audio thread's copies of the settings, adopted at block starts ------
-    CombSettings playingCombs[kNumCombs] = {};
-    double noteFrequency[TuningMap::kNumNotes] = {};
-    float blockParams[kNumParams] = {};
-    bool blockStiffness = false;
-    uint64_t lastMoveMade = 0;
-
     // Working memory of the audio loop.
     CombLanes lanes;
     ChunkSignals signals;
@@ -224,6 +217,13 @@ private:
     TensionRates blockTension{0.1f, 0.015f, 0.08f};
     TensionLanes tensionLanes;
     bool batchTensionMoves = true;
+
+    // --- the audio thread's copies of the settings, adopted at block starts ------
+    CombSettings playingCombs[kNumCombs] = {};
+    double noteFrequency[TuningMap::kNumNotes] = {};
+    float blockParams[kNumParams] = {};
+    bool blockStiffness = false;
+    uint64_t lastMoveMade = 0;
 
 private:
     // True when no dialog program exists: records the hint, says it once on
