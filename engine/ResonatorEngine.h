@@ -7,10 +7,12 @@
 #include "engine/FeedbackPath.h"
 #include "engine/TensionLanes.h"
 #include "engine/VoiceState.h"
+#include "TovarineVersion.h"
 #include "host/AudioEffectX.h"
 #include "programs/ProgramRecord.h"
 #include "tuning/TuningMap.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -94,6 +96,9 @@ public:
     void retuneAllCombs();
     void nudgeCombParameter(int32_t type, float delta);
     void resetCombParameter(int32_t type);
+    // What to install before the file commands can ask for a file, once one of
+    // them found no dialog program; null otherwise. The editor shows it.
+    const char* getFileDialogHint() const { return fileDialogHint.load(std::memory_order_acquire); }
     // Editor hooks; the final class forwards them to its editor.
     virtual void showCombParameterInEditor(int32_t type) { (void)type; }
     virtual void idleWhileWaiting() {}
@@ -102,7 +107,7 @@ public:
     bool getEffectName(char* name) override;
     bool getVendorString(char* text) override;
     bool getProductString(char* text) override;
-    int32_t getVendorVersion() override { return 1; }
+    int32_t getVendorVersion() override { return TOVARINE_VERSION_MAJOR; }
     int32_t getNumCategories() override { return 1; }
     int32_t canDo(char* text) override;
     bool getOutputProperties(int32_t index, VstPinProperties* properties) override;
@@ -146,8 +151,13 @@ private:
     TensionRates blockTension{0.1f, 0.015f, 0.08f};
     TensionLanes tensionLanes;
     bool batchTensionMoves = true;
+    std::atomic<const char*> fileDialogHint{nullptr};
+    bool toldFileDialogHint = false;
 
 private:
+    // True when no dialog program exists: records the hint, says it once on
+    // standard error and lets the editor show it. Clears the hint otherwise.
+    bool fileDialogMissing();
     void runTuningCommand(float command);  // parameter index 45
     void runSyncCommand(float command);    // parameter index 46
     void setUpEngine();
