@@ -4,6 +4,7 @@
 #include "tools/OptionParser.h"
 #include "tools/PluginHost.h"
 #include "tools/PluginState.h"
+#include "tools/TuningOption.h"
 
 #include <cstdio>
 #include <string>
@@ -30,9 +31,10 @@ std::string flagNames(int32_t flags)
 
 void runInfo(const Arguments& arguments)
 {
-    const ParsedOptions options(arguments, {{"plugin"}}, 0);
+    const ParsedOptions options(arguments, {{"plugin"}, {"tuning", true, true}}, 0);
     auto plugin = loadPluginFrom(options);
     plugin->open(44100.0, 512);
+    applyTuningOption(*plugin, options);
     AEffect& e = plugin->effect();
 
     std::printf("plug-in:        %s\n", plugin->path().c_str());
@@ -60,6 +62,8 @@ void runInfo(const Arguments& arguments)
         std::printf("  %3d  %-24s %-12s %-8s %.6g\n", i, plugin->text(effGetParamName, i).c_str(), plugin->text(effGetParamDisplay, i).c_str(),
                     plugin->text(effGetParamLabel, i).c_str(), static_cast<double>(plugin->getParameter(i)));
     }
+    if (options.has("tuning"))
+        printResonatorFrequencies(*plugin);
 }
 
 }  // namespace tovarine::cli

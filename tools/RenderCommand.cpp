@@ -10,6 +10,7 @@
 #include "tools/RenderPlot.h"
 #include "tools/Renderer.h"
 #include "tools/ToolError.h"
+#include "tools/TuningOption.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -27,7 +28,7 @@ constexpr double kMaxContentSeconds = 3600.0;
 const std::vector<OptionRule> kRenderOptions = {
     {"output"}, {"plugin"}, {"block"}, {"tail"}, {"program"}, {"preset"}, {"bank"}, {"param", true, true},
     {"midi"}, {"note", true, true}, {"tempo"}, {"time-sig"}, {"accumulate", false}, {"format"}, {"bits"},
-    {"plot"}, {"quiet", false},
+    {"plot"}, {"quiet", false}, {"tuning", true, true},
 };
 
 struct TimeSignature {
@@ -134,6 +135,7 @@ void runRender(const Arguments& arguments)
     if (demo && !options.has("program") && !options.has("preset") && !options.has("bank"))
         plugin->dispatch(effSetProgram, 0, 0);
     applyStateOptions(*plugin, options);
+    applyTuningOption(*plugin, options);
     plugin->resume();
 
     ProgressBar bar(!options.has("quiet"), input.sampleRate);
