@@ -265,6 +265,26 @@ TEST_F(ScalaTuning, AProgramKeepsItsScalaTuningThroughAChunkAndProgramChanges)
     EXPECT_EQ(dialog.runs(), 2);  // the two choices above; reloading asked nothing
 }
 
+TEST_F(ScalaTuning, PitchesBeyondWhatADelayLineHoldsStopAtItsLimits)
+{
+    // Middle C at 2 Hz puts the low keys far below 48000 / 16383 Hz; at 20 kHz the high keys far above Nyquist.
+    for (const double hz : {2.0, 20000.0}) {
+        const std::string kbm = dialog.folder() + "/extreme.kbm";
+        std::ofstream(kbm) << "0\n0\n127\n60\n60\n" << hz << "\n12\n";
+        loadFromDialog(kbm);
+        for (int i = 0; i < kNumCombs; ++i) {
+            const double delay = kRate / (hz * std::exp2((i + kFirstCombNote - 60) / 12.0));
+            ASSERT_NEAR(engine->currentCombs[i].Delay, delay, delay * 1e-6) << i;  // the period as calculated
+            ASSERT_GE(engine->combs.delayLength[i], 5.f) << i;  // the line as long as it can be
+            ASSERT_LE(engine->combs.delayLength[i], 16383.f) << i;
+        }
+        if (hz == 2.0)
+            EXPECT_EQ(engine->combs.delayLength[0], 16383.f);
+        else
+            EXPECT_EQ(engine->combs.delayLength[kNumCombs - 1], 5.f);
+    }
+}
+
 // Records the engine's messages for the user.
 class TellingEngine : public ResonatorEngine {
 public:
