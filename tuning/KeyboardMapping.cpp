@@ -146,8 +146,5 @@ std::optional<KeyboardMapping> parseKeyboardMapping(std::string_view text, std::
 
 std::optional<KeyboardMapping> readKeyboardMapping(const char* path, std::string& error)
 {
-    const std::optional<std::string> text = readWholeFile(path, error);
-    if (!text)
-        return std::nullopt;
-    return parseKeyboardMapping(*text, fileNameOf(path), error);
+    return parseFile(path, error, parseKeyboardMapping);
 }

@@ -126,8 +126,5 @@ std::optional<ScalaScale> parseScalaScale(std::string_view text, std::string_vie
 
 std::optional<ScalaScale> readScalaScale(const char* path, std::string& error)
 {
-    const std::optional<std::string> text = readWholeFile(path, error);
-    if (!text)
-        return std::nullopt;
-    return parseScalaScale(*text, fileNameOf(path), error);
+    return parseFile(path, error, parseScalaScale);
 }

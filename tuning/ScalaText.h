@@ -21,6 +21,16 @@ std::optional<std::string> readWholeFile(const char* path, std::string& error);
 // The file name without folders: what messages and tuning names show.
 std::string fileNameOf(std::string_view path);
 
+// Reads path whole and hands its text and file name to parse (a parseX function of a reader).
+template <class Parse>
+auto parseFile(const char* path, std::string& error, Parse parse) -> decltype(parse({}, {}, error))
+{
+    const std::optional<std::string> text = readWholeFile(path, error);
+    if (!text)
+        return std::nullopt;
+    return parse(*text, fileNameOf(path), error);
+}
+
 // Lines end at LF, CR LF or a lone CR; every line counts, so line numbers are
 // those an editor shows. A line break at the very end does not start a line.
 class Lines {
