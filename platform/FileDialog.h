@@ -13,13 +13,13 @@ public:
         std::string title;          // window title
         std::string filterName;     // e.g. "TUN files (*.tun)"
         std::string filterPattern;  // e.g. "*.tun"
+        std::string initialPath;    // pre-filled file name; may be empty
+        std::size_t maxPathLength = 0;  // a longer choice counts as cancel; 0 = no limit
         struct Filter {
             std::string name;     // e.g. "Scala scales (*.scl)"
             std::string pattern;  // e.g. "*.scl"; several are separated by spaces
         };
         std::vector<Filter> moreFilters;  // offered after the first
-        std::string initialPath;    // pre-filled file name; may be empty
-        std::size_t maxPathLength = 0;  // a longer choice counts as cancel; 0 = no limit
     };
 
     // Shows the dialog and blocks until the user decides. Answers the chosen
