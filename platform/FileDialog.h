@@ -19,7 +19,7 @@ public:
             std::string name;     // e.g. "Scala scales (*.scl)"
             std::string pattern;  // e.g. "*.scl"; several are separated by spaces
         };
-        std::vector<Filter> moreFilters;  // offered after the first
+        std::vector<Filter> moreFilters = {};  // offered after the first
     };
 
     // Shows the dialog and blocks until the user decides. Answers the chosen
