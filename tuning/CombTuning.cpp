@@ -177,6 +177,7 @@ void ResonatorEngine::resetCombParameter(int32_t type)
         return;
     if (type == comb_type::kPitch) {
         tuningMap.resetToStandard();
+        scalaScalePath.clear();
         retuneAllCombs();
         // An empty path is what re-selecting the program treats as the standard tuning.
         if (programs)

@@ -2,8 +2,10 @@
 // before anything changes; then the map takes the new pitches in one step.
 #include "engine/ResonatorEngine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 bool ResonatorEngine::applyScalaFiles(const ScalaFiles& files)
 {

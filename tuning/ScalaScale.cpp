@@ -43,10 +43,18 @@ std::optional<double> ratioTerm(std::string_view digits)
     return value;
 }
 
+// Far beyond any musical scale (833 octaves), and small enough that whole
+// periods of it, over every MIDI key, stay finite and keep their differences.
+constexpr double kMaxPitchCents = 1e6;
+
 std::optional<double> pitchCents(std::string_view word)
 {
-    if (word.find('.') != std::string_view::npos)
-        return decimalNumber(word);
+    if (word.find('.') != std::string_view::npos) {
+        const std::optional<double> cents = decimalNumber(word);
+        if (!cents || std::fabs(*cents) > kMaxPitchCents)
+            return std::nullopt;
+        return cents;
+    }
     const std::size_t slash = word.find('/');
     const std::optional<double> numerator = ratioTerm(word.substr(0, slash));
     const std::optional<double> denominator =

@@ -63,6 +63,12 @@ std::string fileNameOf(std::string_view path)
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
+Lines::Lines(std::string_view text) : rest(text)
+{
+    if (rest.starts_with("\xEF\xBB\xBF"))
+        rest.remove_prefix(3);
+}
+
 bool Lines::next(std::string_view& line)
 {
     if (rest.empty())

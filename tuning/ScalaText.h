@@ -33,9 +33,11 @@ auto parseFile(const char* path, std::string& error, Parse parse) -> decltype(pa
 
 // Lines end at LF, CR LF or a lone CR; every line counts, so line numbers are
 // those an editor shows. A line break at the very end does not start a line.
+// A UTF-8 byte order mark at the start (some Windows editors write one) is
+// not part of the text.
 class Lines {
 public:
-    explicit Lines(std::string_view text) : rest(text) {}
+    explicit Lines(std::string_view text);
 
     // The next line, without its line break; false at the end of the text.
     bool next(std::string_view& line);

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <strings.h>
 
 void tuneKeys(const ScalaScale& scale, const KeyboardMapping& mapping, double baseFrequency, double (&cents)[128])
 {
@@ -22,9 +21,18 @@ void tuneKeys(const ScalaScale& scale, const KeyboardMapping& mapping, double ba
 
 namespace {
 
-bool hasExtension(std::string_view path, const char* extension)
+// extension in lower case, with its dot.
+bool hasExtension(std::string_view path, std::string_view extension)
 {
-    return path.size() > 4 && strcasecmp(std::string(path.substr(path.size() - 4)).c_str(), extension) == 0;
+    if (path.size() <= extension.size())
+        return false;
+    const std::string_view end = path.substr(path.size() - extension.size());
+    for (std::size_t k = 0; k < end.size(); ++k) {
+        const char c = end[k];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != extension[k])
+            return false;
+    }
+    return true;
 }
 
 }  // namespace

@@ -22,6 +22,8 @@ TEST(ScalaFiles, ScaleTextRules)
         {"lone CR line ends\r2\r3/2 fifth\r2\r", nullptr, 1200.0},
         {"!\n  ! indented comment\nd\n1\n2/1\n", nullptr, 1200.0},
         {"d\n2\n-50.5\n700.\n", nullptr, 700.0},
+        {"\xEF\xBB\xBF! a byte order mark first\nd\n1\n2/1\n", nullptr, 1200.0},
+        {"d\n1\n2000000.0\n", "s.scl, line 3: expected a pitch in cents (\"701.955\") or a ratio (\"3/2\"), found \"2000000.0\"", 0},
         {"d\n1\n3\n\n", nullptr, 1200.0 * std::log2(3.0)},  // one empty last line is harmless
         {"d\n1\n3\n\n\n", "s.scl, line 4: the scale's 1 pitches are complete; only comments may follow, found a blank line", 0},
         {"d\n1\n3\n! comment\n", nullptr, 1200.0 * std::log2(3.0)},
