@@ -265,6 +265,18 @@ TEST_F(ScalaTuning, AProgramKeepsItsScalaTuningThroughAChunkAndProgramChanges)
     EXPECT_EQ(dialog.runs(), 2);  // the two choices above; reloading asked nothing
 }
 
+TEST_F(ScalaTuning, AStoredScaleThatIsGoneAsksAsAMissingMapDoes)
+{
+    loadFromDialog(kScalaDir + "zeus22.scl");
+    const std::string stored = dialog.folder() + "/gone.scl\n" + kScalaDir + "piano.kbm";
+    copyText(current().tuningMapPath, kTuningMapPathSize, stored.c_str());
+    dialog.cancel();
+    engine->setProgram(kProgram);
+    EXPECT_EQ(dialog.runs(), 2);
+    EXPECT_STREQ(current().tuningMapPath, "");  // cancelled: the standard tuning from now on
+    EXPECT_NEAR(engine->currentCombs[57].Delay, kRate / 440.0, 1e-3);
+}
+
 TEST_F(ScalaTuning, PitchesBeyondWhatADelayLineHoldsStopAtItsLimits)
 {
     // Middle C at 2 Hz puts the low keys far below 48000 / 16383 Hz; at 20 kHz the high keys far above Nyquist.
