@@ -8,6 +8,7 @@
 #include <complex>
 #include <concepts>
 #include <cstddef>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -23,21 +24,25 @@ public:
     FrameMagnitudes& operator=(const FrameMagnitudes&) = delete;
 
     // Frames 0 .. frameCount - 1, frame f covering samples hop * f ..
-    // hop * f + fftSize - 1. sampleAt(n) returns sample n, n >= 0.
+    // hop * f + fftSize - 1. sampleAt(n) returns sample n, n >= 0; it is
+    // called from this thread only, in order.
     template <class SampleAt>
         requires std::invocable<SampleAt&, long long>
     void compute(int frameCount, SampleAt&& sampleAt)
     {
         resize(frameCount);
+        Transform& transform = *transforms.front();
         for (int f = 0; f < frameCount; ++f) {
             const long long start = static_cast<long long>(hop) * f;
             for (int n = 0; n < fftSize; ++n)
-                frameBuffer[static_cast<std::size_t>(n)] = sampleAt(start + n);
-            transformFrame(f);
+                transform.frame[static_cast<std::size_t>(n)] = sampleAt(start + n) * hann[static_cast<std::size_t>(n)];
+            transformFrame(transform, f);
         }
     }
 
     // The same over samples held in memory; samples past the end count as 0.
+    // The frames are shared out among the processor's cores (the results are
+    // the same bits as from one thread: every frame is transformed alike).
     void compute(int frameCount, std::span<const float> samples);
 
     int size() const { return fftSize; }
@@ -50,15 +55,25 @@ public:
     const std::vector<float>& window() const { return hann; }
 
 private:
+    // One transform's set-up and working buffers; a thread uses one at a time.
+    struct Transform {
+        explicit Transform(int fftSize);
+        ~Transform();
+        Transform(const Transform&) = delete;
+        Transform& operator=(const Transform&) = delete;
+        kiss_fftr_state* fft;
+        std::vector<float> frame;                    // windowed samples
+        std::vector<std::complex<float>> spectrum;   // bins 0 .. fftSize/2
+    };
+
     void resize(int frames);
-    void transformFrame(int f);
+    void computeFrames(Transform& transform, std::span<const float> samples, int from, int to);
+    void transformFrame(Transform& transform, int f);
 
     int fftSize;
     int hop;
     int frameCount = 0;
-    kiss_fftr_state* fft;
     std::vector<float> hann;
-    std::vector<float> frameBuffer;
-    std::vector<std::complex<float>> spectrumBuffer;  // bins 0 .. fftSize/2
-    std::vector<float> spectra;         // frameCount x bins()
+    std::vector<std::unique_ptr<Transform>> transforms;  // the first always exists
+    std::vector<float> spectra;                          // frameCount x bins()
 };

@@ -27,6 +27,7 @@ void ImpulseAnalyser::computeSpectra(bool fromResidual)
 {
     if (!spectra)
         spectra = std::make_unique<FrameMagnitudes>(windowLength, hop());
+    spectraOfResidual = fromResidual;
     const std::size_t covered = static_cast<std::size_t>(windowLength) + static_cast<std::size_t>(hop()) * frameCount;
     if (fromResidual)
         spectra->compute(frameCount, std::span<const float>(samples));
@@ -42,6 +43,7 @@ int ImpulseAnalyser::analyse(int newWindowLength, int newOverlap, int count, Com
     windowLength = newWindowLength;
     overlap = newOverlap;
     spectra.reset();
+    spectraOfResidual = false;
     if (windowLength < 4 || windowLength % 2 || hop() <= 0)
         return -1;
     // A decay is the slope of the frames' log energy: it takes two frames at
@@ -104,7 +106,10 @@ int ImpulseAnalyser::analyse(int newWindowLength, int newOverlap, int count, Com
 
 void ImpulseAnalyser::analyseComb(CombEstimate& estimate)
 {
-    computeSpectra(true);
+    // Most resonators explain nothing of the recording and leave the residual
+    // as it was: its spectra from the resonator before still hold.
+    if (!spectraOfResidual)
+        computeSpectra(true);
     std::vector<double> decays;
     measureHarmonics(estimate, decays);
 
@@ -182,19 +187,48 @@ void ImpulseAnalyser::subtractCombModel(CombEstimate& estimate)
         return;
     delay.setDelay(estimate.period);
     std::vector<float> residual(samples.size());
+    delayedSamples(delay, residual);
     float lowpass = 0.0f;
     double inputEnergy = 0.0;
     double residualEnergy = 0.0;
     for (std::size_t n = 0; n < samples.size(); ++n) {
         const float x = samples[n];
-        const float y = delay.tick(x);
+        const float y = residual[n];
         lowpass = estimate.bright * y + (1.0f - estimate.bright) * lowpass;
         residual[n] = x - estimate.decay * lowpass * 0.05f;
         inputEnergy += static_cast<double>(x) * x;
         residualEnergy += static_cast<double>(residual[n]) * residual[n];
     }
-    if (residualEnergy < inputEnergy)
+    if (residualEnergy < inputEnergy) {
         samples.swap(residual);
+        spectraOfResidual = false;
+    }
     // A silent residual explains nothing more; 0 / 0 must not become Out.
     estimate.level = residualEnergy > 0.0 ? static_cast<float>(inputEnergy / residualEnergy) : 0.0f;
+}
+
+// The samples as they leave the (freshly cleared) delay line. Its four taps
+// lie wholly in the past once the whole delay is 3 or more, so they can be
+// read straight from the samples, with the line's own weights and order of
+// operations; shorter delays take the line itself.
+void ImpulseAnalyser::delayedSamples(FractionalDelay& delay, std::vector<float>& out) const
+{
+    const long long whole = delay.getWholeDelay();
+    if (whole < 3) {
+        for (std::size_t n = 0; n < samples.size(); ++n)
+            out[n] = delay.tick(samples[n]);
+        return;
+    }
+    const float* h = delay.getWeights();
+    const long long count = static_cast<long long>(samples.size());
+    const auto tap = [&](long long i) { return i >= 0 ? samples[static_cast<std::size_t>(i)] : 0.0f; };
+    // Up to `whole` samples in, taps still reach before the start, which the line holds as 0.
+    const long long edge = std::min(whole, count);
+    for (long long n = 0; n < edge; ++n)
+        out[static_cast<std::size_t>(n)] =
+            tap(n - whole) * h[3] + tap(n - whole + 1) * h[2] + tap(n - whole + 2) * h[1] + tap(n - whole + 3) * h[0];
+    for (long long n = edge; n < count; ++n) {
+        const float* s = samples.data() + (n - whole);
+        out[static_cast<std::size_t>(n)] = s[0] * h[3] + s[1] * h[2] + s[2] * h[1] + s[3] * h[0];
+    }
 }

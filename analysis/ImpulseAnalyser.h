@@ -13,6 +13,8 @@
 #include <memory>
 #include <vector>
 
+class FractionalDelay;
+
 // One resonator's working record.
 struct CombEstimate {
     float normFreq;  // in: 2 f / sampleRate; out: refined by the measurement
@@ -47,10 +49,12 @@ public:
     std::vector<float> samples;    // the first channel, later the residual
     std::vector<float> recording;  // the first channel as read
     std::unique_ptr<FrameMagnitudes> spectra;
+    bool spectraOfResidual = false;  // spectra hold the frames of `samples` as they are now
 
 private:
     void analyseComb(CombEstimate& estimate);
     void measureHarmonics(CombEstimate& estimate, std::vector<double>& decays);
     void subtractCombModel(CombEstimate& estimate);
+    void delayedSamples(FractionalDelay& delay, std::vector<float>& out) const;
     int hop() const { return windowLength - overlap; }
 };

@@ -2,12 +2,14 @@
 // shown by the desktop's message dialog (zenity or kdialog). Returns when the user closes it.
 #pragma once
 
+#include "TovarineVersion.h"
+
 #include <functional>
 
 namespace about_box {
 
 inline constexpr const char* kCaption = "Tovarine";
-inline constexpr const char* kText = "Tovarine 88 Resonator v1.2, made by tovarine.audio";
+inline constexpr const char* kText = "Tovarine 88 Resonator v" TOVARINE_VERSION ", made by tovarine.audio";
 
 // whileWaiting runs about every 50 ms until the dialog is closed (the editor keeps
 // its window painted with it). Answers false when no dialog could be shown.

@@ -7,11 +7,13 @@
 #include "engine/FeedbackPath.h"
 #include "engine/TensionLanes.h"
 #include "engine/VoiceState.h"
+#include "TovarineVersion.h"
 #include "host/AudioEffectX.h"
 #include "programs/ProgramRecord.h"
 #include "tuning/ScalaTuning.h"
 #include "tuning/TuningMap.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -100,6 +102,9 @@ public:
     // mapping leaves alone keep the resonators' present pitches. False (with
     // the map's errorText set) when a file is refused; then nothing changed.
     bool applyScalaFiles(const ScalaFiles& files);
+    // What to install before the file commands can ask for a file, once one of
+    // them found no dialog program; null otherwise. The editor shows it.
+    const char* getFileDialogHint() const { return fileDialogHint.load(std::memory_order_acquire); }
     // Editor hooks; the final class forwards them to its editor.
     virtual void showCombParameterInEditor(int32_t type) { (void)type; }
     virtual void idleWhileWaiting() {}
@@ -110,7 +115,7 @@ public:
     bool getEffectName(char* name) override;
     bool getVendorString(char* text) override;
     bool getProductString(char* text) override;
-    int32_t getVendorVersion() override { return 1; }
+    int32_t getVendorVersion() override { return TOVARINE_VERSION_MAJOR; }
     int32_t getNumCategories() override { return 1; }
     int32_t canDo(char* text) override;
     bool getOutputProperties(int32_t index, VstPinProperties* properties) override;
@@ -154,15 +159,20 @@ private:
     TensionRates blockTension{0.1f, 0.015f, 0.08f};
     TensionLanes tensionLanes;
     bool batchTensionMoves = true;
+    std::atomic<const char*> fileDialogHint{nullptr};
+    bool toldFileDialogHint = false;
 
 private:
+    // True when no dialog program exists: records the hint, says it once on
+    // standard error and lets the editor show it. Clears the hint otherwise.
+    bool fileDialogMissing();
+
     // The program's stored tuning source into the map; false when it does not load.
     bool applyStoredTuning(const std::string& path);
     // A file chosen in the dialog; false for a refused Scala file (nothing changed).
     bool applyChosenTuning(const std::string& path);
     std::string scalaScalePath;  // the scale of the tuning in force, if it came from one
     bool toldTuningNotStored = false;
-
     void runTuningCommand(float command);  // parameter index 45
     void runSyncCommand(float command);    // parameter index 46
     void setUpEngine();

@@ -1,4 +1,5 @@
 #include "programs/ProgramRecord.h"
+#include "TovarineVersion.h"
 
 #include <cmath>
 #include <cstring>
@@ -46,7 +47,7 @@ ProgramRecord::ProgramRecord()
         c.Velocity = 0.5f;
     }
     copyText(name, sizeof(name), "Init");
-    copyText(version, sizeof(version), "1.2");
+    copyText(version, sizeof(version), TOVARINE_VERSION);
 }
 
 void copyText(char* dest, std::size_t destSize, const char* source)

@@ -1,10 +1,22 @@
 #!/bin/sh
-# Builds everything and renders the demo through the plug-in: demo.wav and demo.png.
+# Builds the plug-in and the command-line host, and renders the demo through the
+# plug-in: demo.wav and demo.png.
 set -e
+case "$1" in -h|--help) sed -n '2,/^set -e/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-ninja -C build
-./build/tovarine info
-./build/tovarine render -o demo.wav --plot demo.png
-echo "Wrote demo.wav and demo.png"
+echo "Building in build/ ..."
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+ninja -C build Tovarine tovarine
+echo "Rendering the demo ..."
+./build/tovarine render -o demo.wav --plot demo.png --quiet
+cat <<DONE
+
+Done.
+  demo (audio):          $(pwd)/demo.wav
+  demo (picture):        $(pwd)/demo.png
+  plug-in:               $(pwd)/build/Tovarine.so
+  command-line host:     $(pwd)/build/tovarine   (try: build/tovarine --help)
+Install the plug-in (to ~/.vst) and the host (to ~/.local/bin) for your user:
+  cmake --install build
+DONE

@@ -3,6 +3,7 @@
 # build, and a build under AddressSanitizer + UndefinedBehaviorSanitizer), the
 # concurrency test under ThreadSanitizer, and each fuzzer for a bounded time.
 set -e
+case "$1" in -h|--help) sed -n '2,/^set -e/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 ./scripts/install-deps.sh

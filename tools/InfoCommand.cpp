@@ -27,11 +27,8 @@ std::string flagNames(int32_t flags)
     return text.empty() ? "none" : text;
 }
 
-}  // namespace
-
-void runInfo(const Arguments& arguments)
+void runInfo(const ParsedOptions& options)
 {
-    const ParsedOptions options(arguments, {{"plugin"}, {"tuning", true, true}}, 0);
     auto plugin = loadPluginFrom(options);
     plugin->open(44100.0, 512);
     applyTuningOption(*plugin, options);
@@ -64,6 +61,19 @@ void runInfo(const Arguments& arguments)
     }
     if (options.has("tuning"))
         printResonatorFrequencies(*plugin);
+}
+
+}  // namespace
+
+Command infoCommand()
+{
+    return {.name = "info",
+            .arguments = "[options]",
+            .summary = "Shows what a host sees: names, versions, flags, programs and parameters.",
+            .details = "Most of Tovarine's parameters show the name \"paramname\"; docs/parameters.md says what each does.",
+            .example = "tovarine info --plugin ~/.vst/Tovarine.so",
+            .options = {pluginOption(), tuningOption("also print the 88 resonators' frequencies in this tuning")},
+            .run = runInfo};
 }
 
 }  // namespace tovarine::cli

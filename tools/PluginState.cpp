@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
+#include <vector>
 
 namespace tovarine::cli {
 
@@ -18,14 +20,39 @@ std::string kindName(PresetKind kind) { return kind == PresetKind::Bank ? "bank 
 
 }  // namespace
 
+OptionRule pluginOption()
+{
+    return {.name = "plugin", .valueName = "PATH",
+            .help = "the plug-in (default: Tovarine.so beside tovarine, else in ../lib/vst, ~/.vst)"};
+}
+
+std::vector<OptionRule> stateOptions()
+{
+    return {
+        {.name = "bank", .valueName = "FILE.fxb", .help = "load all programs first"},
+        {.name = "program", .valueName = "N", .help = "then select program N (0..31 for Tovarine)"},
+        {.name = "preset", .valueName = "FILE.fxp", .help = "then load one program into the current program"},
+        {.name = "param", .repeatable = true, .valueName = "INDEX=VALUE",
+         .help = "then set a parameter (0..42; see docs/parameters.md) to 0..1"},
+    };
+}
+
 std::string defaultPluginPath()
 {
     char buffer[PATH_MAX + 1] = {};
     const ssize_t length = readlink("/proc/self/exe", buffer, PATH_MAX);
     if (length <= 0)
         return "Tovarine.so";
-    std::string self(buffer, static_cast<std::size_t>(length));
-    return self.substr(0, self.find_last_of('/') + 1) + "Tovarine.so";
+    const std::string self(buffer, static_cast<std::size_t>(length));
+    const std::string directory = self.substr(0, self.find_last_of('/') + 1);
+    // Beside the program in a build folder; where `cmake --install` puts it otherwise.
+    std::vector<std::string> candidates = {directory + "Tovarine.so", directory + "../lib/vst/Tovarine.so"};
+    if (const char* home = std::getenv("HOME"))
+        candidates.push_back(std::string(home) + "/.vst/Tovarine.so");
+    for (const std::string& candidate : candidates)
+        if (access(candidate.c_str(), R_OK) == 0)
+            return candidate;
+    return candidates.front();
 }
 
 std::unique_ptr<PluginHost> loadPluginFrom(const ParsedOptions& options)

@@ -76,6 +76,11 @@ std::vector<uint8_t> tovarineProgram(PluginHost& plugin)
 
 }  // namespace
 
+OptionRule tuningOption(const char* help)
+{
+    return {.name = "tuning", .repeatable = true, .valueName = "FILE.tun|.scl|.kbm", .help = help};
+}
+
 void applyTuningOption(PluginHost& plugin, const ParsedOptions& options)
 {
     if (!options.has("tuning"))

@@ -1,10 +1,14 @@
 // --tuning FILE.tun|FILE.scl [--tuning FILE.kbm] for render and info (Tovarine only).
 #pragma once
 
+#include "tools/OptionParser.h"
+
 namespace tovarine::cli {
 
-class ParsedOptions;
 class PluginHost;
+
+// The rule of --tuning (given once, or twice for a scale and a mapping), with the command's help text.
+OptionRule tuningOption(const char* help);
 
 // Stores the tuning's files as the current program's tuning path and hands
 // the program back, so the plug-in applies it exactly as it re-applies any

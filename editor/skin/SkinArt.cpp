@@ -1,4 +1,5 @@
 #include "editor/skin/SkinArt.h"
+#include "TovarineVersion.h"
 
 #include <cmath>
 
@@ -123,7 +124,7 @@ void paintBackground(cairo_t* cr)
     for (const KnobLabel& k : kKnobLabels)
         centredText(cr, k.text, k.left + 15, 407, 8, false, kEngraving);
 
-    leftText(cr, "v1.2", 604, 414, 8, false, kDarkBrown);
+    leftText(cr, "v" TOVARINE_VERSION, 604, 414, 8, false, kDarkBrown);
 }
 
 void paintKnobBackground(cairo_t* cr)

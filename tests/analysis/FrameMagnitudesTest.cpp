@@ -60,3 +60,19 @@ TEST(FrameMagnitudes, FullSizeFramesMatchDirectTransform)
     expectMatchesDirectDft(spectra, 0, samples, 0);
     expectMatchesDirectDft(spectra, 1, samples, 2048);
 }
+
+TEST(FrameMagnitudes, FramesSharedAmongThreadsEqualOneThreadsBits)
+{
+    // 37 frames split unevenly among the cores; the last frames run past the
+    // samples. The one-thread reference reads through a callback.
+    const std::vector<float> samples = noise(1024 + 256 * 36 - 300, 0.1f);
+    FrameMagnitudes shared(1024, 256);
+    FrameMagnitudes single(1024, 256);
+    shared.compute(37, std::span<const float>(samples));
+    single.compute(37, [&](long long n) {
+        return n < static_cast<long long>(samples.size()) ? samples[static_cast<std::size_t>(n)] : 0.0f;
+    });
+    for (int f = 0; f < 37; ++f)
+        for (int k = 0; k < shared.bins(); ++k)
+            ASSERT_EQ(shared.frame(f)[k], single.frame(f)[k]) << "frame " << f << " bin " << k;
+}
