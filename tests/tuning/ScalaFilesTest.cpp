@@ -73,20 +73,6 @@ TEST(ScalaFiles, MappingTextRules)
     }
 }
 
-TEST(ScalaFiles, StoredPathsTellScalaPairsFromOtherTunings)
-{
-    EXPECT_FALSE(scalaFilesOf(""));
-    EXPECT_FALSE(scalaFilesOf("*standard"));
-    EXPECT_FALSE(scalaFilesOf("/maps/a.tun"));
-    EXPECT_FALSE(scalaFilesOf("/maps/a.tun\n/maps/b.kbm"));  // not a pair of Scala files: tried as a map, and fails
-    const std::optional<ScalaFiles> pair = scalaFilesOf("/s/a.SCL\n/m/b.kbm");
-    ASSERT_TRUE(pair);
-    EXPECT_EQ(pair->scalePath, "/s/a.SCL");
-    EXPECT_EQ(pair->mappingPath, "/m/b.kbm");
-    EXPECT_EQ(storedPathOf(*pair), "/s/a.SCL\n/m/b.kbm");
-    EXPECT_EQ(scalaFilesOf("/m/b.kbm")->scalePath, "");
-}
-
 TEST(ScalaFiles, NumbersIgnoreProcessLocale)
 {
     if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
