@@ -13,6 +13,8 @@ void ResonatorPlugin::showCombParameterInEditor(int32_t) {}
 
 void ResonatorPlugin::idleWhileWaiting() {}
 
+void ResonatorPlugin::tellUser(const char*) {}
+
 ResonatorEditor* ResonatorPlugin::getResonatorEditor()
 {
     return nullptr;
