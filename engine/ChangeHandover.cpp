@@ -31,7 +31,7 @@ void ResonatorEngine::publishChange()
     for (int32_t k = 0; k < kNumParams; ++k)
         settings.params[k] = liveParams[k];
     for (int32_t note = 0; note < TuningMap::kNumNotes; ++note)
-        settings.noteFrequency[note] = tuningMap.frequencyOfNote(note);
+        settings.noteFrequency[note] = tuningMap.frequencyOf(note);
     PublishedChange& change = mailbox.draft();
     std::memcpy(&change.settings, &settings, sizeof(settings));
     moveQueue.copyTo(change);

@@ -34,3 +34,5 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE.utf8$'; then
     grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
     run_quietly $SUDO locale-gen
 fi
+# The Windows cross-builds and Wine (scripts/build-windows.sh, scripts/test-windows.sh).
+"$(dirname "$0")/install-windows-deps.sh"

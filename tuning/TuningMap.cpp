@@ -27,6 +27,11 @@ void TuningMap::resetToStandard()
 double TuningMap::frequencyOfNote(int note)
 {
     errorText[0] = '\0';
+    return frequencyOf(note);
+}
+
+double TuningMap::frequencyOf(int note) const
+{
     const double cents = (note >= 0 && note < kNumNotes) ? noteCents[note] : 100.0 * note;
     return baseFrequency * std::exp2(cents / 1200.0);
 }
@@ -39,6 +44,13 @@ void TuningMap::setNoteFrequency(int note, double frequency)
         return;
     }
     noteCents[note] = 1200.0 * std::log2(frequency / baseFrequency);
+}
+
+void TuningMap::assign(const double (&cents)[kNumNotes], const char* newName)
+{
+    std::memcpy(noteCents, cents, sizeof(noteCents));
+    std::snprintf(name, sizeof(name), "%s", newName);
+    errorText[0] = '\0';
 }
 
 namespace {
