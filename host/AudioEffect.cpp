@@ -7,6 +7,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <type_traits>
+
+// The descriptor's functions have exactly the interface's types, calling convention included.
+static_assert(std::is_same_v<decltype(&AudioEffect::dispatchEffect), AEffectDispatcherProc>);
+static_assert(std::is_same_v<decltype(&AudioEffect::processEffect), AEffectProcessProc>);
+static_assert(std::is_same_v<decltype(&AudioEffect::processReplacingEffect), AEffectProcessProc>);
+static_assert(std::is_same_v<decltype(&AudioEffect::setParameterEffect), AEffectSetParameterProc>);
+static_assert(std::is_same_v<decltype(&AudioEffect::getParameterEffect), AEffectGetParameterProc>);
 
 AudioEffect::AudioEffect(audioMasterCallback audioMaster_, int32_t numPrograms_, int32_t numParams_)
     : sampleRate(44100.f),
@@ -61,7 +69,7 @@ AudioEffect* objectOf(AEffect* e)
 }
 }  // namespace
 
-intptr_t AudioEffect::dispatchEffect(AEffect* e, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)
+intptr_t VSTCALLBACK AudioEffect::dispatchEffect(AEffect* e, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)
 {
     AudioEffect* object = objectOf(e);
     if (!object)
@@ -74,25 +82,25 @@ intptr_t AudioEffect::dispatchEffect(AEffect* e, int32_t opcode, int32_t index, 
     return object->dispatcher(opcode, index, value, ptr, opt);
 }
 
-void AudioEffect::processEffect(AEffect* e, float** inputs, float** outputs, int32_t sampleFrames)
+void VSTCALLBACK AudioEffect::processEffect(AEffect* e, float** inputs, float** outputs, int32_t sampleFrames)
 {
     if (AudioEffect* object = objectOf(e))
         object->process(inputs, outputs, sampleFrames);
 }
 
-void AudioEffect::processReplacingEffect(AEffect* e, float** inputs, float** outputs, int32_t sampleFrames)
+void VSTCALLBACK AudioEffect::processReplacingEffect(AEffect* e, float** inputs, float** outputs, int32_t sampleFrames)
 {
     if (AudioEffect* object = objectOf(e))
         object->processReplacing(inputs, outputs, sampleFrames);
 }
 
-void AudioEffect::setParameterEffect(AEffect* e, int32_t index, float value)
+void VSTCALLBACK AudioEffect::setParameterEffect(AEffect* e, int32_t index, float value)
 {
     if (AudioEffect* object = objectOf(e))
         object->setParameter(index, value);
 }
 
-float AudioEffect::getParameterEffect(AEffect* e, int32_t index)
+float VSTCALLBACK AudioEffect::getParameterEffect(AEffect* e, int32_t index)
 {
     AudioEffect* object = objectOf(e);
     return object ? object->getParameter(index) : 0.f;

@@ -68,11 +68,11 @@ public:
     audioMasterCallback getHostCallback() const { return audioMaster; }
 
     // The host-facing functions stored in the descriptor.
-    static intptr_t dispatchEffect(AEffect* e, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
-    static void processEffect(AEffect* e, float** inputs, float** outputs, int32_t sampleFrames);
-    static void processReplacingEffect(AEffect* e, float** inputs, float** outputs, int32_t sampleFrames);
-    static void setParameterEffect(AEffect* e, int32_t index, float value);
-    static float getParameterEffect(AEffect* e, int32_t index);
+    static intptr_t VSTCALLBACK dispatchEffect(AEffect* e, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
+    static void VSTCALLBACK processEffect(AEffect* e, float** inputs, float** outputs, int32_t sampleFrames);
+    static void VSTCALLBACK processReplacingEffect(AEffect* e, float** inputs, float** outputs, int32_t sampleFrames);
+    static void VSTCALLBACK setParameterEffect(AEffect* e, int32_t index, float value);
+    static float VSTCALLBACK getParameterEffect(AEffect* e, int32_t index);
 
 protected:
     void setFlag(int32_t flag, bool state);

@@ -1,5 +1,6 @@
-// The only symbols the shared object exports. Most Linux hosts look up
-// VSTPluginMain; Ardour and older hosts look up main.
+// The only symbols the library exports. Most hosts look up VSTPluginMain;
+// Ardour and older hosts look up main. On Windows the module-definition file
+// exports VSTPluginMain under both names.
 
 #include "host/ResonatorPlugin.h"
 
@@ -32,14 +33,14 @@ AEffect* createInstance(audioMasterCallback audioMaster)
 
 extern "C" {
 
-__attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback audioMaster)
+__attribute__((visibility("default"))) AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback audioMaster)
 {
     return createInstance(audioMaster);
 }
 
 // A C++ function cannot be called main with this signature; the asm label gives the symbol its name.
-__attribute__((visibility("default"))) AEffect* vstLegacyMain(audioMasterCallback audioMaster) __asm__("main");
-AEffect* vstLegacyMain(audioMasterCallback audioMaster)
+__attribute__((visibility("default"))) AEffect* VSTCALLBACK vstLegacyMain(audioMasterCallback audioMaster) __asm__("main");
+AEffect* VSTCALLBACK vstLegacyMain(audioMasterCallback audioMaster)
 {
     return createInstance(audioMaster);
 }

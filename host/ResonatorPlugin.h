@@ -1,4 +1,6 @@
-// The object a host instantiates: the engine plus its editor.
+// The object a host instantiates: the engine plus its editor. The editor side
+// (attachEditor and the calls that reach the editor) is defined by the editor
+// where the platform has one, and by the platform layer as nothing otherwise.
 #pragma once
 
 #include "engine/ResonatorEngine.h"
@@ -17,6 +19,11 @@ public:
     void idleWhileWaiting() override;
 
     ResonatorEditor* getResonatorEditor();
+
+private:
+    // Creates the editor, which registers itself; false when that fails for lack of memory.
+    bool attachEditor();
+    void forwardParameterToEditor(int32_t index, float value);
 };
 
 // Set when a part of an instance could not be allocated; main() then refuses it.

@@ -1,5 +1,6 @@
-// The VST 2.4 binary interface as x86-64 Linux hosts use it: pointer-sized
-// integers where pointers travel, natural C alignment, little-endian.
+// The VST 2.4 binary interface as Linux (x86-64) and Windows (x86 and x64) hosts
+// use it: pointer-sized integers where pointers travel, natural C alignment,
+// little-endian, the C calling convention for every function.
 // Declared here from the published layout facts; nothing else is needed.
 #pragma once
 
@@ -8,16 +9,24 @@
 
 struct AEffect;
 
-using audioMasterCallback = intptr_t (*)(AEffect* effect, int32_t opcode, int32_t index,
+// Calling conventions differ only on 32-bit x86, where hosts call the C
+// convention; 64-bit targets have a single convention.
+#if defined(__i386__)
+#define VSTCALLBACK __attribute__((cdecl))
+#else
+#define VSTCALLBACK
+#endif
+
+using audioMasterCallback = intptr_t (VSTCALLBACK*)(AEffect* effect, int32_t opcode, int32_t index,
                                          intptr_t value, void* ptr, float opt);
-using AEffectDispatcherProc = intptr_t (*)(AEffect* effect, int32_t opcode, int32_t index,
+using AEffectDispatcherProc = intptr_t (VSTCALLBACK*)(AEffect* effect, int32_t opcode, int32_t index,
                                            intptr_t value, void* ptr, float opt);
-using AEffectProcessProc = void (*)(AEffect* effect, float** inputs, float** outputs,
+using AEffectProcessProc = void (VSTCALLBACK*)(AEffect* effect, float** inputs, float** outputs,
                                     int32_t sampleFrames);
-using AEffectProcessDoubleProc = void (*)(AEffect* effect, double** inputs, double** outputs,
+using AEffectProcessDoubleProc = void (VSTCALLBACK*)(AEffect* effect, double** inputs, double** outputs,
                                           int32_t sampleFrames);
-using AEffectSetParameterProc = void (*)(AEffect* effect, int32_t index, float value);
-using AEffectGetParameterProc = float (*)(AEffect* effect, int32_t index);
+using AEffectSetParameterProc = void (VSTCALLBACK*)(AEffect* effect, int32_t index, float value);
+using AEffectGetParameterProc = float (VSTCALLBACK*)(AEffect* effect, int32_t index);
 
 constexpr int32_t vstFourCC(char a, char b, char c, char d)
 {
@@ -282,13 +291,19 @@ struct VstKeyCode {
     uint8_t modifier;
 };
 
-static_assert(sizeof(AEffect) == 192, "AEffect must match the x86-64 host layout");
-static_assert(offsetof(AEffect, object) == 96);
-static_assert(offsetof(AEffect, uniqueID) == 112);
-static_assert(offsetof(AEffect, processReplacing) == 120);
+// The layouts hosts expect: 64-bit (Linux, Windows x64) and 32-bit (Windows x86).
+static_assert(sizeof(void*) == 8 || sizeof(void*) == 4, "only 32- and 64-bit targets");
+constexpr bool kVst64 = sizeof(void*) == 8;
+static_assert(sizeof(AEffect) == (kVst64 ? 192 : 144), "AEffect must match the host layout");
+static_assert(offsetof(AEffect, resvd1) == (kVst64 ? 64 : 40));
+static_assert(offsetof(AEffect, object) == (kVst64 ? 96 : 64));
+static_assert(offsetof(AEffect, uniqueID) == (kVst64 ? 112 : 72));
+static_assert(offsetof(AEffect, processReplacing) == (kVst64 ? 120 : 80));
+static_assert(offsetof(AEffect, future) == (kVst64 ? 136 : 88));
 static_assert(sizeof(VstMidiEvent) == 32);
-static_assert(offsetof(VstEvents, events) == 16);
+static_assert(offsetof(VstEvents, events) == (kVst64 ? 16 : 8));
 static_assert(sizeof(VstTimeInfo) == 88);
+static_assert(offsetof(VstTimeInfo, timeSigNumerator) == 64);
 static_assert(sizeof(VstPinProperties) == 128);
 
 // Records of the interface this plug-in never fills in; only passed through.

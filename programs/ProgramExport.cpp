@@ -81,17 +81,6 @@ void writeProgram(StatementWriter& out, std::FILE* file, int p, const ProgramRec
 
 }  // namespace
 
-std::string defaultExportPath()
-{
-    const char* home = std::getenv("HOME");
-    if (!home || !*home)
-        return {};
-    std::string path = home;
-    if (path.back() != '/')
-        path += '/';
-    return path + "TovarineOutputProgram.cpp";
-}
-
 int exportPrograms(const ProgramRecord* programs, const char* path)
 {
     if (!programs || !path || !*path)

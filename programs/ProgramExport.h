@@ -7,7 +7,8 @@
 
 #include <string>
 
-// ~/TovarineOutputProgram.cpp; empty when HOME is not set.
+// Where the export goes: ~/TovarineOutputProgram.cpp on Linux (empty when HOME
+// is not set), C:\TovarineOutputProgram.cpp on Windows. Defined by the platform layer.
 std::string defaultExportPath();
 
 // Writes the kNumPrograms records of programs to path, truncating an existing

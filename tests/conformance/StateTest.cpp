@@ -2,6 +2,7 @@
 // plays identically; wrong sizes are refused; random and mutated chunks of the
 // right sizes never crash, never make NaN and never leave text unterminated.
 #include "tests/conformance/Signal.h"
+#include "tests/testhost/DialogCancel.h"
 #include "tests/testhost/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,6 @@
 #include <cstring>
 #include <fstream>
 #include <string>
-#include <sys/stat.h>
 
 using testhost::PluginInstance;
 
@@ -18,24 +18,6 @@ namespace {
 
 constexpr std::size_t kProgramBytes = 7796;
 constexpr std::size_t kBankBytes = 32 * kProgramBytes;
-
-// Restored programs may name tuning files that do not exist here: their open-file
-// dialog must be cancelled at once instead of waiting for a person.
-void cancelEveryDialog()
-{
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    const std::string dir = std::string(TOVARINE_BINARY_DIR) + "/no-dialog";
-    mkdir(dir.c_str(), 0755);
-    for (const char* program : {"zenity", "kdialog"}) {
-        const std::string path = dir + "/" + program;
-        std::ofstream(path) << "#!/bin/sh\nexit 1\n";
-        chmod(path.c_str(), 0755);
-    }
-    setenv("PATH", (dir + ":" + std::getenv("PATH")).c_str(), 1);
-}
 
 std::vector<float> render(PluginInstance& plugin, std::size_t frames)
 {
@@ -117,7 +99,8 @@ TEST(State, ChunksOfEveryWrongSizeAreRefused)
 
 TEST(State, TenThousandRandomAndMutatedChunks)
 {
-    cancelEveryDialog();
+    // Restored programs may name tuning files that do not exist here.
+    const testhost::FileDialogsCancelled noDialogs;
     auto plugin = PluginInstance::load();
     ASSERT_TRUE(plugin);
     plugin->prepare(44100.f, 64);
@@ -174,7 +157,7 @@ TEST(State, TenThousandRandomAndMutatedChunks)
     }
     EXPECT_EQ(check.nonFinite, 0u) << "first at trial " << firstBadTrial << " (mutation " << firstBadTrial % 4 << ")";
     if (firstBadTrial >= 0)
-        std::ofstream(std::string(TOVARINE_BINARY_DIR) + "/bad-chunk.bin", std::ios::binary)
+        std::ofstream("bad-chunk.bin", std::ios::binary)  // in the test's working directory
             .write(reinterpret_cast<const char*>(firstBadChunk.data()), static_cast<std::streamsize>(firstBadChunk.size()));
 }
 

@@ -21,7 +21,7 @@ TEST(Descriptor, BothEntryPointsGiveTheSameDescriptor)
         EXPECT_EQ(e->numParams, 43);
         EXPECT_EQ(e->numInputs, 2);
         EXPECT_EQ(e->numOutputs, 2);
-        EXPECT_EQ(e->flags, 0x31);
+        EXPECT_EQ(e->flags, testhost::kPluginHasEditor ? 0x31 : 0x30);
         EXPECT_EQ(e->uniqueID, vstFourCC('T', 'V', 'R', 'C'));
         EXPECT_EQ(e->version, 1);
         EXPECT_EQ(e->initialDelay, 0);

@@ -1,6 +1,6 @@
 #include "tests/testhost/TestHost.h"
 
-#include <dlfcn.h>
+#include "platform/DynamicLibrary.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -10,8 +10,6 @@
 namespace testhost {
 
 namespace {
-
-using EntryPoint = AEffect* (*)(audioMasterCallback);
 
 // The instance whose entry point is running; afterwards the descriptor's
 // user field (reserved for hosts) leads back to the instance, lock-free.
@@ -25,7 +23,7 @@ PluginInstance* instanceFor(AEffect* effect)
     return constructing;
 }
 
-intptr_t hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)
+intptr_t VSTCALLBACK hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)
 {
     if (opcode == audioMasterVersion && !effect)
         return constructingVersion;
@@ -49,19 +47,21 @@ std::string defaultPluginPath()
 
 std::unique_ptr<PluginInstance> PluginInstance::load(const LoadOptions& options)
 {
-    const std::string path = options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
-    // Kept loaded after the last dlclose, as most hosts do: the libraries it
-    // pulls in (Cairo, fontconfig) keep process-wide caches that the leak
-    // checker can only attribute while they are still mapped.
-    void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-    if (!library) {
-        std::fprintf(stderr, "test host: %s\n", dlerror());
-        return nullptr;
-    }
-    auto entry = reinterpret_cast<EntryPoint>(dlsym(library, options.entryPoint.c_str()));
+    void* library = nullptr;
+    EntryPoint entry = options.entry;
     if (!entry) {
-        dlclose(library);
-        return nullptr;
+        const std::string path = options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
+        std::string error;
+        library = dynamic_library::open(path, error);
+        if (!library) {
+            std::fprintf(stderr, "test host: %s\n", error.c_str());
+            return nullptr;
+        }
+        entry = reinterpret_cast<EntryPoint>(dynamic_library::symbol(library, options.entryPoint.c_str()));
+        if (!entry) {
+            dynamic_library::close(library);
+            return nullptr;
+        }
     }
     std::unique_ptr<PluginInstance> instance(new PluginInstance());
     instance->library_ = library;
@@ -82,7 +82,7 @@ PluginInstance::~PluginInstance()
 {
     close();
     if (library_)
-        dlclose(library_);
+        dynamic_library::close(library_);
 }
 
 intptr_t PluginInstance::close()

@@ -1,4 +1,4 @@
-// A host for tests: loads the built plug-in with dlopen, calls its entry point
+// A host for tests: loads the built plug-in as a DAW does, calls its entry point
 // with a callback the test controls, and drives it only through the descriptor,
 // exactly as a DAW would.
 #pragma once
@@ -20,9 +20,12 @@ struct CallbackRecord {
     float opt;
 };
 
+using EntryPoint = AEffect* (VSTCALLBACK*)(audioMasterCallback);
+
 struct LoadOptions {
     std::string pluginPath;             // empty: the plug-in this build made
     std::string entryPoint = "VSTPluginMain";
+    EntryPoint entry = nullptr;          // set: an entry point linked into the test, no library
     intptr_t versionAnswer = 2400;       // what audioMasterVersion answers
 };
 
@@ -72,6 +75,9 @@ private:
     AEffect* effect_ = nullptr;
     void* library_ = nullptr;
 };
+
+// The Windows builds have no editor yet: no editor flag, effEditOpen answers 0.
+inline constexpr bool kPluginHasEditor = TOVARINE_PLUGIN_HAS_EDITOR;
 
 // The plug-in library for tests that need its raw entry points.
 std::string defaultPluginPath();

@@ -1,0 +1,35 @@
+// The plug-in's side of its editor, where the platform has an editor.
+#include "host/ResonatorPlugin.h"
+
+#include "editor/ResonatorEditor.h"
+
+#include <new>
+
+bool ResonatorPlugin::attachEditor()
+{
+    // The editor registers itself with the plug-in in its base constructor.
+    return new (std::nothrow) ResonatorEditor(this) != nullptr;
+}
+
+void ResonatorPlugin::forwardParameterToEditor(int32_t index, float value)
+{
+    if (ResonatorEditor* e = getResonatorEditor())
+        e->setParameter(index, value);
+}
+
+void ResonatorPlugin::showCombParameterInEditor(int32_t type)
+{
+    if (ResonatorEditor* e = getResonatorEditor())
+        e->showCombParameter(type);
+}
+
+void ResonatorPlugin::idleWhileWaiting()
+{
+    if (ResonatorEditor* e = getResonatorEditor())
+        e->idleWhileWaiting();
+}
+
+ResonatorEditor* ResonatorPlugin::getResonatorEditor()
+{
+    return static_cast<ResonatorEditor*>(editor);
+}
