@@ -55,6 +55,8 @@ bool applyImpulseAnalysis(ResonatorEngine& engine, const char* path)
 
 void ResonatorEngine::analyseImpulse()
 {
+    if (fileDialogMissing())
+        return;
     FileDialog::Request request;
     request.title = "Open a .WAV File";
     request.filterName = "WAV files (*.wav)";

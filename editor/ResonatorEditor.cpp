@@ -412,16 +412,28 @@ void ResonatorEditor::loadDisplay(int32_t type)
 
     if (type == -1)
         type = combDisplay->getType();
-    char title[CombDisplay::kTitleCapacity] = "";
     float CombSettings::* field = comb_type::fieldOf(type);
     for (int32_t i = 0; i < kNumCombs; ++i)
         values[i] = field ? combs[i].*field : 0.f;
-    if (type == comb_type::kPitch)
-        std::snprintf(title, sizeof(title), "Tuning [%s]", plugin()->getTuningName());
-    combDisplay->setTitle(title);
+    setDisplayTitle(type);
     combDisplay->setType(type);
     combDisplay->setValues(values, kNumCombs);
     combDisplay->setDirty();
+}
+
+// The title names the tuning only while the bars show the pitches; a missing
+// file dialog is named whatever they show, or its commands would seem dead.
+void ResonatorEditor::setDisplayTitle(int32_t type)
+{
+    char title[CombDisplay::kTitleCapacity] = "";
+    const char* hint = plugin()->getFileDialogHint();
+    if (type == comb_type::kPitch && hint)
+        std::snprintf(title, sizeof(title), "Tuning [%s] - %s", plugin()->getTuningName(), hint);
+    else if (type == comb_type::kPitch)
+        std::snprintf(title, sizeof(title), "Tuning [%s]", plugin()->getTuningName());
+    else if (hint)
+        std::snprintf(title, sizeof(title), "%s", hint);
+    combDisplay->setTitle(title);
 }
 
 void ResonatorEditor::refreshTuningTexts()
@@ -431,11 +443,7 @@ void ResonatorEditor::refreshTuningTexts()
     char text[COptionMenu::kMaxEntryLength + 1];
     std::snprintf(text, sizeof(text), "Load Tuning Map [%s]", plugin()->getTuningName());
     combDisplay->setEntry(kLoadTuningItem, text);
-    // The title names the tuning only while the bars show the pitches.
-    if (combDisplay->getType() == comb_type::kPitch) {
-        std::snprintf(text, sizeof(text), "Tuning [%s]", plugin()->getTuningName());
-        combDisplay->setTitle(text);
-    }
+    setDisplayTitle(combDisplay->getType());
     frame->setDirty();
 }
 

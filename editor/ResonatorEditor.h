@@ -102,6 +102,7 @@ private:
     void applyPendingUpdates();
     void applyParameter(int32_t index);
     void loadDisplay(int32_t type);
+    void setDisplayTitle(int32_t type);
     void refreshTuningTexts();
     void refreshLiveViews();
     void requestReload(int32_t type, bool override);

@@ -12,6 +12,7 @@
 #include "programs/ProgramRecord.h"
 #include "tuning/TuningMap.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -95,6 +96,9 @@ public:
     void retuneAllCombs();
     void nudgeCombParameter(int32_t type, float delta);
     void resetCombParameter(int32_t type);
+    // What to install before the file commands can ask for a file, once one of
+    // them found no dialog program; null otherwise. The editor shows it.
+    const char* getFileDialogHint() const { return fileDialogHint.load(std::memory_order_acquire); }
     // Editor hooks; the final class forwards them to its editor.
     virtual void showCombParameterInEditor(int32_t type) { (void)type; }
     virtual void idleWhileWaiting() {}
@@ -147,8 +151,13 @@ private:
     TensionRates blockTension{0.1f, 0.015f, 0.08f};
     TensionLanes tensionLanes;
     bool batchTensionMoves = true;
+    std::atomic<const char*> fileDialogHint{nullptr};
+    bool toldFileDialogHint = false;
 
 private:
+    // True when no dialog program exists: records the hint, says it once on
+    // standard error and lets the editor show it. Clears the hint otherwise.
+    bool fileDialogMissing();
     void runTuningCommand(float command);  // parameter index 45
     void runSyncCommand(float command);    // parameter index 46
     void setUpEngine();

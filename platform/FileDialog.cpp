@@ -106,6 +106,13 @@ std::string FileDialog::findProgram(const std::string& name)
     return {};
 }
 
+const char* FileDialog::missingProgramHint()
+{
+    if (!findProgram("zenity").empty() || !findProgram("kdialog").empty())
+        return nullptr;
+    return "no file dialog: install zenity or kdialog";
+}
+
 std::optional<std::string> FileDialog::openFile(const Request& request, const std::function<void()>& whileWaiting)
 {
     std::vector<std::string> args;

@@ -23,6 +23,10 @@ public:
     static std::optional<std::string> openFile(const Request& request,
                                                const std::function<void()>& whileWaiting = {});
 
+    // What the user must install before openFile can show a dialog, or null
+    // when a dialog program is there.
+    static const char* missingProgramHint();
+
     // Full path of an executable found on PATH, or empty.
     static std::string findProgram(const std::string& name);
 };

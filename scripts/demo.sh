@@ -2,6 +2,7 @@
 # Builds the plug-in and the command-line host, and renders the demo through the
 # plug-in: demo.wav and demo.png.
 set -e
+case "$1" in -h|--help) sed -n '2,/^set -e/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 echo "Building in build/ ..."

@@ -3,6 +3,7 @@
 # bounded time from the committed seed corpus. Any crash fails the run; the
 # crashing input is left in build-fuzz/crashes/ to become a regression test.
 set -e
+case "$1" in -h|--help) sed -n '2,/^set -e/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac
 cd "$(dirname "$0")/.."
 SECONDS_EACH=${FUZZ_SECONDS:-30}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVARINE_FUZZ=ON \

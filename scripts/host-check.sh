@@ -2,6 +2,7 @@
 # Runs the built plug-in inside Debian's Ardour, headless: scan, session,
 # programs, parameters, MIDI, save and reopen.
 set -e
+case "$1" in -h|--help) sed -n '2,/^set -e/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac
 cd "$(dirname "$0")/.."
 CHECK=../shared/tools/ardour-host-check
 if [ ! -x "$CHECK" ]; then

@@ -2,6 +2,7 @@
 # Installs what building and testing need on a fresh Debian machine (as root, or through sudo).
 # Quiet: one line naming what it installs; apt's own output goes to a log, shown only on failure.
 set -e
+case "$1" in -h|--help) sed -n '2,/^set -e/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac
 PACKAGES="build-essential cmake pkg-config ninja-build
   libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev libx11-dev libfontconfig1-dev fonts-liberation
@@ -33,3 +34,5 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE.utf8$'; then
     grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
     run_quietly $SUDO locale-gen
 fi
+# The Windows cross-builds and Wine (scripts/build-windows.sh, scripts/test-windows.sh).
+"$(dirname "$0")/install-windows-deps.sh"

@@ -1,8 +1,10 @@
 #!/bin/sh
 # Builds the plug-in and every test, then runs the suite twice (an optimised
 # build, and a build under AddressSanitizer + UndefinedBehaviorSanitizer), the
+# Windows DLLs' tests under Wine (scripts/test-windows.sh), the
 # concurrency test under ThreadSanitizer, and each fuzzer for a bounded time.
 set -e
+case "$1" in -h|--help) sed -n '2,/^set -e/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 ./scripts/install-deps.sh
@@ -11,6 +13,8 @@ JOBS=${JOBS:-$(nproc)}
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 ninja -C build -j"$JOBS"
 (cd build && ctest --output-on-failure -j"$JOBS")
+# Both Windows DLLs under Wine, compared with this Linux build.
+./scripts/test-windows.sh
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVARINE_SANITIZE=address,undefined \
     -DTOVARINE_BENCH=OFF >/dev/null

@@ -4,6 +4,7 @@
 # block at most), so races on those fields are reported and counted, not
 # failed; a crash, a bounds error or a failed assertion fails the run.
 set -e
+case "$1" in -h|--help) sed -n '2,/^set -e/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac
 cd "$(dirname "$0")/.."
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVARINE_SANITIZE=thread \
     -DTOVARINE_BENCH=OFF -DTOVARINE_TOOLS=OFF >/dev/null

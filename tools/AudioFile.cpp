@@ -23,29 +23,35 @@ using SndfileHandle = std::unique_ptr<SNDFILE, SndfileCloser>;
 struct ResolvedFormat {
     std::string container;
     int sndfileFormat = 0;
+    bool integerSamples = false;
 };
+
+std::string containerOfExtension(const std::string& path)
+{
+    const std::string ext = lowerCaseExtension(path);
+    if (ext.empty() || ext == "wav")
+        return "wav";
+    if (ext == "flac")
+        return "flac";
+    if (ext == "aif" || ext == "aiff")
+        return "aiff";
+    if (ext == "ogg" || ext == "oga")
+        return "ogg";
+    throw usageError(path + ": ." + ext + " is not a format tovarine writes (.wav, .flac, .aif, .aiff, .ogg); "
+                     "choose one with --format");
+}
 
 ResolvedFormat resolveFormat(const std::string& path, const AudioOutputFormat& format)
 {
-    std::string container = format.container;
-    if (container.empty()) {
-        const std::string ext = lowerCaseExtension(path);
-        if (ext == "flac")
-            container = "flac";
-        else if (ext == "aif" || ext == "aiff")
-            container = "aiff";
-        else if (ext == "ogg" || ext == "oga")
-            container = "ogg";
-        else
-            container = "wav";
-    }
-    ResolvedFormat resolved{container, 0};
+    const std::string container = format.container.empty() ? containerOfExtension(path) : format.container;
+    ResolvedFormat resolved{container};
     const int bits = format.bits;
     if (bits != 0 && bits != 16 && bits != 24 && bits != 32)
         throw usageError("--bits must be 16, 24 or 32 (32 is floating point), not " + std::to_string(bits));
     // Floating point by default where the container has it: the output of a
     // resonator bank easily peaks above full scale and must not be clipped.
     const int sampleFormat = bits == 16 ? SF_FORMAT_PCM_16 : bits == 24 ? SF_FORMAT_PCM_24 : SF_FORMAT_FLOAT;
+    resolved.integerSamples = container == "flac" || bits == 16 || bits == 24;
     if (container == "wav") {
         resolved.sndfileFormat = SF_FORMAT_WAV | sampleFormat;
     } else if (container == "aiff") {
@@ -66,9 +72,18 @@ ResolvedFormat resolveFormat(const std::string& path, const AudioOutputFormat& f
 
 }  // namespace
 
-void checkOutputFormat(const std::string& path, const AudioOutputFormat& format)
+bool checkOutputFormat(const std::string& path, const AudioOutputFormat& format)
 {
-    resolveFormat(path, format);
+    return resolveFormat(path, format).integerSamples;
+}
+
+std::size_t countClippedSamples(const StereoBuffer& audio)
+{
+    std::size_t clipped = 0;
+    for (const std::vector<float>* channel : {&audio.left, &audio.right})
+        for (float sample : *channel)
+            clipped += !(std::fabs(sample) <= 1.f);
+    return clipped;
 }
 
 StereoBuffer readAudioFile(const std::string& path)

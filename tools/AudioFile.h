@@ -18,14 +18,19 @@ struct StereoBuffer {
 StereoBuffer readAudioFile(const std::string& path);
 
 struct AudioOutputFormat {
-    std::string container;  // wav, flac, aiff, ogg; empty: from the file extension (wav otherwise)
+    std::string container;  // wav, flac, aiff, ogg; empty: from the file extension (wav when there is none)
     int bits = 0;           // 16, 24 or 32 (32 = float); 0: the container's default
 };
 
-// Writes all-or-nothing (temporary file, then rename).
+// Writes all-or-nothing (temporary file, then rename). Integer formats clip at full scale.
 void writeAudioFile(const std::string& path, const StereoBuffer& audio, const AudioOutputFormat& format);
 
-// Validates a format before any work is done; throws a usage error.
-void checkOutputFormat(const std::string& path, const AudioOutputFormat& format);
+// Validates a format before any work is done; throws a usage error, also for a
+// file extension that names no format we write when no container is given.
+// Answers whether the file will hold integer samples (which clip at full scale).
+bool checkOutputFormat(const std::string& path, const AudioOutputFormat& format);
+
+// Samples (counting both channels) beyond full scale, or not finite: what an integer format clips.
+std::size_t countClippedSamples(const StereoBuffer& audio);
 
 }  // namespace tovarine::cli

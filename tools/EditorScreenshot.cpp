@@ -43,12 +43,31 @@ void playNotes(ResonatorPlugin& plugin, const std::vector<int>& notes)
         plugin.processReplacing(ins, outs, kBlock);
 }
 
+const char* const kUsage =
+    "usage: tovarine-editor-screenshot PICTURE.png [PROGRAM] [NOTE ...]\n"
+    "\n"
+    "Draws the plug-in's editor (640 x 420 pixels) into a PNG picture, without a display.\n"
+    "  PROGRAM  the program to show, 0..31 (default 0)\n"
+    "  NOTE     MIDI note numbers 0..127 played for a moment first, so the envelope strip lights\n"
+    "\n"
+    "example:\n"
+    "  tovarine-editor-screenshot docs/editor.png 1 48 55 60 64 67 72\n";
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s out.png [program 0..31] [note ...]\n", argv[0]);
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    // A picture named like an option is a mistyped option.
+    if (argv[1][0] == '-') {
+        std::fprintf(stderr, "tovarine-editor-screenshot: unknown option %s (see --help)\n", argv[1]);
         return 2;
     }
     auto plugin = std::make_unique<ResonatorPlugin>(silentHost);

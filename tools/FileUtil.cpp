@@ -62,6 +62,23 @@ void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
     });
 }
 
+void checkWritableOutput(const std::string& path)
+{
+    if (path.empty())
+        throw ToolError("cannot write a file with an empty name");
+    const auto slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    struct stat info{};
+    if (stat(folder.c_str(), &info) != 0)
+        throw ToolError("cannot write " + path + ": no folder " + folder);
+    if (!S_ISDIR(info.st_mode))
+        throw ToolError("cannot write " + path + ": " + folder + " is not a folder");
+    if (access(folder.c_str(), W_OK | X_OK) != 0)
+        throw ToolError("cannot write " + path + ": the folder " + folder + " is not writable");
+    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        throw ToolError("cannot write " + path + ": it is a folder");
+}
+
 std::string lowerCaseExtension(const std::string& path)
 {
     const auto slash = path.find_last_of('/');

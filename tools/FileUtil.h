@@ -18,6 +18,10 @@ void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 // is removed and the exception passed on.
 void writeAtomically(const std::string& path, const std::function<void(const std::string& temporaryPath)>& write);
 
+// Checks, before any work starts, that `path` can be written: its folder exists
+// and is writable, and the path is not a folder. Throws ToolError.
+void checkWritableOutput(const std::string& path);
+
 std::string lowerCaseExtension(const std::string& path);  // ".wav" -> "wav"
 
 }  // namespace tovarine::cli

@@ -26,11 +26,8 @@ std::string flagNames(int32_t flags)
     return text.empty() ? "none" : text;
 }
 
-}  // namespace
-
-void runInfo(const Arguments& arguments)
+void runInfo(const ParsedOptions& options)
 {
-    const ParsedOptions options(arguments, {{"plugin"}}, 0);
     auto plugin = loadPluginFrom(options);
     plugin->open(44100.0, 512);
     AEffect& e = plugin->effect();
@@ -60,6 +57,19 @@ void runInfo(const Arguments& arguments)
         std::printf("  %3d  %-24s %-12s %-8s %.6g\n", i, plugin->text(effGetParamName, i).c_str(), plugin->text(effGetParamDisplay, i).c_str(),
                     plugin->text(effGetParamLabel, i).c_str(), static_cast<double>(plugin->getParameter(i)));
     }
+}
+
+}  // namespace
+
+Command infoCommand()
+{
+    return {.name = "info",
+            .arguments = "[options]",
+            .summary = "Shows what a host sees: names, versions, flags, programs and parameters.",
+            .details = "Most of Tovarine's parameters show the name \"paramname\"; docs/parameters.md says what each does.",
+            .example = "tovarine info --plugin ~/.vst/Tovarine.so",
+            .options = {pluginOption()},
+            .run = runInfo};
 }
 
 }  // namespace tovarine::cli

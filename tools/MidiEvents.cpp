@@ -1,16 +1,15 @@
 #include "tools/MidiEvents.h"
 
+#include "tools/FileUtil.h"
+#include "tools/MidiFileCheck.h"
 #include "tools/NumberText.h"
 #include "tools/ToolError.h"
 
 #include <glib.h>
 #include <smf.h>
 
-#include <cerrno>
-#include <cmath>
-#include <cstring>
+#include <climits>
 #include <memory>
-#include <sys/stat.h>
 
 namespace tovarine::cli {
 
@@ -28,11 +27,12 @@ void quietLog(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
 
 std::vector<TimedMidi> readMidiFile(const std::string& path)
 {
-    struct stat status{};
-    if (stat(path.c_str(), &status) != 0)
-        throw ToolError("cannot read " + path + ": " + std::strerror(errno));
+    const std::vector<uint8_t> bytes = readFileBytes(path);
+    checkStandardMidiFile(bytes, path);
+    if (bytes.size() > static_cast<std::size_t>(INT_MAX))
+        throw ToolError(path + ": too large for a MIDI file");
     const GLogFunc previous = g_log_set_default_handler(quietLog, nullptr);
-    std::unique_ptr<smf_t, SmfDeleter> smf(smf_load(path.c_str()));
+    std::unique_ptr<smf_t, SmfDeleter> smf(smf_load_from_memory(bytes.data(), static_cast<int>(bytes.size())));
     g_log_set_default_handler(previous, nullptr);
     if (!smf)
         throw ToolError(path + ": not a readable Standard MIDI File");

@@ -13,6 +13,9 @@ struct OptionRule {
     std::string name;  // without the leading dashes
     bool takesValue = true;
     bool repeatable = false;
+    // For --help: the value's placeholder ("N", "FILE.fxp") and what the option does.
+    std::string valueName = {};
+    std::string help = {};
 };
 
 class ParsedOptions {

@@ -20,6 +20,23 @@ std::string kindName(PresetKind kind) { return kind == PresetKind::Bank ? "bank 
 
 }  // namespace
 
+OptionRule pluginOption()
+{
+    return {.name = "plugin", .valueName = "PATH",
+            .help = "the plug-in (default: Tovarine.so beside tovarine, else in ../lib/vst, ~/.vst)"};
+}
+
+std::vector<OptionRule> stateOptions()
+{
+    return {
+        {.name = "bank", .valueName = "FILE.fxb", .help = "load all programs first"},
+        {.name = "program", .valueName = "N", .help = "then select program N (0..31 for Tovarine)"},
+        {.name = "preset", .valueName = "FILE.fxp", .help = "then load one program into the current program"},
+        {.name = "param", .repeatable = true, .valueName = "INDEX=VALUE",
+         .help = "then set a parameter (0..42; see docs/parameters.md) to 0..1"},
+    };
+}
+
 std::string defaultPluginPath()
 {
     char buffer[PATH_MAX + 1] = {};

@@ -2,6 +2,7 @@
 // out again as standard preset files.
 #pragma once
 
+#include "tools/OptionParser.h"
 #include "tools/PresetFile.h"
 
 #include <memory>
@@ -10,8 +11,12 @@
 
 namespace tovarine::cli {
 
-class ParsedOptions;
 class PluginHost;
+
+// The option rules of loadPluginFrom (--plugin) and applyStateOptions
+// (--bank, --program, --preset, --param), for the command tables.
+OptionRule pluginOption();
+std::vector<OptionRule> stateOptions();
 
 // The plug-in beside this executable (a build folder), else where `cmake --install`
 // puts it: <prefix>/lib/vst beside <prefix>/bin, or ~/.vst for a user install.

@@ -41,22 +41,22 @@ std::string onePositional(const ParsedOptions& options, const char* what)
 }
 
 // save OUT.fxp|OUT.fxb: the plug-in's state after --bank/--program/--preset/--param.
-void save(const Arguments& arguments)
+void save(const ParsedOptions& options)
 {
-    const ParsedOptions options(arguments, {{"plugin"}, {"program"}, {"preset"}, {"bank"}, {"param", true, true}}, 1);
     const std::string output = onePositional(options, "OUTPUT.fxp or OUTPUT.fxb");
     const PresetKind kind = kindFromExtension(output);
+    checkWritableOutput(output);
     auto plugin = openPlugin(options);
     applyStateOptions(*plugin, options);
     writeFileBytes(output, serialisePresetFile(kind == PresetKind::Bank ? bankFile(*plugin) : currentProgramFile(*plugin)));
 }
 
 // to-raw IN.fxp|IN.fxb -o OUT: the chunk without the file header.
-void toRaw(const Arguments& arguments)
+void toRaw(const ParsedOptions& options)
 {
-    const ParsedOptions options(arguments, {{"plugin"}, {"output"}}, 1);
     const std::string input = onePositional(options, "INPUT.fxp or INPUT.fxb");
     const std::string output = options.required("output");
+    checkWritableOutput(output);
     auto plugin = openPlugin(options);
     const PresetFile file = readPresetFor(*plugin, input, std::nullopt);
     if (!file.isChunk)
@@ -65,12 +65,12 @@ void toRaw(const Arguments& arguments)
 }
 
 // from-raw CHUNK -o OUT.fxp|OUT.fxb: wraps a raw chunk after the plug-in accepted it.
-void fromRaw(const Arguments& arguments)
+void fromRaw(const ParsedOptions& options)
 {
-    const ParsedOptions options(arguments, {{"plugin"}, {"output"}, {"name"}}, 1);
     const std::string input = onePositional(options, "the raw chunk file");
     const std::string output = options.required("output");
     const PresetKind kind = kindFromExtension(output);
+    checkWritableOutput(output);
     if (kind == PresetKind::Bank && options.has("name"))
         throw usageError("--name applies to programs (.fxp) only");
     const std::vector<uint8_t> chunk = readFileBytes(input);
@@ -89,9 +89,8 @@ void fromRaw(const Arguments& arguments)
 }
 
 // list IN.fxb: the names of the bank's programs.
-void list(const Arguments& arguments)
+void list(const ParsedOptions& options)
 {
-    const ParsedOptions options(arguments, {{"plugin"}}, 1);
     const std::string input = onePositional(options, "INPUT.fxb");
     auto plugin = openPlugin(options);
     const PresetFile file = readPresetFor(*plugin, input, PresetKind::Bank);
@@ -101,13 +100,13 @@ void list(const Arguments& arguments)
 }
 
 // extract IN.fxb --program N -o OUT.fxp: one program of a bank.
-void extract(const Arguments& arguments)
+void extract(const ParsedOptions& options)
 {
-    const ParsedOptions options(arguments, {{"plugin"}, {"program"}, {"output"}}, 1);
     const std::string input = onePositional(options, "INPUT.fxb");
     const std::string output = options.required("output");
     if (kindFromExtension(output) != PresetKind::Program)
         throw usageError(output + ": one program is written as .fxp");
+    checkWritableOutput(output);
     auto plugin = openPlugin(options);
     const int32_t program = programNumber(*plugin, options.required("program"));
     const PresetFile file = readPresetFor(*plugin, input, PresetKind::Bank);
@@ -116,26 +115,54 @@ void extract(const Arguments& arguments)
     writeFileBytes(output, serialisePresetFile(currentProgramFile(*plugin)));
 }
 
+OptionRule outputOption(const char* valueName, const char* help) { return {.name = "output", .valueName = valueName, .help = help}; }
+
 }  // namespace
 
-void runPreset(const Arguments& arguments)
+std::vector<Command> presetCommands()
 {
-    if (arguments.empty())
-        throw usageError("preset needs an action: save, to-raw, from-raw, list or extract");
-    const std::string action = arguments[0];
-    const Arguments rest(arguments.begin() + 1, arguments.end());
-    if (action == "save")
-        save(rest);
-    else if (action == "to-raw")
-        toRaw(rest);
-    else if (action == "from-raw")
-        fromRaw(rest);
-    else if (action == "list")
-        list(rest);
-    else if (action == "extract")
-        extract(rest);
-    else
-        throw usageError("unknown preset action '" + action + "' (save, to-raw, from-raw, list or extract)");
+    std::vector<OptionRule> saveOptions = {pluginOption()};
+    for (OptionRule& state : stateOptions())
+        saveOptions.push_back(std::move(state));
+    return {
+        {.name = "preset save",
+         .arguments = "OUT.fxp|OUT.fxb [options]",
+         .summary = "Saves the plug-in's current program (.fxp) or all its programs (.fxb), after the given changes.",
+         .example = "tovarine preset save darker.fxp --program 2 --param 31=0.4",
+         .options = saveOptions,
+         .maxPositional = 1,
+         .run = save},
+        {.name = "preset to-raw",
+         .arguments = "IN.fxp|IN.fxb -o CHUNK [options]",
+         .summary = "Writes the raw state chunk inside a preset file.",
+         .example = "tovarine preset to-raw bells.fxp -o bells.chunk",
+         .options = {pluginOption(), outputOption("CHUNK", "the raw chunk to write")},
+         .maxPositional = 1,
+         .run = toRaw},
+        {.name = "preset from-raw",
+         .arguments = "CHUNK -o OUT.fxp|OUT.fxb [options]",
+         .summary = "Wraps a raw chunk the plug-in accepts in a preset file.",
+         .example = "tovarine preset from-raw bells.chunk -o bells.fxp --name Bells",
+         .options = {pluginOption(), outputOption("OUT.fxp|OUT.fxb", "the preset file to write"),
+                     {.name = "name", .valueName = "NAME", .help = "the program's name (default: the name in the chunk)"}},
+         .maxPositional = 1,
+         .run = fromRaw},
+        {.name = "preset list",
+         .arguments = "IN.fxb [options]",
+         .summary = "Lists the numbers and names of a bank's programs.",
+         .example = "tovarine preset list factory.fxb",
+         .options = {pluginOption()},
+         .maxPositional = 1,
+         .run = list},
+        {.name = "preset extract",
+         .arguments = "IN.fxb --program N -o OUT.fxp [options]",
+         .summary = "Writes one program of a bank as its own .fxp file.",
+         .example = "tovarine preset extract factory.fxb --program 2 -o bells.fxp",
+         .options = {pluginOption(), {.name = "program", .valueName = "N", .help = "the program to take"},
+                     outputOption("OUT.fxp", "the program file to write")},
+         .maxPositional = 1,
+         .run = extract},
+    };
 }
 
 }  // namespace tovarine::cli

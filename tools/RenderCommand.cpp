@@ -2,6 +2,7 @@
 #include "tools/Commands.h"
 
 #include "tools/DemoScene.h"
+#include "tools/FileUtil.h"
 #include "tools/NumberText.h"
 #include "tools/OptionParser.h"
 #include "tools/PluginHost.h"
@@ -12,6 +13,7 @@
 #include "tools/ToolError.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace tovarine::cli {
@@ -23,12 +25,37 @@ constexpr int32_t kMaxBlockSize = 16384;
 // of stereo float at 192 kHz is 0.9 GB.
 constexpr double kMaxTailSeconds = 600.0;
 constexpr double kMaxContentSeconds = 3600.0;
+// An automatic tail cut while the output is louder than this is worth a warning.
+constexpr double kAudibleTailDb = -60.0;
 
-const std::vector<OptionRule> kRenderOptions = {
-    {"output"}, {"plugin"}, {"block"}, {"tail"}, {"program"}, {"preset"}, {"bank"}, {"param", true, true},
-    {"midi"}, {"note", true, true}, {"tempo"}, {"time-sig"}, {"accumulate", false}, {"format"}, {"bits"},
-    {"plot"}, {"quiet", false},
-};
+std::vector<OptionRule> renderOptions()
+{
+    std::vector<OptionRule> options = {
+        {.name = "output", .valueName = "OUTPUT", .help = "the audio file to write: .wav, .flac, .aif, .aiff or .ogg"},
+        pluginOption(),
+        {.name = "block", .valueName = "N", .help = "frames per processing call, 1..16384 (default 512)"},
+        {.name = "tail", .valueName = "SECONDS",
+         .help = "go on after the input and the last note, 0..600 (default: till silent, max 30)"},
+    };
+    for (OptionRule& state : stateOptions())
+        options.push_back(std::move(state));
+    const std::vector<OptionRule> rest = {
+        {.name = "midi", .valueName = "FILE.mid", .help = "play a Standard MIDI File (format 0 or 1)"},
+        {.name = "note", .repeatable = true, .valueName = "CH:NOTE:VEL:START:LENGTH",
+         .help = "one note: channel 1..16, note 0..127, velocity 1..127, start, length (s)"},
+        {.name = "tempo", .valueName = "BPM", .help = "the host's tempo, 1..999 (default 120)"},
+        {.name = "time-sig", .valueName = "N/D", .help = "the host's time signature (default 4/4)"},
+        {.name = "accumulate", .takesValue = false,
+         .help = "use the accumulating process call (Tovarine: wet signal only)"},
+        {.name = "format", .valueName = "wav|flac|aiff|ogg", .help = "the output format (default: from OUTPUT's extension)"},
+        {.name = "bits", .valueName = "16|24|32",
+         .help = "32 is floating point (default 32 for WAV and AIFF, 24 for FLAC)"},
+        {.name = "plot", .valueName = "PICTURE.png", .help = "also draw the render (see tovarine plot)"},
+        {.name = "quiet", .takesValue = false, .help = "no progress bar, summary or warnings"},
+    };
+    options.insert(options.end(), rest.begin(), rest.end());
+    return options;
+}
 
 struct TimeSignature {
     int32_t numerator = 4;
@@ -48,11 +75,32 @@ TimeSignature parseTimeSignature(const std::string& text)
     return {static_cast<int32_t>(numerator), static_cast<int32_t>(denominator)};
 }
 
-}  // namespace
-
-void runRender(const Arguments& arguments)
+// Peak level of the last `frames` frames in dBFS.
+double endLevelDb(const StereoBuffer& audio, std::size_t frames)
 {
-    const ParsedOptions options(arguments, kRenderOptions, 1);
+    float peak = 0.f;
+    for (std::size_t i = audio.frames() - std::min(frames, audio.frames()); i < audio.frames(); ++i)
+        peak = std::max({peak, std::fabs(audio.left[i]), std::fabs(audio.right[i])});
+    return 20.0 * std::log10(std::max(peak, 1e-12f));
+}
+
+void warnAboutClipping(const StereoBuffer& audio, const std::string& path)
+{
+    if (const std::size_t clipped = countClippedSamples(audio))
+        std::fprintf(stderr, "tovarine: warning: %zu samples clipped at full scale in %s; write floating point (--bits 32) "
+                             "or lower the output level\n", clipped, path.c_str());
+}
+
+void warnAboutCutTail(const StereoBuffer& audio)
+{
+    const double level = endLevelDb(audio, static_cast<std::size_t>(std::llround(kQuietSeconds * audio.sampleRate)));
+    if (level > kAudibleTailDb)
+        std::fprintf(stderr, "tovarine: warning: the output still rings at %.0f dBFS where the automatic tail ends (%.0f s); "
+                             "choose a length with --tail\n", level, kMaxAutoTailSeconds);
+}
+
+void runRender(const ParsedOptions& options)
+{
     const std::string outputPath = options.required("output");
 
     // Everything the command line says is checked before any work starts.
@@ -60,7 +108,10 @@ void runRender(const Arguments& arguments)
     format.container = options.value("format");
     if (options.has("bits"))
         format.bits = static_cast<int>(parseInteger(options.value("bits"), "--bits"));
-    checkOutputFormat(outputPath, format);
+    const bool integerSamples = checkOutputFormat(outputPath, format);
+    checkWritableOutput(outputPath);
+    if (options.has("plot"))
+        checkWritableOutput(options.value("plot"));
 
     RenderSettings settings;
     if (options.has("block")) {
@@ -136,18 +187,43 @@ void runRender(const Arguments& arguments)
     applyStateOptions(*plugin, options);
     plugin->resume();
 
-    ProgressBar bar(!options.has("quiet"), input.sampleRate);
-    const StereoBuffer output = render(*plugin, input, std::move(events), settings,
+    const bool quiet = options.has("quiet");
+    ProgressBar bar(!quiet, input.sampleRate);
+    const RenderResult result = render(*plugin, input, std::move(events), settings,
                                        [&bar](std::size_t done, std::size_t planned) { bar.update(done, planned); });
     bar.finish();
     plugin->suspend();
+    const StereoBuffer& output = result.audio;
 
     writeAudioFile(outputPath, output, format);
     if (options.has("plot"))
         writeRenderPlot(output, options.value("plot"), plot);
-    if (!options.has("quiet"))
-        std::fprintf(stderr, "wrote %s: %.2f s at %.0f Hz%s\n", outputPath.c_str(),
-                     static_cast<double>(output.frames()) / output.sampleRate, output.sampleRate, demo ? " (demo)" : "");
+    if (quiet)
+        return;
+    std::fprintf(stderr, "wrote %s: %.2f s at %.0f Hz%s\n", outputPath.c_str(),
+                 static_cast<double>(output.frames()) / output.sampleRate, output.sampleRate, demo ? " (demo)" : "");
+    if (integerSamples)
+        warnAboutClipping(output, outputPath);
+    if (result.tailCutAtCap)
+        warnAboutCutTail(output);
+}
+
+}  // namespace
+
+Command renderCommand()
+{
+    return {.name = "render",
+            .arguments = "[INPUT] -o OUTPUT [options]",
+            .summary = "Renders INPUT (or the built-in demo) through the plug-in and writes OUTPUT.",
+            .details = "INPUT is a WAV, FLAC, AIFF or Ogg Vorbis file; mono feeds both inputs. Without INPUT the demo\n"
+                       "plays: a percussive pattern with notes on MIDI channels 1 and 2, through program 0.\n"
+                       "Notes on MIDI channel 2 play the feedback voice, on any other channel they open the envelopes\n"
+                       "of their resonators. --tempo matters only in a tempo-synchronised feedback delay mode\n"
+                       "(parameter 33 from 0.1 to 0.7) with a note on channel 2.",
+            .example = "tovarine render drums.wav -o rung.flac --program 3 --note 1:48:100:0:2 --param 31=0.6",
+            .options = renderOptions(),
+            .maxPositional = 1,
+            .run = runRender};
 }
 
 }  // namespace tovarine::cli

@@ -42,7 +42,7 @@ std::vector<ScheduledMidi> schedule(const std::vector<TimedMidi>& events, double
 
 }  // namespace
 
-StereoBuffer render(PluginHost& plugin, const StereoBuffer& input, std::vector<TimedMidi> events,
+RenderResult render(PluginHost& plugin, const StereoBuffer& input, std::vector<TimedMidi> events,
                     const RenderSettings& settings, const RenderProgress& progress)
 {
     const double sampleRate = input.sampleRate;
@@ -60,7 +60,8 @@ StereoBuffer render(PluginHost& plugin, const StereoBuffer& input, std::vector<T
     // One list with room for every event, so no block needs more memory.
     VstEventList list(scheduled.size());
 
-    StereoBuffer output;
+    RenderResult result;
+    StereoBuffer& output = result.audio;
     output.sampleRate = sampleRate;
     output.left.reserve(autoTail ? contentFrames : maxFrames);
     output.right.reserve(autoTail ? contentFrames : maxFrames);
@@ -118,7 +119,8 @@ StereoBuffer render(PluginHost& plugin, const StereoBuffer& input, std::vector<T
         if (progress)
             progress(pos, autoTail ? (pos < contentFrames ? contentFrames : 0) : maxFrames);
     }
-    return output;
+    result.tailCutAtCap = autoTail && !silentForGood && tailFrames > 0;
+    return result;
 }
 
 }  // namespace tovarine::cli

@@ -30,9 +30,15 @@ constexpr double kMaxAutoTailSeconds = 30.0;
 // framesDone, framesPlanned (0 while the length is open: an automatic tail).
 using RenderProgress = std::function<void(std::size_t, std::size_t)>;
 
+struct RenderResult {
+    StereoBuffer audio;
+    // The automatic tail ran for kMaxAutoTailSeconds without falling silent.
+    bool tailCutAtCap = false;
+};
+
 // The plug-in must already be opened at input.sampleRate with a maximum block
 // of settings.blockSize and resumed. Events need not be sorted.
-StereoBuffer render(PluginHost& plugin, const StereoBuffer& input, std::vector<TimedMidi> events,
+RenderResult render(PluginHost& plugin, const StereoBuffer& input, std::vector<TimedMidi> events,
                     const RenderSettings& settings, const RenderProgress& progress = {});
 
 }  // namespace tovarine::cli

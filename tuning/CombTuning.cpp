@@ -7,6 +7,7 @@
 #include "programs/CombParameterTypes.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -27,9 +28,26 @@ bool isUsableFrequency(double hz)
 
 }  // namespace
 
+bool ResonatorEngine::fileDialogMissing()
+{
+    const char* hint = FileDialog::missingProgramHint();
+    fileDialogHint.store(hint, std::memory_order_release);
+    if (!hint)
+        return false;
+    if (!toldFileDialogHint)
+        std::fprintf(stderr, "Tovarine: %s\n", hint);
+    toldFileDialogHint = true;
+    showCombParameterInEditor(-1);
+    return true;
+}
+
 void ResonatorEngine::loadTuning(bool askUser)
 {
     if (!programs)
+        return;
+    // Without a dialog the choice cannot be made: the tuning stays as it is
+    // (a cancelled dialog would drop the program's map).
+    if (askUser && fileDialogMissing())
         return;
     ProgramRecord& program = programs[curProgram];
     const std::string path(program.tuningMapPath, boundedLength(program.tuningMapPath, kTuningMapPathSize));

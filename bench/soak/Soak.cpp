@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -35,6 +36,13 @@ double threadCpuSeconds()
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf("usage: soak [SECONDS] [BLOCK] [RATE]\n\n"
+                    "Plays SECONDS of audio (default 3600) through the plug-in in BLOCK-frame blocks (default 512)\n"
+                    "at RATE Hz (default 44100) with random automation, programs and MIDI, and reports the CPU\n"
+                    "time per block, the worst block, the cost trend and any non-finite samples.\n");
+        return 0;
+    }
     const double seconds = argc > 1 ? std::atof(argv[1]) : 3600.0;
     const int32_t block = argc > 2 ? std::atoi(argv[2]) : 512;
     const float rate = argc > 3 ? static_cast<float>(std::atof(argv[3])) : 44100.f;

@@ -37,3 +37,8 @@ std::optional<std::string> FileDialog::openFile(const Request& request, const st
         return std::nullopt;
     return std::string(file.data());
 }
+
+const char* FileDialog::missingProgramHint()
+{
+    return nullptr;  // the common dialog is part of Windows
+}

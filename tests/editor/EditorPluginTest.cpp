@@ -10,6 +10,7 @@
 #include "gui/DebugCounters.h"
 #include "gui/InputState.h"
 #include "host/ResonatorPlugin.h"
+#include "tests/testhost/ScratchDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -188,6 +189,36 @@ TEST_F(EditorTest, TuningTextsFollowAMapLoadedThroughTheDialog)
     EXPECT_STREQ(item, "Load Tuning Map [parnassus_19EDO_v1]");
     EXPECT_STREQ(editor->getCombDisplay()->getTitle(), "Tuning [parnassus_19EDO_v1]");
     EXPECT_EQ(editor->getCombDisplay()->getType(), 3);
+}
+
+TEST_F(EditorTest, WithoutADialogProgramTheFileCommandsSayWhatToInstallAndChangeNothing)
+{
+    const std::string map = TOVARINE_TESTDATA_DIR "/tun/parnassus_19EDO_v1.tun";
+    plugin.runDialogs = true;
+    {
+        FakeZenity zenity("echo '" + map + "'");
+        choose("Load Tuning Map [standard]");
+        editor->idle();
+    }
+    const float delay = plugin.getCurrentCombs()[40].Delay;
+    const float decay = plugin.getCurrentCombs()[40].Decay;
+
+    testhost::ScratchDirectory nothing{"no-dialog", testhost::ScratchDirectory::kAloneOnPath};
+    testing::internal::CaptureStderr();
+    choose("Load Tuning Map [parnassus_19EDO_v1]");
+    editor->idle();
+    EXPECT_STREQ(editor->getCombDisplay()->getTitle(),
+                 "Tuning [parnassus_19EDO_v1] - no file dialog: install zenity or kdialog");
+    EXPECT_STREQ(plugin.getPrograms()[plugin.getProgram()].tuningMapPath, map.c_str());
+    EXPECT_EQ(plugin.getCurrentCombs()[40].Delay, delay);
+
+    editor->showCombParameter(4);  // the bars show the decay
+    editor->idle();
+    choose("Analyse Impulse (16 bit .WAV)");
+    editor->idle();
+    EXPECT_STREQ(editor->getCombDisplay()->getTitle(), "no file dialog: install zenity or kdialog");
+    EXPECT_EQ(plugin.getCurrentCombs()[40].Decay, decay);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Tovarine: no file dialog: install zenity or kdialog\n");
 }
 
 TEST_F(EditorTest, AboutBoxOnlyFromTheHotspotsRightButtonMenu)

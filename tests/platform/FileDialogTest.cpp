@@ -53,9 +53,11 @@ TEST_F(FileDialogTest, ZenityChoiceIsAnsweredWithoutItsLineBreak)
 TEST_F(FileDialogTest, CancelFailureAndMissingProgramsAnswerNothing)
 {
     EXPECT_FALSE(FileDialog::openFile(request).has_value());  // neither program exists
+    EXPECT_STREQ(FileDialog::missingProgramHint(), "no file dialog: install zenity or kdialog");
 
     makeScript("zenity", "exit 1");  // the user pressed Cancel
     EXPECT_FALSE(FileDialog::openFile(request).has_value());
+    EXPECT_EQ(FileDialog::missingProgramHint(), nullptr);
 
     makeScript("zenity", "echo /half/written.tun; exit 5");  // failed despite output
     EXPECT_FALSE(FileDialog::openFile(request).has_value());

@@ -1,6 +1,7 @@
 // Parameters, program names and chunks as a host sees them, through the
 // plug-in's binary interface.
 #include "programs/ProgramRecord.h"
+#include "tests/testhost/DialogCancel.h"
 #include "tests/testhost/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -177,6 +178,7 @@ TEST(ChunksHost, RoundTripsAreByteIdenticalAndWrongSizesAreRefused)
 
 TEST(ChunksHost, RestoredProgramIsReloadedAndBrokenContentStaysSafe)
 {
+    const testhost::FileDialogsCancelled noDialogs;  // the restored tuning path names no file
     auto p = loadPlugin();
     ASSERT_TRUE(p);
     p->dispatch(effSetProgram, 0, 3);

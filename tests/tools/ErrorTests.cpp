@@ -10,6 +10,38 @@
 
 using namespace clitest;
 
+namespace {
+
+std::vector<uint8_t> midiFile(uint8_t format, const std::vector<std::vector<uint8_t>>& tracks)
+{
+    std::vector<uint8_t> file = midiChunk("MThd", {0, format, 0, static_cast<uint8_t>(tracks.size()), 0x01, 0xE0});
+    for (const auto& track : tracks) {
+        const auto bytes = midiChunk("MTrk", track);
+        file.insert(file.end(), bytes.begin(), bytes.end());
+    }
+    return file;
+}
+
+// MIDI files that libsmf would play in part (or abort on): cut short, a track
+// without its end, a data byte with no status to run on, an unplayable format.
+void writeMidiFiles(const TempDir& files)
+{
+    const std::vector<uint8_t> endOfTrack = {0x00, 0xFF, 0x2F, 0x00};
+    std::vector<uint8_t> notes = {0x00, 0x90, 60, 100, 0x83, 0x60, 0x80, 60, 0};
+    std::vector<uint8_t> track = notes;
+    track.insert(track.end(), endOfTrack.begin(), endOfTrack.end());
+    const std::vector<uint8_t> whole = midiFile(1, {track, track});
+    writeBytes(files.file("half.mid"), std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<long>(whole.size() / 2)));
+    writeBytes(files.file("cut.mid"), std::vector<uint8_t>(whole.begin(), whole.end() - 1));
+    writeBytes(files.file("no-end.mid"), midiFile(0, {notes}));
+    std::vector<uint8_t> stray = {0x00, 0x40, 0x40};
+    stray.insert(stray.end(), track.begin(), track.end());
+    writeBytes(files.file("stray-data.mid"), midiFile(0, {stray}));
+    writeBytes(files.file("format2.mid"), midiFile(2, {track}));
+}
+
+}  // namespace
+
 TEST(ToolErrors, BadInputsGiveOneLineANonZeroExitAndNoOutput)
 {
     TempDir files;
@@ -28,6 +60,7 @@ TEST(ToolErrors, BadInputsGiveOneLineANonZeroExitAndNoOutput)
         sf_writef_short(three, frame, 1);
         sf_close(three);
     }
+    writeMidiFiles(files);
     const std::string in = files.file("in.wav");
     const std::string fake = fakePluginPath();
 
@@ -35,7 +68,7 @@ TEST(ToolErrors, BadInputsGiveOneLineANonZeroExitAndNoOutput)
         std::vector<std::string> args;
         int exitCode;
     };
-    // OUT is replaced by the output path; every case would otherwise write it.
+    // OUT is replaced by the output path, OUT/ by the output folder; every case would otherwise write there.
     const std::vector<Case> cases = {
         {{"render", files.file("missing.wav"), "-o", "OUT", "--plugin", fake}, 1},
         {{"render", files.path(), "-o", "OUT", "--plugin", fake}, 1},
@@ -46,6 +79,19 @@ TEST(ToolErrors, BadInputsGiveOneLineANonZeroExitAndNoOutput)
         {{"render", in, "-o", "OUT", "--plugin", refusingPluginPath()}, 1},
         {{"render", in, "-o", "OUT", "--plugin", fake, "--midi", files.file("missing.mid")}, 1},
         {{"render", in, "-o", "OUT", "--plugin", fake, "--midi", files.file("text.mid")}, 1},
+        {{"render", in, "-o", "OUT", "--plugin", fake, "--midi", files.file("half.mid")}, 1},
+        {{"render", in, "-o", "OUT", "--plugin", fake, "--midi", files.file("cut.mid")}, 1},
+        {{"render", in, "-o", "OUT", "--plugin", fake, "--midi", files.file("no-end.mid")}, 1},
+        {{"render", in, "-o", "OUT", "--plugin", fake, "--midi", files.file("stray-data.mid")}, 1},
+        {{"render", in, "-o", "OUT", "--plugin", fake, "--midi", files.file("format2.mid")}, 1},
+        {{"render", in, "-o", "OUT/missing/out.wav", "--plugin", fake}, 1},
+        {{"render", in, "-o", "OUT/", "--plugin", fake}, 1},
+        {{"render", in, "-o", in + "/out.wav", "--plugin", fake}, 1},
+        {{"render", in, "-o", "OUT", "--plugin", fake, "--plot", "OUT/missing/p.png"}, 1},
+        {{"render", in, "-o", "OUT/out.opus", "--plugin", fake}, 2},
+        {{"render", in, "-o", "OUT/out.mp3", "--plugin", fake, "--bits", "16"}, 2},
+        {{"plot", in, "-o", "OUT/missing/p.png"}, 1},
+        {{"preset", "save", "OUT/missing/p.fxp", "--plugin", fake}, 1},
         {{"render", in, "-o", "OUT", "--plugin", fake, "--preset", files.file("missing.fxp")}, 1},
         {{"render", in, "-o", "OUT", "--plugin", fake, "--frobnicate"}, 2},
         {{"render", in, "extra.wav", "-o", "OUT", "--plugin", fake}, 2},
@@ -80,7 +126,8 @@ TEST(ToolErrors, BadInputsGiveOneLineANonZeroExitAndNoOutput)
     for (const Case& c : cases) {
         TempDir out;
         std::vector<std::string> args = c.args;
-        std::replace(args.begin(), args.end(), std::string("OUT"), out.file("out.wav"));
+        for (std::string& arg : args)
+            arg = arg == "OUT" ? out.file("out.wav") : arg.rfind("OUT/", 0) == 0 ? out.path() + arg.substr(3) : arg;
         std::string shown;
         for (const std::string& a : c.args)
             shown += a + " ";

@@ -3,8 +3,9 @@
 // status x 65536 + data1 x 256 + data2 (exact in a float), and the status of
 // the first event of each frame into the left output (to see the order). With the probe
 // parameter above 0.5 the first four left samples of each block report the
-// host's tempo, time signature and sample position. Built twice: once
-// normally, once (FAKE_REFUSE) with an entry point that refuses to load.
+// host's tempo, time signature and sample position. Built three times: once
+// normally, once (FAKE_REFUSE) with an entry point that refuses to load, and
+// once (FAKE_RING) adding a constant 0.4 to both outputs, a tail that never ends.
 #include "host/Vst2.h"
 
 #include <cstdio>
@@ -19,6 +20,11 @@ constexpr int kMaxEvents = 512;
 constexpr bool kRefuseToLoad = true;
 #else
 constexpr bool kRefuseToLoad = false;
+#endif
+#ifdef FAKE_RING
+constexpr float kRingLevel = 0.4f;
+#else
+constexpr float kRingLevel = 0.f;
 #endif
 
 struct Program {
@@ -125,7 +131,7 @@ void run(AEffect* e, float** in, float** out, int32_t frames, bool accumulate)
     const Program& p = f->programs[f->current];
     const float gain = 2.f * p.params[0];
     for (int32_t i = 0; i < frames; ++i) {
-        const float l = gain * in[0][i], r = gain * in[1][i];
+        const float l = gain * in[0][i] + kRingLevel, r = gain * in[1][i] + kRingLevel;
         out[0][i] = accumulate ? out[0][i] + l : l;
         out[1][i] = accumulate ? out[1][i] + r : r;
     }

@@ -2,6 +2,9 @@
 // (tempo map, several tracks, channels as written) and from --note options.
 // The fake plug-in writes each event it receives into its right output.
 #include "tests/tools/ToolRun.h"
+#include "tools/MidiEvents.h"
+#include "tools/MidiFileCheck.h"
+#include "tools/ToolError.h"
 
 #include <gtest/gtest.h>
 
@@ -14,22 +17,12 @@ namespace {
 
 float code(int status, int data1, int data2) { return static_cast<float>(status * 65536 + data1 * 256 + data2); }
 
-std::vector<uint8_t> chunk(const char* tag, const std::vector<uint8_t>& body)
-{
-    std::vector<uint8_t> bytes(tag, tag + 4);
-    const auto size = static_cast<uint32_t>(body.size());
-    for (int shift = 24; shift >= 0; shift -= 8)
-        bytes.push_back(static_cast<uint8_t>(size >> shift));
-    bytes.insert(bytes.end(), body.begin(), body.end());
-    return bytes;
-}
-
 // Format 1, 480 ticks per quarter. Track 0: 120 BPM, then 60 BPM from tick 960.
 // Track 1: program change on channel 1 at 0 s, note 60 on channel 1 from 0.5 s
 // to 1 s, note 40 on channel 2 from 2 s (tick 1440) to 3 s (tick 1920).
 std::vector<uint8_t> twoTrackMidiFile()
 {
-    std::vector<uint8_t> file = chunk("MThd", {0, 1, 0, 2, 0x01, 0xE0});
+    std::vector<uint8_t> file = midiChunk("MThd", {0, 1, 0, 2, 0x01, 0xE0});
     const std::vector<uint8_t> tempoTrack = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,   // 500,000 us per quarter
                                              0x87, 0x40, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40,  // +960: 1,000,000 us
                                              0x00, 0xFF, 0x2F, 0x00};
@@ -40,7 +33,7 @@ std::vector<uint8_t> twoTrackMidiFile()
                                             0x83, 0x60, 0x81, 40, 0,     // +480
                                             0x00, 0xFF, 0x2F, 0x00};
     for (const auto& track : {tempoTrack, noteTrack}) {
-        const auto bytes = chunk("MTrk", track);
+        const auto bytes = midiChunk("MTrk", track);
         file.insert(file.end(), bytes.begin(), bytes.end());
     }
     return file;
@@ -117,4 +110,27 @@ TEST(ToolMidi, NoteEndingWhereTheNextStartsIsReleasedFirst)
     const StereoBuffer out = tovarine::cli::readAudioFile(dir.file("out.wav"));
     EXPECT_EQ(out.right[22050], code(0x80, 60, 0) + code(0x90, 60, 100));
     EXPECT_EQ(out.left[22050], 0x80);  // the first event of that frame
+}
+
+TEST(ToolMidi, EveryCutOfAFileIsRefusedAndNoDamagedByteCrashesTheReader)
+{
+    const std::vector<uint8_t> file = twoTrackMidiFile();
+    for (std::size_t length = 0; length < file.size(); ++length)
+        EXPECT_THROW(tovarine::cli::checkStandardMidiFile({file.begin(), file.begin() + static_cast<long>(length)}, "song.mid"),
+                     tovarine::cli::ToolError) << "cut at " << length;
+
+    // Whatever one damaged byte does, the file is read or refused; libsmf never gets to abort.
+    TempDir dir;
+    const std::string path = dir.file("damaged.mid");
+    for (std::size_t at = 0; at < file.size(); ++at) {
+        for (uint8_t value : {0x00, 0x2F, 0x7F, 0x80, 0xF7, 0xFF}) {
+            std::vector<uint8_t> damaged = file;
+            damaged[at] = value;
+            writeBytes(path, damaged);
+            try {
+                tovarine::cli::readMidiFile(path);
+            } catch (const tovarine::cli::ToolError&) {
+            }
+        }
+    }
 }

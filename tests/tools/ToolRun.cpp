@@ -70,6 +70,7 @@ std::vector<std::string> TempDir::entries() const
 
 std::string fakePluginPath() { return FAKE_PLUGIN_PATH; }
 std::string refusingPluginPath() { return REFUSING_PLUGIN_PATH; }
+std::string ringingPluginPath() { return RINGING_PLUGIN_PATH; }
 std::string realPluginPath() { return TOVARINE_PLUGIN_PATH; }
 std::string testWav(const std::string& name) { return std::string(TOVARINE_TESTDATA_DIR) + "/wav/" + name; }
 
@@ -88,6 +89,15 @@ void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<uint8_t> midiChunk(const char* tag, const std::vector<uint8_t>& body)
+{
+    std::vector<uint8_t> bytes(tag, tag + 4);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        bytes.push_back(static_cast<uint8_t>(body.size() >> shift));
+    bytes.insert(bytes.end(), body.begin(), body.end());
+    return bytes;
 }
 
 int32_t bigEndianAt(const std::vector<uint8_t>& bytes, std::size_t offset)

@@ -33,6 +33,7 @@ private:
 
 std::string fakePluginPath();
 std::string refusingPluginPath();
+std::string ringingPluginPath();
 std::string realPluginPath();
 std::string testWav(const std::string& name);
 
@@ -40,6 +41,8 @@ std::string testWav(const std::string& name);
 void writeFloatWav(const std::string& path, const tovarine::cli::StereoBuffer& audio);
 std::vector<uint8_t> readBytes(const std::string& path);
 void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+// A Standard MIDI File chunk: four-letter tag, big-endian length, body.
+std::vector<uint8_t> midiChunk(const char* tag, const std::vector<uint8_t>& body);
 int32_t bigEndianAt(const std::vector<uint8_t>& bytes, std::size_t offset);
 
 }  // namespace clitest
