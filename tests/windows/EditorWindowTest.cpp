@@ -2,6 +2,7 @@
 // (real mouse and key input under Wine): its pixels equal the Linux editor's, the
 // selector, a knob and the command menu reach the plug-in, the frame's drop target
 // delivers files, and opening and closing leaks no window-system objects.
+#include "FileDropData.h"
 #include "tests/editor/EditorPixelProbes.h"
 #include "tests/testhost/TestHost.h"
 
@@ -11,6 +12,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
+#include <cstdio>
 #include <thread>
 
 namespace {
@@ -51,8 +54,9 @@ protected:
         editor = nullptr;
     }
 
-    // Runs the thread's messages and the editor's idle, as a host's user-interface loop does.
-    void pump(int milliseconds)
+    // Runs the thread's messages and (unless told not to) the editor's idle, as a host's
+    // user-interface loop does. Wine shows what was drawn while messages are read.
+    void pump(int milliseconds, bool idle = true)
     {
         const DWORD end = GetTickCount() + DWORD(milliseconds);
         do {
@@ -61,7 +65,8 @@ protected:
                 TranslateMessage(&message);
                 DispatchMessageA(&message);
             }
-            plugin->dispatch(effEditIdle);
+            if (idle)
+                plugin->dispatch(effEditIdle);
             Sleep(10);
         } while (GetTickCount() < end);
     }
@@ -186,6 +191,36 @@ TEST_F(EditorWindow, RightClickMenuChoosesTensionModelB)
     EXPECT_FLOAT_EQ(plugin->getParameter(32), 2.f);  // the item index: stored 0.2
 }
 
+// The label under a drop takes the dropped path (until the next idle call refreshes it
+// from the plug-in): a paint before that shows it.
+TEST_F(EditorWindow, FileDroppedThroughTheFramesDropTargetReachesTheView)
+{
+    auto* target = static_cast<IDropTarget*>(GetPropA(editor, "OleDropTargetInterface"));
+    ASSERT_NE(target, nullptr) << "the frame registered no drop target";
+    auto inkOnTheLabelsLeftEdge = [&] {
+        int ink = 0;
+        for (int y = 377; y < 388; ++y)
+            for (int x = 48; x < 56; ++x)
+                ink += pixel(x, y) != editor_probes::colourOf('Y');
+        return ink;
+    };
+    EXPECT_EQ(inkOnTheLabelsLeftEdge(), 0);  // "(--)" is short and centred
+
+    IDataObject* data = new FileDropData("C:\\windows\\a-rather-long-impulse-name.wav");
+    const POINT where = onScreen(60, 382);
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    EXPECT_EQ(target->DragEnter(data, MK_LBUTTON, POINTL{where.x, where.y}, &effect), S_OK);
+    EXPECT_EQ(effect, DWORD(DROPEFFECT_MOVE));
+    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    EXPECT_EQ(target->Drop(data, MK_LBUTTON, POINTL{where.x, where.y}, &effect), S_OK);
+    data->Release();
+    const RECT label{47, 375, 97, 389};
+    InvalidateRect(editor, &label, FALSE);
+    UpdateWindow(editor);
+    pump(300, false);
+    EXPECT_GT(inkOnTheLabelsLeftEdge(), 0);
+}
+
 TEST_F(EditorWindow, HundredOpenCloseCyclesLeakNoWindowSystemObjects)
 {
     close();
@@ -199,8 +234,15 @@ TEST_F(EditorWindow, HundredOpenCloseCyclesLeakNoWindowSystemObjects)
     }
     pump(100);
     EXPECT_EQ(GetWindow(parent, GW_CHILD), nullptr);
+    // Wine answers 0 for both counts; Windows counts every GDI and USER object.
     EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdiBefore);
     EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), userBefore);
+    // The module's window class goes with its last frame.
+    char className[32];
+    std::snprintf(className, sizeof className, "Plugin%08llx",
+        static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(GetModuleHandleA("Tovarine.dll"))));
+    WNDCLASSA windowClass;
+    EXPECT_FALSE(GetClassInfoA(GetModuleHandleA("Tovarine.dll"), className, &windowClass));
     open();
 }
 
