@@ -3,6 +3,7 @@
 // selector, a knob and the command menu reach the plug-in, the frame's drop target
 // delivers files, and opening and closing leaks no window-system objects.
 #include "FileDropData.h"
+#include "WindowCapture.h"
 #include "tests/editor/EditorPixelProbes.h"
 #include "tests/testhost/TestHost.h"
 
@@ -15,6 +16,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -142,6 +144,20 @@ TEST_F(EditorWindow, PaintsTheSelectorAndBarsAsTheLinuxEditorDoes)
             ADD_FAILURE() << x << "," << y << ": " << std::hex << pixel(x, y) << " instead of " << expected;
     });
     EXPECT_EQ(mismatches, 0);
+}
+
+// The README's picture: program 1 with a chord ringing, as under the Linux screenshot.
+TEST_F(EditorWindow, SavesAPictureWithAChordRinging)
+{
+    plugin->dispatch(effSetProgram, 0, 1);
+    std::vector<VstMidiEvent> chord;
+    for (uint8_t note : {48, 55, 60, 64, 67, 72})
+        chord.push_back(makeMidiEvent(0x90, note, 110));
+    plugin->sendMidi(chord);
+    std::vector<float> left(4096, 0.f), right(4096, 0.f);
+    plugin->processReplacing(left, right, 256);
+    pump(500);
+    EXPECT_TRUE(saveWindowAsPng(editor, L"editor-wine.png"));
 }
 
 TEST_F(EditorWindow, ClickOnTheSelectorSetsParameterOne)
