@@ -26,12 +26,16 @@ for pair in i686:build-win32 x86_64:build-win64; do
     tests/windows/check-dll.sh "${pair%%:*}-w64-mingw32-objdump" "$dir/Tovarine.dll"
     # shellcheck disable=SC2086
     (cd "$dir" && wine reference_renders.exe --library Tovarine.dll --analyse $WAVS) | tr -d '\r' > "$dir/reference-renders.txt"
+    # Wine's desktop process keeps the display it started with: let this session end
+    # before the next one runs under Xvfb.
+    wineserver -w
     awk -f tests/windows/compare-renders.awk build/reference-renders.txt "$dir/reference-renders.txt"
     # The random-chunk suite opens thousands of dialogs, a second each under Wine;
     # the Linux runs (optimised and sanitized) cover it.
     (cd "$dir" && xvfb-run -a wine windows_host_tests.exe --gtest_brief=1 \
         --gtest_filter=-State.TenThousandRandomAndMutatedChunks)
+    wineserver -w
     # The editor in a window under Xvfb, driven by real mouse and key input.
     (cd "$dir" && xvfb-run -a wine windows_editor_tests.exe --gtest_brief=1)
+    wineserver -w
 done
-wineserver -w

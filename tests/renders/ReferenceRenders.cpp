@@ -1,4 +1,4 @@
-// Prints a fingerprint of a few demanding renders and analyses, one line each,
+// Prints fingerprints of a few demanding renders and the settings impulse analyses leave,
 // so that builds for different systems can be compared bit for bit: every
 // kernel width of the plug-in object linked in here, and the built plug-in
 // library at the width it picks itself.
