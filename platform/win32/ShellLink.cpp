@@ -22,8 +22,12 @@ std::string resolveShortcut(HWND window, const std::string& shortcut, size_t max
         if (MultiByteToWideChar(CP_ACP, 0, shortcut.c_str(), -1, wide, MAX_PATH) > 0 && SUCCEEDED(file->Load(wide, STGM_READ))
             && SUCCEEDED(link->Resolve(window, SLR_NO_UI | (500u << 16)))) {
             std::vector<char> target(maxLength + 1, '\0');
-            if (link->GetPath(target.data(), int(target.size()), nullptr, SLGP_SHORTPATH) == S_OK && target[0])
-                resolved = target.data();
+            if (link->GetPath(target.data(), int(target.size()), nullptr, SLGP_SHORTPATH) == S_OK && target[0]) {
+                // Some shells give the long form whatever is asked: shorten it here.
+                std::vector<char> shortForm(maxLength + 1, '\0');
+                const DWORD length = GetShortPathNameA(target.data(), shortForm.data(), DWORD(shortForm.size()));
+                resolved = length > 0 && length <= maxLength ? shortForm.data() : target.data();
+            }
         }
         file->Release();
     }

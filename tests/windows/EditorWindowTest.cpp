@@ -4,6 +4,7 @@
 // delivers files, and opening and closing leaks no window-system objects.
 #include "FileDropData.h"
 #include "WindowCapture.h"
+#include "platform/win32/ShellLink.h"
 #include "tests/editor/EditorPixelProbes.h"
 #include "tests/testhost/TestHost.h"
 
@@ -15,6 +16,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -235,6 +237,59 @@ TEST_F(EditorWindow, FileDroppedThroughTheFramesDropTargetReachesTheView)
     UpdateWindow(editor);
     pump(300, false);
     EXPECT_GT(inkOnTheLabelsLeftEdge(), 0);
+}
+
+TEST_F(EditorWindow, AboutBoxOpensFromTheHotspotsMenuAndClosesWithOk)
+{
+    moveTo(60, 40);
+    bool shown = false;
+    perform([&] {
+        button(MOUSEEVENTF_RIGHTDOWN);
+        button(MOUSEEVENTF_RIGHTUP);
+        for (int wait = 0; wait < 100 && !FindWindowA("#32768", nullptr); ++wait)
+            Sleep(30);
+        Sleep(200);
+        key(VK_DOWN);
+        key(VK_RETURN);
+        HWND box = nullptr;
+        for (int wait = 0; wait < 100 && !(box = FindWindowA(nullptr, "Tovarine")); ++wait)
+            Sleep(30);
+        shown = box != nullptr;
+        if (box)
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }, 8000);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(FindWindowA(nullptr, "Tovarine"), nullptr);
+}
+
+// A dropped shortcut stands for its target, in the target's short form.
+TEST(DroppedShortcut, ResolvesToItsTarget)
+{
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    char target[MAX_PATH], shortTarget[MAX_PATH], folder[MAX_PATH];
+    GetModuleFileNameA(nullptr, target, MAX_PATH);
+    GetShortPathNameA(target, shortTarget, MAX_PATH);
+    GetTempPathA(MAX_PATH, folder);
+    const std::string shortcut = std::string(folder) + "tovarine test.LNK";
+    IShellLinkA* link = nullptr;
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+        reinterpret_cast<void**>(&link))));
+    link->SetPath(target);
+    IPersistFile* file = nullptr;
+    ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+    wchar_t wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, shortcut.c_str(), -1, wide, MAX_PATH);
+    EXPECT_TRUE(SUCCEEDED(file->Save(wide, TRUE)));
+    file->Release();
+    link->Release();
+
+    EXPECT_TRUE(isShortcut(shortcut));
+    EXPECT_FALSE(isShortcut(target));
+    EXPECT_EQ(resolveShortcut(nullptr, shortcut, 1023), std::string(shortTarget));
+    DeleteFileA(shortcut.c_str());
+    const std::string missing = std::string(folder) + "gone.lnk";
+    EXPECT_EQ(resolveShortcut(nullptr, missing, 1023), missing);  // unresolvable: kept as it is
+    CoUninitialize();
 }
 
 TEST_F(EditorWindow, HundredOpenCloseCyclesLeakNoWindowSystemObjects)

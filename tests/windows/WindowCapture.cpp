@@ -1,6 +1,11 @@
 #include "WindowCapture.h"
 
+#include "platform/win32/GdiImage.h"
+
 #include <wincodec.h>
+
+#include <cstdint>
+#include <vector>
 
 namespace {
 template <class Interface>
@@ -42,30 +47,20 @@ bool saveWindowAsPng(HWND window, const wchar_t* path)
     GetClientRect(window, &area);
     POINT origin{0, 0};
     ClientToScreen(window, &origin);
-    const int width = area.right, height = area.bottom;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* pixels = nullptr;
-    HBITMAP image = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    std::unique_ptr<GdiImage> image = GdiImage::create(area.right, area.bottom);
     if (!image)
         return false;
     HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HGDIOBJ previous = SelectObject(memory, image);
-    BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-    GdiFlush();
-    const bool CoInitialised = SUCCEEDED(CoInitialize(nullptr));
-    const bool written = writePng(pixels, width, height, path);
-    if (CoInitialised)
-        CoUninitialize();
-    SelectObject(memory, previous);
-    DeleteDC(memory);
+    BitBlt(image->getDC(), 0, 0, area.right, area.bottom, screen, origin.x, origin.y, SRCCOPY);
     ReleaseDC(nullptr, screen);
-    DeleteObject(image);
+    // The image's pixel words are the BGRX bytes the encoder reads.
+    std::vector<uint32_t> pixels(size_t(area.right) * size_t(area.bottom));
+    for (int y = 0; y < area.bottom; ++y)
+        for (int x = 0; x < area.right; ++x)
+            pixels[size_t(y) * size_t(area.right) + size_t(x)] = image->getPixel(x, y);
+    const bool initialised = SUCCEEDED(CoInitialize(nullptr));
+    const bool written = writePng(pixels.data(), area.right, area.bottom, path);
+    if (initialised)
+        CoUninitialize();
     return written;
 }
