@@ -4,7 +4,9 @@
 // delivers files, and opening and closing leaks no window-system objects.
 #include "FileDropData.h"
 #include "WindowCapture.h"
+#include "gui/InputState.h"
 #include "platform/win32/ShellLink.h"
+#include "platform/win32/Win32Frame.h"
 #include "tests/editor/EditorPixelProbes.h"
 #include "tests/testhost/TestHost.h"
 
@@ -260,6 +262,23 @@ TEST_F(EditorWindow, AboutBoxOpensFromTheHotspotsMenuAndClosesWithOk)
     }, 8000);
     EXPECT_TRUE(shown);
     EXPECT_EQ(FindWindowA(nullptr, "Tovarine"), nullptr);
+}
+
+// For left-handed users who swapped the buttons, the physical right button is the left one.
+TEST(ButtonState, SwappedButtonsExchangeLeftAndRight)
+{
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);  // away from any window
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    SendInput(1, &input, sizeof input);
+    Sleep(50);
+    const int32_t normal = Win32Frame::currentButtonState(false);
+    const int32_t swapped = Win32Frame::currentButtonState(true);
+    input.mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    SendInput(1, &input, sizeof input);
+    EXPECT_EQ(normal & (kLButton | kRButton), kRButton);
+    EXPECT_EQ(swapped & (kLButton | kRButton), kLButton);
 }
 
 // A dropped shortcut stands for its target, in the target's short form.
