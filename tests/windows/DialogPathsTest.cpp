@@ -20,6 +20,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 
 using testhost::PluginInstance;
 
@@ -38,19 +39,26 @@ std::string windowsDataPath(const std::string& relative)
     return path;
 }
 
-// A copy of a test file under a name with letters outside ASCII that the user's
-// code page has ("Stimmung-\u00e9\u00fc" and so on); empty when the code page has none of them.
-std::string copyUnderNonAsciiName(const std::string& source, const char* extension)
+// "Stimmung-\u00e9\u00fc\u00df" in the user's code page: letters outside ASCII that
+// the code page has; empty when it has none of them.
+std::string nonAsciiName()
 {
     const wchar_t wide[] = L"Stimmung-\u00e9\u00fc\u00df";
     char name[64] = {};
     BOOL lossy = FALSE;
     if (!WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, name, sizeof(name), nullptr, &lossy) || lossy)
         return {};
+    return name;
+}
+
+// A copy of a test file in the temporary folder under nonAsciiName(); empty when that fails.
+std::string copyUnderNonAsciiName(const std::string& source, const char* extension)
+{
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
+    const std::string name = nonAsciiName();
     const std::string copy = std::string(temp) + name + extension;
-    return CopyFileA(source.c_str(), copy.c_str(), FALSE) ? copy : std::string();
+    return !name.empty() && CopyFileA(source.c_str(), copy.c_str(), FALSE) ? copy : std::string();
 }
 
 ProgramRecord currentRecord(PluginInstance& p)
@@ -97,8 +105,11 @@ TEST(WindowsFiles, TuningMapsOpenFromWindowsPathsAndAreReadAgainWithTheirProgram
     const std::string plain = windowsDataPath("tun/parnassus_19EDO_v1.tun");
     const std::string nonAscii = copyUnderNonAsciiName(plain, ".tun");
     ASSERT_FALSE(nonAscii.empty()) << "no letters outside ASCII in this code page";
-    for (const std::string& path : {plain, nonAscii}) {
+    for (const auto& [path, mapName] : {std::pair{plain, std::string("parnassus_19EDO_v1")}, std::pair{nonAscii, nonAsciiName()}}) {
         SCOPED_TRACE(path);
+        TuningMap map;  // the name the editor would show: no drive, folders or extension
+        map.loadFromFile(path.c_str());
+        EXPECT_EQ(map.getName(), mapName);
         auto p = preparedPlugin();
         ASSERT_TRUE(p);
         commandWithDialog(*p, 0.f, kTuningTitle, path, "TUN files (*.tun)");
