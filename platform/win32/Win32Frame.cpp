@@ -48,9 +48,8 @@ std::unique_ptr<Win32Frame> Win32Frame::create(CFrame* frame, HWND parent, const
     if (!className)
         return nullptr;
     std::unique_ptr<Win32Frame> platform(new Win32Frame(frame, std::move(backBuffer), size));
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
     platform->window = CreateWindowExA(0, className, "Window", WS_CHILD | WS_VISIBLE, 0, 0, size.width(), size.height(),
-        parent, nullptr, instance, platform.get());
+        parent, nullptr, Win32WindowClass::instance(), platform.get());
     if (!platform->window)
         return nullptr;  // the destructor releases the class
     platform->dropTarget = Win32DropTarget::registerFor(platform->window, frame);

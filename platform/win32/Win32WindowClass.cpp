@@ -9,14 +9,14 @@ namespace {
 int useCount = 0;
 bool swapped = false;
 char className[32] = {};
+}  // namespace
 
-HINSTANCE instance()
+HINSTANCE Win32WindowClass::instance()
 {
-    // Test programs that link the framework directly have no plug-in module: their own.
+    // Test programs that link the framework directly have no plug-in module.
     void* module = pluginModuleHandle();
     return module ? static_cast<HINSTANCE>(module) : GetModuleHandleA(nullptr);
 }
-}  // namespace
 
 const char* Win32WindowClass::acquire(WNDPROC procedure)
 {

@@ -12,4 +12,6 @@ public:
     static void release();
     // Whether the mouse buttons were swapped when the class was registered.
     static bool swappedButtons();
+    // The module the class belongs to: the plug-in's, else the program's own.
+    static HINSTANCE instance();
 };
