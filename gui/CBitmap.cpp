@@ -76,11 +76,6 @@ void CBitmap::forget()
         delete this;
 }
 
-void CBitmap::setTransparentColor(const CColor& color)
-{
-    transparentColor = color;
-}
-
 void CBitmap::draw(CDrawContext* context, const CRect& dest, const CPoint& offset)
 {
     if (context && image)

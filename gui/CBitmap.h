@@ -31,15 +31,12 @@ public:
     int32_t getResourceID() const { return resourceId; }
     bool isLoaded() const { return image != nullptr; }
 
-    void setTransparentColor(const CColor& color);
+    void setTransparentColor(const CColor& color) { transparentColor = color; }
     CColor getTransparentColor() const { return transparentColor; }
 
     void remember() { ++nbReference; }
     void forget();  // deletes the bitmap when the last reference goes
     int32_t getNbReference() const { return nbReference; }
-
-    // The pixels, null when not loaded.
-    PlatformImage* getImage() const { return image.get(); }
 
 private:
     void adopt(std::unique_ptr<PlatformImage> loaded);

@@ -21,7 +21,6 @@ public:
     // The pixel at x, y (black outside the image).
     CColor getPixel(int32_t x, int32_t y);
     bool writePng(const char* path);
-    PlatformImage* getImage() const { return image.get(); }
 
 private:
     int32_t width;
