@@ -2,7 +2,7 @@
 // (real mouse and key input under Wine): its pixels equal the Linux editor's, the
 // selector, a knob and the command menu reach the plug-in, the frame's drop target
 // delivers files, and opening and closing leaks no window-system objects.
-#include "FileDropData.h"
+#include "DropData.h"
 #include "WindowCapture.h"
 #include "gui/InputState.h"
 #include "platform/win32/ShellLink.h"
@@ -226,7 +226,7 @@ TEST_F(EditorWindow, FileDroppedThroughTheFramesDropTargetReachesTheView)
     };
     EXPECT_EQ(inkOnTheLabelsLeftEdge(), 0);  // "(--)" is short and centred
 
-    IDataObject* data = new FileDropData("C:\\windows\\a-rather-long-impulse-name.wav");
+    IDataObject* data = DropData::file("C:\\windows\\a-rather-long-impulse-name.wav");
     const POINT where = onScreen(60, 382);
     DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
     EXPECT_EQ(target->DragEnter(data, MK_LBUTTON, POINTL{where.x, where.y}, &effect), S_OK);

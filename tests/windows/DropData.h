@@ -1,15 +1,20 @@
-// A data object that offers one file list (CF_HDROP), as the shell offers dragged files.
+// A data object that offers one format in global memory, as the shell offers dragged
+// files (CF_HDROP) or an editor dragged text (CF_TEXT).
 #pragma once
 
 #include <ole2.h>
 #include <shlobj.h>
 
 #include <string>
+#include <vector>
 
-class FileDropData : public IDataObject {
+class DropData : public IDataObject {
 public:
-    explicit FileDropData(const std::string& path);
-    virtual ~FileDropData() = default;
+    // One file, as a DROPFILES list; the caller releases the object.
+    static DropData* file(const std::string& path);
+    // The text with its terminating zero.
+    static DropData* text(const std::string& text);
+    virtual ~DropData() = default;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
@@ -31,6 +36,9 @@ public:
     HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
 private:
-    std::string path;
+    DropData(CLIPFORMAT format, std::vector<char> bytes);
+
+    CLIPFORMAT format;
+    std::vector<char> bytes;
     ULONG references = 1;
 };
