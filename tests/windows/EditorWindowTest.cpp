@@ -105,6 +105,15 @@ protected:
         const POINT point = onScreen(x, y);
         SetCursorPos(point.x, point.y);
     }
+    // A right click at the cursor; returns once the popup menu it opens is shown.
+    static void rightClickAndAwaitMenu()
+    {
+        button(MOUSEEVENTF_RIGHTDOWN);
+        button(MOUSEEVENTF_RIGHTUP);
+        for (int wait = 0; wait < 100 && !FindWindowA("#32768", nullptr); ++wait)
+            Sleep(30);
+        Sleep(200);
+    }
     static void key(BYTE virtualKey)
     {
         keybd_event(virtualKey, 0, 0, 0);
@@ -199,11 +208,7 @@ TEST_F(EditorWindow, RightClickMenuChoosesTensionModelB)
 {
     moveTo(300, 200);
     perform([&] {
-        button(MOUSEEVENTF_RIGHTDOWN);
-        button(MOUSEEVENTF_RIGHTUP);
-        for (int wait = 0; wait < 100 && !FindWindowA("#32768", nullptr); ++wait)
-            Sleep(30);
-        Sleep(200);
+        rightClickAndAwaitMenu();
         // Load, Analyse, (separator), Sync combs, Tension modeling; into it: No modeling, Model A, Model B.
         for (BYTE k : {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_DOWN, VK_RETURN})
             key(k);
@@ -246,11 +251,7 @@ TEST_F(EditorWindow, AboutBoxOpensFromTheHotspotsMenuAndClosesWithOk)
     moveTo(60, 40);
     bool shown = false;
     perform([&] {
-        button(MOUSEEVENTF_RIGHTDOWN);
-        button(MOUSEEVENTF_RIGHTUP);
-        for (int wait = 0; wait < 100 && !FindWindowA("#32768", nullptr); ++wait)
-            Sleep(30);
-        Sleep(200);
+        rightClickAndAwaitMenu();
         key(VK_DOWN);
         key(VK_RETURN);
         HWND box = nullptr;
