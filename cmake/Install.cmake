@@ -2,9 +2,14 @@
 # the plug-in into ~/.vst/ (where Linux hosts look by default) and the
 # command-line host into ~/.local/bin/. With --prefix P (or a prefix chosen at
 # configure time) they go to P/lib/vst/ and P/bin/, as system packages lay them out.
-# CMake says whether the prefix is its default only on the first configure run: remember it.
-if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
-    set(TOVARINE_DEFAULT_PREFIX "${CMAKE_INSTALL_PREFIX}" CACHE INTERNAL "The prefix no one chose")
+# CMake says whether the prefix is its default only on the first configure run:
+# remember it (a build folder configured before this rule counts /usr/local as the default).
+if(NOT DEFINED TOVARINE_DEFAULT_PREFIX)
+    if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT OR CMAKE_INSTALL_PREFIX STREQUAL "/usr/local")
+        set(TOVARINE_DEFAULT_PREFIX "${CMAKE_INSTALL_PREFIX}" CACHE INTERNAL "The prefix no one chose")
+    else()
+        set(TOVARINE_DEFAULT_PREFIX "" CACHE INTERNAL "The prefix no one chose")
+    endif()
 endif()
 
 install(CODE "

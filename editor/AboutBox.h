@@ -16,4 +16,7 @@ inline constexpr const char* kText = "Tovarine 88 Resonator v" TOVARINE_VERSION 
 // its window painted with it). Answers false when no dialog could be shown.
 bool show(const std::function<void()>& whileWaiting = {});
 
+// The same box with another text (under the same caption).
+bool showMessage(const char* text, const std::function<void()>& whileWaiting = {});
+
 }  // namespace about_box

@@ -300,6 +300,12 @@ void ResonatorEditor::idleWhileWaiting()
         frame->getPlatformFrame()->handlePaintEvents();
 }
 
+void ResonatorEditor::tellUser(const char* message)
+{
+    if (isOpen())
+        about_box::showMessage(message, [this] { idleWhileWaiting(); });
+}
+
 COptionMenu* ResonatorEditor::getSubmenu(int32_t tag) const
 {
     switch (tag) {

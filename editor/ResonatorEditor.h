@@ -76,6 +76,8 @@ public:
 
     // Keeps the window painted while the plug-in waits for a dialog to close.
     void idleWhileWaiting();
+    // A message box over the open editor (nothing while it is closed).
+    void tellUser(const char* message);
     // Brings every view up to date with the plug-in now (user interface thread).
     void refreshViews();
 

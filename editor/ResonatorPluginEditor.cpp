@@ -29,6 +29,12 @@ void ResonatorPlugin::idleWhileWaiting()
         e->idleWhileWaiting();
 }
 
+void ResonatorPlugin::tellUser(const char* message)
+{
+    if (ResonatorEditor* e = getResonatorEditor())
+        e->tellUser(message);
+}
+
 ResonatorEditor* ResonatorPlugin::getResonatorEditor()
 {
     return static_cast<ResonatorEditor*>(editor);

@@ -13,6 +13,12 @@
 #include <cmath>
 #include <cstring>
 
+// Every build renders the same bits only if float arithmetic rounds alike:
+// 32-bit x86 builds must use SSE2 (-msse2 -mfpmath=sse), never the x87 unit.
+#if defined(__i386__) && !defined(__SSE2_MATH__)
+#error "32-bit x86 builds need -msse2 -mfpmath=sse"
+#endif
+
 namespace {
 
 constexpr int32_t kSubBlockFrames = kMaxChunk;

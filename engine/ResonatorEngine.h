@@ -10,11 +10,13 @@
 #include "TovarineVersion.h"
 #include "host/AudioEffectX.h"
 #include "programs/ProgramRecord.h"
+#include "tuning/ScalaTuning.h"
 #include "tuning/TuningMap.h"
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 class ResonatorEngine : public AudioEffectX {
 public:
@@ -96,12 +98,18 @@ public:
     void retuneAllCombs();
     void nudgeCombParameter(int32_t type, float delta);
     void resetCombParameter(int32_t type);
+    // Tunes the map from a Scala scale and/or keyboard mapping; the keys the
+    // mapping leaves alone keep the resonators' present pitches. False (with
+    // the map's errorText set) when a file is refused; then nothing changed.
+    bool applyScalaFiles(const ScalaFiles& files);
     // What to install before the file commands can ask for a file, once one of
     // them found no dialog program; null otherwise. The editor shows it.
     const char* getFileDialogHint() const { return fileDialogHint.load(std::memory_order_acquire); }
     // Editor hooks; the final class forwards them to its editor.
     virtual void showCombParameterInEditor(int32_t type) { (void)type; }
     virtual void idleWhileWaiting() {}
+    // A message for the user (shown while the editor is open).
+    virtual void tellUser(const char* message) { (void)message; }
 
     // --- host queries -----------------------------------------------------
     bool getEffectName(char* name) override;
@@ -158,6 +166,13 @@ private:
     // True when no dialog program exists: records the hint, says it once on
     // standard error and lets the editor show it. Clears the hint otherwise.
     bool fileDialogMissing();
+
+    // The program's stored tuning source into the map; false when it does not load.
+    bool applyStoredTuning(const std::string& path);
+    // A file chosen in the dialog; false for a refused Scala file (nothing changed).
+    bool applyChosenTuning(const std::string& path);
+    std::string scalaScalePath;  // the scale of the tuning in force, if it came from one
+    bool toldTuningNotStored = false;
     void runTuningCommand(float command);  // parameter index 45
     void runSyncCommand(float command);    // parameter index 46
     void setUpEngine();

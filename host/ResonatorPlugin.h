@@ -17,6 +17,7 @@ public:
     void showCombParameterInEditor(int32_t type) override;
     // Keeps the editor's window painted while a dialog blocks the user interface thread.
     void idleWhileWaiting() override;
+    void tellUser(const char* message) override;
 
     ResonatorEditor* getResonatorEditor();
 

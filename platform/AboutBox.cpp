@@ -20,13 +20,18 @@ constexpr auto kPollInterval = std::chrono::milliseconds(50);
 
 bool show(const std::function<void()>& whileWaiting)
 {
+    return showMessage(kText, whileWaiting);
+}
+
+bool showMessage(const char* text, const std::function<void()>& whileWaiting)
+{
     try {
         // zenity, or kdialog on desktops without it; no box when neither exists.
         std::vector<std::string> args;
         if (std::string zenity = FileDialog::findProgram("zenity"); !zenity.empty())
-            args = {zenity, "--info", std::string("--title=") + kCaption, std::string("--text=") + kText, "--no-markup"};
+            args = {zenity, "--info", std::string("--title=") + kCaption, std::string("--text=") + text, "--no-markup"};
         else if (std::string kdialog = FileDialog::findProgram("kdialog"); !kdialog.empty())
-            args = {kdialog, "--title", kCaption, "--msgbox", kText};
+            args = {kdialog, "--title", kCaption, "--msgbox", text};
         else
             return false;
         const pid_t pid = child_process::spawnDesktopProgram(args);

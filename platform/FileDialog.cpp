@@ -24,6 +24,8 @@ std::vector<std::string> zenityArguments(const std::string& program, const FileD
     std::vector<std::string> args{program, "--file-selection", "--title=" + r.title};
     if (!r.filterPattern.empty())
         args.push_back("--file-filter=" + r.filterName + " | " + r.filterPattern);
+    for (const FileDialog::Request::Filter& f : r.moreFilters)
+        args.push_back("--file-filter=" + f.name + " | " + f.pattern);
     if (!r.initialPath.empty())
         args.push_back("--filename=" + r.initialPath);
     return args;
@@ -33,8 +35,13 @@ std::vector<std::string> kdialogArguments(const std::string& program, const File
 {
     const std::string start = r.initialPath.empty() ? "." : r.initialPath;
     std::vector<std::string> args{program, "--getopenfilename", start};
-    if (!r.filterPattern.empty())
-        args.push_back(r.filterName);
+    // kdialog reads "Name (*.a *.b)" filters, one per line.
+    if (!r.filterPattern.empty()) {
+        std::string filters = r.filterName;
+        for (const FileDialog::Request::Filter& f : r.moreFilters)
+            filters += "\n" + f.name;
+        args.push_back(filters);
+    }
     args.push_back("--title");
     args.push_back(r.title);
     return args;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class FileDialog {
 public:
@@ -14,6 +15,11 @@ public:
         std::string filterPattern;  // e.g. "*.tun"
         std::string initialPath;    // pre-filled file name; may be empty
         std::size_t maxPathLength = 0;  // a longer choice counts as cancel; 0 = no limit
+        struct Filter {
+            std::string name;     // e.g. "Scala scales (*.scl)"
+            std::string pattern;  // e.g. "*.scl"; several are separated by spaces
+        };
+        std::vector<Filter> moreFilters = {};  // offered after the first
     };
 
     // Shows the dialog and blocks until the user decides. Answers the chosen

@@ -4,6 +4,7 @@
 #include "tools/OptionParser.h"
 #include "tools/PluginHost.h"
 #include "tools/PluginState.h"
+#include "tools/TuningOption.h"
 
 #include <cstdio>
 #include <string>
@@ -30,6 +31,7 @@ void runInfo(const ParsedOptions& options)
 {
     auto plugin = loadPluginFrom(options);
     plugin->open(44100.0, 512);
+    applyTuningOption(*plugin, options);
     AEffect& e = plugin->effect();
 
     std::printf("plug-in:        %s\n", plugin->path().c_str());
@@ -57,6 +59,8 @@ void runInfo(const ParsedOptions& options)
         std::printf("  %3d  %-24s %-12s %-8s %.6g\n", i, plugin->text(effGetParamName, i).c_str(), plugin->text(effGetParamDisplay, i).c_str(),
                     plugin->text(effGetParamLabel, i).c_str(), static_cast<double>(plugin->getParameter(i)));
     }
+    if (options.has("tuning"))
+        printResonatorFrequencies(*plugin);
 }
 
 }  // namespace
@@ -68,7 +72,7 @@ Command infoCommand()
             .summary = "Shows what a host sees: names, versions, flags, programs and parameters.",
             .details = "Most of Tovarine's parameters show the name \"paramname\"; docs/parameters.md says what each does.",
             .example = "tovarine info --plugin ~/.vst/Tovarine.so",
-            .options = {pluginOption()},
+            .options = {pluginOption(), tuningOption("also print the 88 resonators' frequencies in this tuning")},
             .run = runInfo};
 }
 

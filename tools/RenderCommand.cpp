@@ -11,6 +11,7 @@
 #include "tools/RenderPlot.h"
 #include "tools/Renderer.h"
 #include "tools/ToolError.h"
+#include "tools/TuningOption.h"
 
 #include <algorithm>
 #include <cmath>
@@ -52,6 +53,7 @@ std::vector<OptionRule> renderOptions()
          .help = "32 is floating point (default 32 for WAV and AIFF, 24 for FLAC)"},
         {.name = "plot", .valueName = "PICTURE.png", .help = "also draw the render (see tovarine plot)"},
         {.name = "quiet", .takesValue = false, .help = "no progress bar, summary or warnings"},
+        tuningOption("tune the current program with a .tun map, or a .scl scale and/or a .kbm mapping"),
     };
     options.insert(options.end(), rest.begin(), rest.end());
     return options;
@@ -185,6 +187,7 @@ void runRender(const ParsedOptions& options)
     if (demo && !options.has("program") && !options.has("preset") && !options.has("bank"))
         plugin->dispatch(effSetProgram, 0, 0);
     applyStateOptions(*plugin, options);
+    applyTuningOption(*plugin, options);
     plugin->resume();
 
     const bool quiet = options.has("quiet");

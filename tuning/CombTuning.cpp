@@ -51,26 +51,37 @@ void ResonatorEngine::loadTuning(bool askUser)
         return;
     ProgramRecord& program = programs[curProgram];
     const std::string path(program.tuningMapPath, boundedLength(program.tuningMapPath, kTuningMapPathSize));
+    // What a refused Scala file chosen in the dialog must leave as it was.
+    const TuningMap mapBefore = tuningMap;
+    const std::string scaleBefore = scalaScalePath;
 
     bool needDialog = true;
     if (!askUser && path.empty()) {
         tuningMap.resetToStandard();
+        scalaScalePath.clear();
         needDialog = false;
-    } else if (tuningMap.loadFromFile(path.c_str()) && !askUser) {
+    } else if (applyStoredTuning(path) && !askUser) {
         needDialog = false;
     }
 
     if (needDialog) {
         FileDialog::Request request;
         request.title = "Open a Scala .TUN File";
-        request.filterName = "TUN files (*.tun)";
-        request.filterPattern = "*.tun";
-        request.initialPath = path;
-        request.maxPathLength = kTuningMapPathSize - 1;
+        request.filterName = "Tuning files (*.tun *.scl *.kbm)";
+        request.filterPattern = "*.tun *.scl *.kbm";
+        request.moreFilters = {{"TUN files (*.tun)", "*.tun"},
+                               {"Scala scales (*.scl)", "*.scl"},
+                               {"Scala keyboard mappings (*.kbm)", "*.kbm"}};
+        request.initialPath = path.substr(0, path.find('\n'));
         const auto chosen = FileDialog::openFile(request, [this] { idleWhileWaiting(); });
         if (chosen && isRegularFile(*chosen)) {
-            tuningMap.loadFromFile(chosen->c_str());  // a file that fails to load is still remembered
-            copyText(program.tuningMapPath, sizeof(program.tuningMapPath), chosen->c_str());
+            if (!applyChosenTuning(*chosen)) {
+                const std::string error = tuningMap.getErrorText();
+                tuningMap = mapBefore;
+                scalaScalePath = scaleBefore;
+                std::snprintf(tuningMap.errorText, sizeof(tuningMap.errorText), "%s", error.c_str());
+                return;
+            }
         } else {
             program.tuningMapPath[0] = '\0';  // cancelled: the standard tuning from now on
         }
@@ -79,6 +90,59 @@ void ResonatorEngine::loadTuning(bool askUser)
     retuneAllCombs();
     setParameter(1, 0.f);  // the per-resonator selector shows the pitch
     showCombParameterInEditor(comb_type::kPitch);
+}
+
+bool ResonatorEngine::applyStoredTuning(const std::string& path)
+{
+    if (const std::optional<ScalaFiles> files = scalaFilesOf(path)) {
+        if (applyScalaFiles(*files))
+            return true;
+        // As after a failed ".tun" load: the standard table, with the reason kept.
+        const std::string error = tuningMap.getErrorText();
+        tuningMap.resetToStandard();
+        scalaScalePath.clear();
+        std::snprintf(tuningMap.errorText, sizeof(tuningMap.errorText), "%s", error.c_str());
+        return false;
+    }
+    scalaScalePath.clear();
+    return tuningMap.loadFromFile(path.c_str());
+}
+
+bool ResonatorEngine::applyChosenTuning(const std::string& path)
+{
+    ProgramRecord& program = programs[curProgram];
+    ScalaFiles files;
+    switch (kindOfTuningFile(path)) {
+    case TuningFileKind::Tun:
+        scalaScalePath.clear();
+        if (path.size() >= kTuningMapPathSize) {
+            program.tuningMapPath[0] = '\0';  // cannot be stored: taken as a cancel, as the path buffer always did
+            return true;
+        }
+        tuningMap.loadFromFile(path.c_str());  // a file that fails to load is still remembered
+        copyText(program.tuningMapPath, sizeof(program.tuningMapPath), path.c_str());
+        return true;
+    case TuningFileKind::Scale:
+        files.scalePath = path;  // a new scale starts with the default mapping
+        break;
+    case TuningFileKind::Mapping:
+        files = {scalaScalePath, path};  // the mapping maps the scale in force
+        break;
+    }
+    if (!applyScalaFiles(files))
+        return false;
+    const std::string stored = storedPathOf(files);
+    if (stored.size() < kTuningMapPathSize) {
+        copyText(program.tuningMapPath, sizeof(program.tuningMapPath), stored.c_str());
+    } else {
+        program.tuningMapPath[0] = '\0';
+        if (!toldTuningNotStored) {
+            toldTuningNotStored = true;
+            tellUser("The tuning is applied, but the paths of its files are too long to be stored with the program "
+                     "(199 characters at most): the program will not reload it.");
+        }
+    }
+    return true;
 }
 
 void ResonatorEngine::retuneAllCombs()
@@ -130,6 +194,7 @@ void ResonatorEngine::resetCombParameter(int32_t type)
         return;
     if (type == comb_type::kPitch) {
         tuningMap.resetToStandard();
+        scalaScalePath.clear();
         retuneAllCombs();
         // An empty path is what re-selecting the program treats as the standard tuning.
         if (programs)

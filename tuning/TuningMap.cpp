@@ -41,6 +41,13 @@ void TuningMap::setNoteFrequency(int note, double frequency)
     noteCents[note] = 1200.0 * std::log2(frequency / baseFrequency);
 }
 
+void TuningMap::assign(const double (&cents)[kNumNotes], const char* newName)
+{
+    std::memcpy(noteCents, cents, sizeof(noteCents));
+    std::snprintf(name, sizeof(name), "%s", newName);
+    errorText[0] = '\0';
+}
+
 namespace {
 
 enum class Section { None, Unknown, Tuning, ExactTuning };

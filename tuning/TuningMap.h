@@ -18,6 +18,8 @@ public:
     bool loadFromFile(const char* path);
     double frequencyOfNote(int note);
     void setNoteFrequency(int note, double frequency);
+    // Takes a whole table (cents above the present base frequency) and its name at once.
+    void assign(const double (&cents)[kNumNotes], const char* newName);
 
     const char* getName() const { return name; }
     const char* getErrorText() const { return errorText; }

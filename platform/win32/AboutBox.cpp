@@ -6,9 +6,14 @@
 
 namespace about_box {
 
-bool show(const std::function<void()>&)
+bool show(const std::function<void()>& whileWaiting)
 {
-    return MessageBoxA(nullptr, kText, kCaption, MB_OK) != 0;
+    return showMessage(kText, whileWaiting);
+}
+
+bool showMessage(const char* text, const std::function<void()>&)
+{
+    return MessageBoxA(nullptr, text, kCaption, MB_OK) != 0;
 }
 
 }  // namespace about_box

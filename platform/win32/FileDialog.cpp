@@ -17,16 +17,20 @@ std::optional<std::string> FileDialog::openFile(const Request& request, const st
     std::vector<char> file(bufferSize, '\0');
     std::copy_n(request.initialPath.begin(), std::min(request.initialPath.size(), bufferSize - 1), file.begin());
 
-    // "name\0pattern\0\0": the filter list of one entry.
-    std::string filter = request.filterName;
-    filter += '\0';
-    filter += request.filterPattern;
-    filter += '\0';
+    // "name\0pattern\0...\0": Windows separates a filter's patterns with ';'.
+    std::string filter;
+    auto addFilter = [&filter](const std::string& name, std::string pattern) {
+        std::replace(pattern.begin(), pattern.end(), ' ', ';');
+        filter += name + '\0' + pattern + '\0';
+    };
+    addFilter(request.filterName, request.filterPattern);
+    for (const Request::Filter& f : request.moreFilters)
+        addFilter(f.name, f.pattern);
 
     OPENFILENAMEA dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = nullptr;
-    dialog.lpstrFilter = filter.c_str();  // c_str() adds the final NUL
+    dialog.lpstrFilter = filter.c_str();  // c_str() adds the NUL that ends the list
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = static_cast<DWORD>(bufferSize);

@@ -79,4 +79,22 @@ TEST_F(FileDialogTest, KdialogIsTheFallback)
               "--getopenfilename\n/old/choice.tun\nTUN files (*.tun)\n--title\nOpen a Scala .TUN File\nLD=unset\n");
 }
 
+TEST_F(FileDialogTest, EveryFilterReachesEitherProgram)
+{
+    request.moreFilters = {{"Scala scales (*.scl)", "*.scl"}, {"All (*.tun *.scl)", "*.tun *.scl"}};
+    makeScript("zenity", "echo /z/a.scl");
+    ASSERT_TRUE(FileDialog::openFile(request).has_value());
+    EXPECT_NE(testhost::readWholeFile(tools.path() + "/args").find("--file-filter=TUN files (*.tun) | *.tun\n"
+                                                                   "--file-filter=Scala scales (*.scl) | *.scl\n"
+                                                                   "--file-filter=All (*.tun *.scl) | *.tun *.scl\n"),
+              std::string::npos);
+
+    unlink((tools.path() + "/zenity").c_str());
+    makeScript("kdialog", "echo /k/a.scl");
+    ASSERT_TRUE(FileDialog::openFile(request).has_value());
+    // One argument, one filter per line.
+    EXPECT_NE(testhost::readWholeFile(tools.path() + "/args").find("\nTUN files (*.tun)\nScala scales (*.scl)\nAll (*.tun *.scl)\n--title\n"),
+              std::string::npos);
+}
+
 }  // namespace

@@ -71,7 +71,7 @@ TEST_F(ProgramExport, CompiledSourceRebuildsTheStore)
                               "  std::fwrite(programs, sizeof(programs), 1, f);\n"
                               "  return std::fclose(f);\n}\n";
     const std::string binary = scratch.path() + "/harness";
-    const std::string compile = "c++ -std=c++20 -O0 -I'" TOVARINE_SOURCE_DIR "' '" + harness + "' '" TOVARINE_SOURCE_DIR
+    const std::string compile = "c++ -std=c++20 -O0 -I'" TOVARINE_SOURCE_DIR "' -I'" TOVARINE_BINARY_DIR "/generated' '" + harness + "' '" TOVARINE_SOURCE_DIR
                                 "/programs/ProgramRecord.cpp' -o '" + binary + "'";
     ASSERT_EQ(std::system(compile.c_str()), 0) << compile;
     const std::string store = scratch.path() + "/store.bin";

@@ -2,7 +2,7 @@
 // and a stand-in zenity first on PATH, which answers like the real dialog:
 // it prints the chosen file, or exits with status 1 when "cancelled".
 #include "engine/ResonatorEngine.h"
-#include "tests/testhost/ScratchDirectory.h"
+#include "tests/testhost/StandInDialog.h"
 
 #include <gtest/gtest.h>
 
@@ -50,10 +50,10 @@ protected:
         engine = std::make_unique<ResonatorEngine>(nullptr);
         engine->setSampleRate(48000.f);
     }
-    // The next dialog "chooses" file; every run is counted in the file "runs".
-    void chooseInDialog(const std::string& file) { writeDialog("printf '%s\\n' '" + file + "'"); }
-    void cancelDialog() { writeDialog("exit 1"); }
-    int dialogRuns() { return static_cast<int>(testhost::readWholeFile(tools.path() + "/runs").size()); }
+    // The next dialog "chooses" file; every run is counted.
+    void chooseInDialog(const std::string& file) { dialog.choose(file); }
+    void cancelDialog() { dialog.cancel(); }
+    int dialogRuns() { return dialog.runs(); }
 
     ProgramRecord& current() { return engine->getPrograms()[engine->getProgram()]; }
 
@@ -67,14 +67,8 @@ protected:
         }
     }
 
-    testhost::ScratchDirectory tools{"tuning", testhost::ScratchDirectory::kFirstOnPath};
+    testhost::StandInDialog dialog{"tuning"};
     std::unique_ptr<ResonatorEngine> engine;
-
-private:
-    void writeDialog(const std::string& body)
-    {
-        tools.writeScript("zenity", "printf x >> '" + tools.path() + "/runs'\n" + body);
-    }
 };
 
 TEST_F(TuningCommands, EveryRealFileTunesEveryResonator)
@@ -139,7 +133,7 @@ TEST_F(TuningCommands, CancelledDialogEmptiesThePathAndKeepsTheMap)
 TEST_F(TuningCommands, MissingStoredFileAsksAndCancelMeansStandard)
 {
     engine->setProgram(4);
-    copyText(current().tuningMapPath, sizeof(current().tuningMapPath), (tools.path() + "/gone.tun").c_str());
+    copyText(current().tuningMapPath, sizeof(current().tuningMapPath), (dialog.folder() + "/gone.tun").c_str());
     cancelDialog();
     engine->setProgram(4);
     EXPECT_EQ(dialogRuns(), 1);
@@ -148,7 +142,7 @@ TEST_F(TuningCommands, MissingStoredFileAsksAndCancelMeansStandard)
 
     // A choice that names no file counts as a cancel.
     copyText(current().tuningMapPath, sizeof(current().tuningMapPath), "x.tun");
-    chooseInDialog(tools.path() + "/not-there.tun");
+    chooseInDialog(dialog.folder() + "/not-there.tun");
     engine->setParameter(45, 0.f);
     EXPECT_STREQ(current().tuningMapPath, "");
 }

@@ -1,18 +1,17 @@
 #include "tests/testhost/DialogCancel.h"
 
-#include "tests/testhost/ScratchDirectory.h"
+#include "tests/testhost/StandInDialog.h"
 
 namespace testhost {
 
-// Dialog programs that answer "cancel", first on PATH.
+// A dialog program that answers "cancel", first on PATH.
 struct FileDialogsCancelled::StandIn {
-    ScratchDirectory programs{"no-dialog", ScratchDirectory::kFirstOnPath};
+    StandInDialog dialog{"no-dialog"};
 };
 
 FileDialogsCancelled::FileDialogsCancelled() : standIn(std::make_unique<StandIn>())
 {
-    standIn->programs.writeScript("zenity", "exit 1");
-    standIn->programs.writeScript("kdialog", "exit 1");
+    standIn->dialog.cancel();
 }
 
 FileDialogsCancelled::~FileDialogsCancelled() = default;

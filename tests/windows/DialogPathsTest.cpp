@@ -27,6 +27,7 @@ using testhost::PluginInstance;
 namespace {
 
 constexpr char kTuningTitle[] = "Open a Scala .TUN File";
+constexpr char kTuningFilter[] = "Tuning files (*.tun *.scl *.kbm)";
 constexpr char kWavTitle[] = "Open a .WAV File";
 
 // The test data folder as a Windows path: Z:\...\tests\data\ (Wine's Z: is the root).
@@ -112,7 +113,7 @@ TEST(WindowsFiles, TuningMapsOpenFromWindowsPathsAndAreReadAgainWithTheirProgram
         EXPECT_EQ(map.getName(), mapName);
         auto p = preparedPlugin();
         ASSERT_TRUE(p);
-        commandWithDialog(*p, 0.f, kTuningTitle, path, "TUN files (*.tun)");
+        commandWithDialog(*p, 0.f, kTuningTitle, path, kTuningFilter);
         const ProgramRecord loaded = currentRecord(*p);
         EXPECT_EQ(std::string(loaded.tuningMapPath), path);
         expectTunedFrom(loaded, path);
@@ -135,8 +136,8 @@ TEST(WindowsFiles, CancellingTheTuningDialogStoresTheStandardTuning)
 {
     auto p = preparedPlugin();
     ASSERT_TRUE(p);
-    commandWithDialog(*p, 0.f, kTuningTitle, windowsDataPath("tun/scaleworkshop_anamark.v2.tun"), "TUN files (*.tun)");
-    commandWithDialog(*p, 0.f, kTuningTitle, "", "TUN files (*.tun)");
+    commandWithDialog(*p, 0.f, kTuningTitle, windowsDataPath("tun/scaleworkshop_anamark.v2.tun"), kTuningFilter);
+    commandWithDialog(*p, 0.f, kTuningTitle, "", kTuningFilter);
     EXPECT_STREQ(currentRecord(*p).tuningMapPath, "");
 }
 
