@@ -1,5 +1,6 @@
-// The about box: a modal message with the product, its version and its maker,
-// shown by the desktop's message dialog (zenity or kdialog). Returns when the user closes it.
+// The about box: a modal message with the product, its version and its maker, shown
+// by the platform (platform/AboutBox.cpp: the desktop's zenity or kdialog on Linux;
+// platform/win32: a message box). Returns when the user closes it.
 #pragma once
 
 #include "TovarineVersion.h"

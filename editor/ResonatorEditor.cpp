@@ -6,7 +6,7 @@
 #include "editor/DelayInfoLabel.h"
 #include "editor/EditorColours.h"
 #include "editor/EnvelopeStrip.h"
-#include "editor/skin/SkinArt.h"
+#include "editor/skin/SkinLayout.h"
 #include "editor/skin/SkinResources.h"
 #include "gui/CBitmap.h"
 #include "gui/CFrame.h"

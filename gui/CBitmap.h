@@ -5,10 +5,11 @@
 
 #include "gui/CColor.h"
 #include "gui/CRect.h"
+#include "gui/PlatformGraphics.h"
 
 #include <cstdint>
+#include <memory>
 
-typedef struct _cairo_surface cairo_surface_t;
 class CDrawContext;
 
 class CBitmap {
@@ -30,28 +31,20 @@ public:
     int32_t getResourceID() const { return resourceId; }
     bool isLoaded() const { return image != nullptr; }
 
-    void setTransparentColor(const CColor& color);
+    void setTransparentColor(const CColor& color) { transparentColor = color; }
     CColor getTransparentColor() const { return transparentColor; }
 
     void remember() { ++nbReference; }
     void forget();  // deletes the bitmap when the last reference goes
     int32_t getNbReference() const { return nbReference; }
 
-    // The pixels (Cairo RGB24 image surface), null when not loaded. Writers call
-    // markChanged afterwards so that the transparent copy is rebuilt.
-    cairo_surface_t* getSurface() const { return image; }
-    void markChanged();
-
 private:
-    void allocate(int32_t w, int32_t h);
-    cairo_surface_t* transparentImage();
-    void blit(CDrawContext* context, cairo_surface_t* source, const CRect& dest, const CPoint& offset);
+    void adopt(std::unique_ptr<PlatformImage> loaded);
 
     int32_t width = 0;
     int32_t height = 0;
     int32_t resourceId = 0;
     int32_t nbReference = 1;
     CColor transparentColor = kWhiteCColor;
-    cairo_surface_t* image = nullptr;
-    cairo_surface_t* masked = nullptr;  // ARGB32 copy with the transparent colour cleared
+    std::unique_ptr<PlatformImage> image;
 };

@@ -10,7 +10,7 @@ struct CColor {
     uint8_t unused = 0;
 
     constexpr bool operator==(const CColor& o) const { return red == o.red && green == o.green && blue == o.blue; }
-    // 0x00RRGGBB, the layout of Cairo's RGB24 and ARGB32 pixels without alpha.
+    // 0x00RRGGBB, the pixel word of images (gui/PlatformGraphics.h).
     constexpr uint32_t rgb() const { return (uint32_t(red) << 16) | (uint32_t(green) << 8) | blue; }
 };
 

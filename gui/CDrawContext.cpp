@@ -3,51 +3,29 @@
 #include "gui/CFrame.h"
 #include "gui/FontTable.h"
 
-#include <cairo.h>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
-namespace {
-void setSourceColor(cairo_t* cr, const CColor& color)
-{
-    cairo_set_source_rgb(cr, color.red / 255.0, color.green / 255.0, color.blue / 255.0);
-}
-}  // namespace
-
-CDrawContext::CDrawContext(CFrame* frame_, cairo_surface_t* surface_) : frame(frame_), surface(surface_)
+CDrawContext::CDrawContext(CFrame* frame_, std::unique_ptr<PlatformGraphics> graphics_) : frame(frame_)
 {
     clipRect = frame ? frame->getViewSize() : CRect(0, 0, 1000, 1000);
-    if (!surface)
-        return;
-    cairo_surface_reference(surface);
-    cr = cairo_create(surface);
-    if (cairo_status(cr) != CAIRO_STATUS_SUCCESS) {
-        cairo_destroy(cr);
-        cr = nullptr;
-        return;
-    }
-    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
-    setFont(0);
+    setGraphics(std::move(graphics_));
 }
 
-CDrawContext::~CDrawContext()
+CDrawContext::~CDrawContext() = default;
+
+void CDrawContext::setGraphics(std::unique_ptr<PlatformGraphics> device)
 {
-    if (cr)
-        cairo_destroy(cr);
-    if (surface) {
-        cairo_surface_flush(surface);
-        cairo_surface_destroy(surface);
-    }
+    graphics = std::move(device);
+    if (graphics)
+        setFont(0);
 }
 
 void CDrawContext::fillPixels(int32_t x, int32_t y, int32_t w, int32_t h, const CColor& color)
 {
-    if (!cr || w <= 0 || h <= 0)
+    if (!graphics || w <= 0 || h <= 0)
         return;
-    setSourceColor(cr, color);
-    cairo_rectangle(cr, x + drawOffset.h, y + drawOffset.v, w, h);
-    cairo_fill(cr);
+    graphics->fillRect(CRect(x, y, x + w, y + h).offset(drawOffset.h, drawOffset.v), color);
 }
 
 void CDrawContext::moveTo(const CPoint& point)
@@ -59,38 +37,28 @@ void CDrawContext::lineTo(const CPoint& point)
 {
     const CPoint from = penPosition;
     penPosition = point;
-    if (!cr || from == point)
+    if (!graphics || from == point)
         return;
     if (penWidth > 1 || lineStyle != kLineSolid) {
-        // Wide or dashed pens: a stroke along the pixel centres.
-        cairo_save(cr);
-        setSourceColor(cr, frameColor);
-        cairo_set_line_width(cr, penWidth);
-        if (lineStyle == kLineOnOffDash) {
-            const double dash[] = {double(penWidth), double(penWidth)};
-            cairo_set_dash(cr, dash, 2, 0);
-        }
-        cairo_move_to(cr, from.h + drawOffset.h + 0.5, from.v + drawOffset.v + 0.5);
-        cairo_line_to(cr, point.h + drawOffset.h + 0.5, point.v + drawOffset.v + 0.5);
-        cairo_stroke(cr);
-        cairo_restore(cr);
+        graphics->strokeLine(CPoint(from).offset(drawOffset.h, drawOffset.v), CPoint(point).offset(drawOffset.h, drawOffset.v),
+            frameColor, penWidth, lineStyle == kLineOnOffDash);
         return;
     }
-    // One-pixel pen: Bresenham from the start pixel up to, not including, the end pixel.
-    setSourceColor(cr, frameColor);
+    // One-pixel pen: Bresenham from the start pixel up to, not including, the end pixel,
+    // here rather than in the device so that every platform lights the same pixels.
     if (from.v == point.v) {
         const int32_t x0 = from.h < point.h ? from.h : point.h + 1;
-        cairo_rectangle(cr, x0 + drawOffset.h, from.v + drawOffset.v, std::abs(point.h - from.h), 1);
+        fillPixels(x0, from.v, std::abs(point.h - from.h), 1, frameColor);
     } else if (from.h == point.h) {
         const int32_t y0 = from.v < point.v ? from.v : point.v + 1;
-        cairo_rectangle(cr, from.h + drawOffset.h, y0 + drawOffset.v, 1, std::abs(point.v - from.v));
+        fillPixels(from.h, y0, 1, std::abs(point.v - from.v), frameColor);
     } else {
         int32_t x = from.h, y = from.v;
         const int32_t dx = std::abs(point.h - x), sx = x < point.h ? 1 : -1;
         const int32_t dy = -std::abs(point.v - y), sy = y < point.v ? 1 : -1;
         int32_t error = dx + dy;
         while (x != point.h || y != point.v) {
-            cairo_rectangle(cr, x + drawOffset.h, y + drawOffset.v, 1, 1);
+            fillPixels(x, y, 1, 1, frameColor);
             const int32_t e2 = 2 * error;
             if (e2 >= dy) {
                 error += dy;
@@ -102,12 +70,11 @@ void CDrawContext::lineTo(const CPoint& point)
             }
         }
     }
-    cairo_fill(cr);
 }
 
 void CDrawContext::drawRect(const CRect& rect)
 {
-    if (!cr)
+    if (!graphics)
         return;
     if (penWidth > 1 || lineStyle != kLineSolid) {
         moveTo(rect.topLeft());
@@ -146,31 +113,24 @@ void CDrawContext::setFont(int32_t index, int32_t size, int32_t style)
 
 void CDrawContext::applyFont()
 {
-    if (!cr)
+    if (!graphics)
         return;
     const FontTableEntry& entry = fontTableEntry(fontIndex);
-    const bool bold = entry.alwaysBold || (fontStyle & kBoldFace);
-    cairo_select_font_face(cr, entry.family, (fontStyle & kItalicFace) ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
-        bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
-    // The table's heights are character (em) heights in pixels, Cairo's font size unit.
-    cairo_set_font_size(cr, fontSize);
+    graphics->setFont(entry, fontSize, entry.alwaysBold || (fontStyle & kBoldFace), (fontStyle & kItalicFace) != 0);
 }
 
 int32_t CDrawContext::getStringWidth(const char* text)
 {
-    if (!cr || !text)
+    if (!graphics || !text)
         return 0;
-    cairo_text_extents_t extents;
-    cairo_text_extents(cr, text, &extents);
-    return int32_t(std::lround(extents.x_advance));
+    return int32_t(std::lround(graphics->getTextWidth(text)));
 }
 
 void CDrawContext::drawString(const char* text, const CRect& rect, bool opaque, CHoriTxtAlign align)
 {
-    if (!cr || !text)
+    if (!graphics || !text)
         return;
-    cairo_font_extents_t font;
-    cairo_font_extents(cr, &font);
+    const FontMetrics font = graphics->getFontMetrics();
     const int32_t textWidth = getStringWidth(text);
     const int32_t lineHeight = int32_t(std::lround(font.ascent + font.descent));
 
@@ -182,24 +142,28 @@ void CDrawContext::drawString(const char* text, const CRect& rect, bool opaque, 
     const int32_t top = rect.top + (rect.height() - lineHeight) / 2;
     const int32_t baseline = top + int32_t(std::lround(font.ascent));
 
-    cairo_save(cr);
-    cairo_rectangle(cr, rect.left + drawOffset.h, rect.top + drawOffset.v, rect.width(), rect.height());
-    cairo_clip(cr);
-    if (opaque)
-        fillPixels(x, top, textWidth, lineHeight, fillColor);
-    // Text keeps Cairo's grey-level antialiasing; only shapes are drawn aliased.
-    cairo_set_antialias(cr, CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
-    cairo_set_font_options(cr, options);
-    cairo_font_options_destroy(options);
-    setSourceColor(cr, fontColor);
-    cairo_move_to(cr, x + drawOffset.h, baseline + drawOffset.v);
-    cairo_show_text(cr, text);
-    cairo_restore(cr);
+    if (opaque) {
+        const CRect cell = CRect(x, top, x + textWidth, top + lineHeight).intersection(rect);
+        fillPixels(cell.left, cell.top, cell.width(), cell.height(), fillColor);
+    }
+    graphics->drawText(text, CPoint(x + drawOffset.h, baseline + drawOffset.v), fontColor,
+        CRect(rect).offset(drawOffset.h, drawOffset.v));
     if (fontStyle & kUnderlineFace)
         fillPixels(x, baseline + 1, textWidth, 1, fontColor);
+}
+
+void CDrawContext::drawImage(PlatformImage& image, const CRect& dest, const CPoint& sourceOffset, const CColor* transparentColor)
+{
+    if (!graphics)
+        return;
+    // Where the whole image lies when its sourceOffset pixel sits at dest's corner.
+    const CRect placed(dest.left - sourceOffset.h, dest.top - sourceOffset.v, dest.left - sourceOffset.h + image.getWidth(),
+        dest.top - sourceOffset.v + image.getHeight());
+    CRect area = dest.intersection(placed);
+    if (area.isEmpty())
+        return;
+    const CPoint origin(area.left - placed.left, area.top - placed.top);
+    graphics->drawImage(image, area.offset(drawOffset.h, drawOffset.v), origin, transparentColor);
 }
 
 int32_t CDrawContext::getMouseButtons()

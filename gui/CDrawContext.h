@@ -1,15 +1,15 @@
-// A drawing context: pen, brush and font state over a Cairo surface (a window or an
-// offscreen image). Rectangles and lines are drawn aliased on whole pixels; all
-// coordinates are shifted by the drawing offset.
+// A drawing context: pen, brush and font state over a platform graphics device (a
+// window or an offscreen image). Rectangles and lines are drawn aliased on whole
+// pixels; all coordinates are shifted by the drawing offset.
 #pragma once
 
 #include "gui/CColor.h"
 #include "gui/CRect.h"
+#include "gui/PlatformGraphics.h"
 
 #include <cstdint>
+#include <memory>
 
-typedef struct _cairo cairo_t;
-typedef struct _cairo_surface cairo_surface_t;
 class CFrame;
 
 enum CHoriTxtAlign : int32_t { kLeftText = 0, kCenterText = 1, kRightText = 2 };
@@ -17,8 +17,8 @@ enum CLineStyle : int32_t { kLineSolid = 0, kLineOnOffDash = 1 };
 
 class CDrawContext {
 public:
-    // Takes its own reference to the surface. A null frame is allowed (offscreen drawing).
-    CDrawContext(CFrame* frame, cairo_surface_t* surface);
+    // A null frame is allowed (offscreen drawing); a null device draws nothing.
+    CDrawContext(CFrame* frame, std::unique_ptr<PlatformGraphics> graphics);
     virtual ~CDrawContext();
 
     CDrawContext(const CDrawContext&) = delete;
@@ -65,17 +65,22 @@ public:
     int32_t getMouseButtons();
     void getMouseLocation(CPoint& point);
 
+    // Copies the image from sourceOffset into dest (shifted by the drawing offset); only
+    // the part of dest the image covers changes. With a transparent colour, pixels of
+    // exactly that colour are left out. For bitmaps and offscreen copies.
+    void drawImage(PlatformImage& image, const CRect& dest, const CPoint& sourceOffset, const CColor* transparentColor = nullptr);
+
     CFrame* getFrame() const { return frame; }
-    cairo_t* getCairo() const { return cr; }
-    cairo_surface_t* getSurface() const { return surface; }
+    PlatformGraphics* getGraphics() const { return graphics.get(); }
 
 protected:
+    // For contexts that make their device after construction; applies the current font.
+    void setGraphics(std::unique_ptr<PlatformGraphics> device);
     void fillPixels(int32_t x, int32_t y, int32_t w, int32_t h, const CColor& color);
     void applyFont();
 
     CFrame* frame;
-    cairo_surface_t* surface;
-    cairo_t* cr = nullptr;
+    std::unique_ptr<PlatformGraphics> graphics;
     CPoint windowOffset;
     CPoint drawOffset;
     CPoint penPosition;

@@ -11,20 +11,19 @@ public:
 
     int32_t getWidth() const { return width; }
     int32_t getHeight() const { return height; }
-    bool isValid() const { return cr != nullptr; }
+    bool isValid() const { return graphics != nullptr; }
 
     // Copies this image, from srcOffset on, into dest at destRect.
     void copyFrom(CDrawContext* dest, const CRect& destRect, const CPoint& srcOffset = CPoint());
     // Copies src's image at srcRect into this image at destOffset.
-    void copyTo(CDrawContext* src, const CRect& srcRect, const CPoint& destOffset = CPoint());
+    void copyTo(COffscreenContext* src, const CRect& srcRect, const CPoint& destOffset = CPoint());
 
     // The pixel at x, y (black outside the image).
     CColor getPixel(int32_t x, int32_t y);
     bool writePng(const char* path);
 
 private:
-    static cairo_surface_t* createImage(int32_t width, int32_t height);
-
     int32_t width;
     int32_t height;
+    std::unique_ptr<PlatformImage> image;
 };

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 ./scripts/install-windows-deps.sh
 JOBS=${JOBS:-$(nproc)}
-TARGETS=${*:-Tovarine windows_host_tests reference_renders}
+TARGETS=${*:-Tovarine windows_host_tests windows_editor_tests reference_renders}
 
 SRC="$ROOT/build-windows-src"
 if [ ! -f "$SRC/kissfft/kiss_fftr.c" ]; then

@@ -21,8 +21,11 @@ if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-s
     update
 fi
 
+# The skin's bitmap resources are rendered with Cairo on the build machine; the editor
+# tests run under Xvfb, with "Arial" drawn by Liberation Sans.
 PACKAGES="g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 wine32:i386 zip
-  binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 dpkg-dev googletest"
+  binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 dpkg-dev googletest
+  g++ pkg-config libcairo2-dev xvfb xauth fonts-liberation"
 missing=""
 for p in $PACKAGES; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -2,7 +2,8 @@
 # Builds both Windows DLLs and tests them under Wine: their export and import
 # tables, the host-level suites through the Windows test host (with the real
 # common dialog answered by a test thread), and render fingerprints at every
-# kernel width this CPU runs, which must equal the Linux build's bit for bit.
+# kernel width this CPU runs, which must equal the Linux build's bit for bit; and
+# the editor in a window, whose pixels must equal the Linux editor's.
 # Expects the Linux build in build/ (scripts/test.sh makes it first).
 set -e
 cd "$(dirname "$0")/.."
@@ -33,5 +34,8 @@ for pair in i686:build-win32 x86_64:build-win64; do
     # the Linux runs (optimised and sanitized) cover it.
     (cd "$dir" && xvfb-run -a wine windows_host_tests.exe --gtest_brief=1 \
         --gtest_filter=-State.TenThousandRandomAndMutatedChunks)
+    wineserver -w
+    # The editor in a window under Xvfb, driven by real mouse and key input.
+    (cd "$dir" && xvfb-run -a wine windows_editor_tests.exe --gtest_brief=1)
     wineserver -w
 done

@@ -4,12 +4,6 @@
 #include <cmath>
 
 namespace skin {
-
-const int kSelectorSegmentWidths[kSelectorSegments] = {49, 44, 33, 36, 16, 22, 21, 22, 37, 21, 21, 74, 67, 65, 82};
-// One per resonator setting, in selector order (pitch first).
-const char* const kSelectorLabels[kSelectorSegments] = {
-    "Pitch", "Decay", "Bright", "Stiff", "A", "D", "S", "R", "Out", "In", "Pos", "Velocity", "LFO Rate", "LFO>Bright", "LFO>Pan"};
-
 namespace {
 
 struct Rgb {

@@ -4,6 +4,7 @@
 #include "gui/CFrame.h"
 #include "gui/DebugCounters.h"
 #include "gui/InputState.h"
+#include "platform/cairo/CairoGraphics.h"
 #include "platform/x11/X11ErrorTrap.h"
 #include "platform/x11/X11ImageTransfer.h"
 #include "platform/x11/X11PopupMenu.h"
@@ -20,16 +21,13 @@ constexpr long kFrameEvents = ExposureMask | ButtonPressMask | StructureNotifyMa
 class X11WindowContext : public CDrawContext {
 public:
     X11WindowContext(CFrame* frame, cairo_surface_t* backBuffer, X11Frame* owner_)
-        : CDrawContext(frame, backBuffer), owner(owner_)
+        : CDrawContext(frame, CairoGraphics::create(backBuffer)), owner(owner_)
     {
         ++guiDebugCounters().windowContexts;
     }
     ~X11WindowContext() override
     {
-        if (cr) {
-            cairo_destroy(cr);
-            cr = nullptr;
-        }
+        graphics.reset();  // finishes the drawing before it is shown
         owner->presentChanges();
         --guiDebugCounters().windowContexts;
     }
@@ -190,11 +188,8 @@ void X11Frame::paint(const XExposeEvent& event)
         std::unique_ptr<CDrawContext> context(createDrawContext());
         if (!context)
             return;
-        cairo_t* cr = context->getCairo();
-        if (cr) {
-            cairo_rectangle(cr, area.left, area.top, area.width(), area.height());
-            cairo_clip(cr);
-        }
+        if (auto* device = static_cast<CairoGraphics*>(context->getGraphics()))
+            device->clipTo(area);
         frame->windowPainted(context.get(), area);
     }
     // The window lost this area: show it whether or not the drawing changed it.

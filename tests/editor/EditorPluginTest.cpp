@@ -1,11 +1,13 @@
 // The editor inside a real plug-in object, on a scripted window: the menus' and
 // controls' actions reach the plug-in, and the views follow the plug-in's changes.
 #include "../gui/GuiTestSupport.h"
+#include "EditorPixelProbes.h"
 
 #include "editor/CombDisplay.h"
 #include "editor/CombTypeSelector.h"
 #include "editor/EditorSnapshot.h"
 #include "editor/ResonatorEditor.h"
+#include "gui/COffscreenContext.h"
 #include "gui/COptionMenu.h"
 #include "gui/DebugCounters.h"
 #include "gui/InputState.h"
@@ -96,6 +98,17 @@ protected:
     ResonatorEditor* editor = plugin.getResonatorEditor();
     ScriptedPlatform* platform = nullptr;
 };
+
+// The table the Windows editor's window is held to is what this editor draws.
+TEST_F(EditorTest, DrawsTheProbedSelectorAndBarPixelsOfProgramZero)
+{
+    CFrame* frame = editor->getFrame();
+    COffscreenContext context(frame, 640, 420);
+    frame->draw(&context);
+    editor_probes::forEachProbe([&](int x, int y, uint32_t expected) {
+        EXPECT_EQ(context.getPixel(x, y).rgb(), expected) << x << "," << y;
+    });
+}
 
 TEST_F(EditorTest, CommandMenuItemsSendTheirCommandValue)
 {

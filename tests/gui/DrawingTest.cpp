@@ -1,5 +1,6 @@
 // Exact pixels of the drawing primitives, bitmaps with a transparent colour, text
 // placement and the offscreen snapshot of a frame.
+#include "DrawingScene.h"
 #include "gui/BitmapResources.h"
 #include "gui/CBitmap.h"
 #include "gui/CFrame.h"
@@ -207,4 +208,11 @@ TEST_F(StripResource, FrameSnapshotDrawsBackgroundAndViewsWithoutAWindow)
     cairo_surface_destroy(png);
     std::remove(path.c_str());
     delete frame;
+}
+
+TEST(Drawing, SceneOfExactPrimitivesHasTheFingerprintEveryPlatformMustDraw)
+{
+    COffscreenContext scene(nullptr, drawing_scene::kWidth, drawing_scene::kHeight);
+    drawing_scene::draw(scene);
+    EXPECT_EQ(drawing_scene::fingerprint(scene), drawing_scene::kFingerprint);
 }
