@@ -26,13 +26,17 @@ bool applyImpulseAnalysis(ResonatorEngine& engine, const char* path)
     const double hostRate = engine.getSampleRate();
     const double headerRate = analyser.fileSampleRate;
     const double fileRate = headerRate >= 1000.0 && headerRate <= 1000000.0 ? headerRate : hostRate;
+    // The analysis runs on a copy of what it starts from, without the control lock.
     std::array<CombEstimate, kNumCombs> estimates{};
-    for (int i = 0; i < kNumCombs; ++i) {
-        const CombSettings& comb = engine.currentCombs[i];
-        const double frequency = engine.getTuningMap().frequencyOfNote(kFirstCombNote + i);
-        estimates[static_cast<std::size_t>(i)] = {static_cast<float>(2.0 * frequency / fileRate),
-                                                  static_cast<float>(comb.Delay * fileRate / hostRate), comb.Out,
-                                                  0.0f, 0.0f};
+    {
+        ResonatorEngine::ControlScope scope(engine);
+        for (int i = 0; i < kNumCombs; ++i) {
+            const CombSettings& comb = engine.currentCombs[i];
+            const double frequency = engine.getTuningMap().frequencyOfNote(kFirstCombNote + i);
+            estimates[static_cast<std::size_t>(i)] = {static_cast<float>(2.0 * frequency / fileRate),
+                                                      static_cast<float>(comb.Delay * fileRate / hostRate), comb.Out,
+                                                      0.0f, 0.0f};
+        }
     }
     if (analyser.analyse(ImpulseAnalyser::kWindowLength, ImpulseAnalyser::kOverlap, kNumCombs, estimates.data()) != 0)
         return false;
@@ -43,7 +47,8 @@ bool applyImpulseAnalysis(ResonatorEngine& engine, const char* path)
         if (!std::isfinite(e.decay) || !std::isfinite(e.bright) || !std::isfinite(e.level))
             return false;
 
-    // setCombParameter clamps to 0..1 (a level above 1 becomes 1).
+    // setCombParameter clamps to 0..1 (a level above 1 becomes 1). All 88 reach the audio thread together.
+    ResonatorEngine::ControlScope scope(engine);
     for (int i = 0; i < kNumCombs; ++i) {
         const CombEstimate& e = estimates[static_cast<std::size_t>(i)];
         engine.setCombParameter(i, comb_type::kDecay, e.decay);

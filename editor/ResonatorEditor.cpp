@@ -111,6 +111,13 @@ ResonatorPlugin* ResonatorEditor::plugin() const
     return static_cast<ResonatorPlugin*>(effect);
 }
 
+std::string ResonatorEditor::tuningName() const
+{
+    char name[TuningMap::kNameSize];
+    plugin()->readTuningName(name, sizeof(name));
+    return name;
+}
+
 intptr_t ResonatorEditor::open(void* parentWindow)
 {
     if (frame)
@@ -216,7 +223,7 @@ void ResonatorEditor::buildSubmenus()
 void ResonatorEditor::buildCommandMenu()
 {
     char text[COptionMenu::kMaxEntryLength + 1];
-    std::snprintf(text, sizeof(text), "Load Tuning Map [%s]", plugin()->getTuningName());
+    std::snprintf(text, sizeof(text), "Load Tuning Map [%s]", tuningName().c_str());
     combDisplay->addEntry(text);
     combDisplay->addEntry("Analyse Impulse (16 bit .WAV)");
     combDisplay->addEntry("-");
@@ -282,11 +289,13 @@ void ResonatorEditor::refreshViews()
 
 void ResonatorEditor::refreshLiveViews()
 {
-    // Read without a lock while the audio thread writes them: a torn value shows for
-    // one idle period at most.
+    // As the audio thread left them at the end of its last block.
     ResonatorPlugin* p = plugin();
-    if (envelopeStrip)
-        envelopeStrip->setValues(p->getEnvelopeLevels(), kNumCombs);
+    if (envelopeStrip) {
+        float levels[kNumCombs];
+        p->readEnvelopeLevels(levels);
+        envelopeStrip->setValues(levels, kNumCombs);
+    }
     if (delayLabel) {
         char text[DelayInfoLabel::kTextCapacity];
         p->feedbackStatusText(text, sizeof(text));
@@ -410,7 +419,8 @@ void ResonatorEditor::loadDisplay(int32_t type)
 {
     if (!combDisplay)
         return;
-    const CombSettings* combs = plugin()->getCurrentCombs();
+    CombSettings combs[kNumCombs];
+    plugin()->readCombSettings(combs);
     float values[kNumCombs];
     for (int32_t i = 0; i < kNumCombs; ++i)
         values[i] = combs[i].Out;
@@ -434,9 +444,9 @@ void ResonatorEditor::setDisplayTitle(int32_t type)
     char title[CombDisplay::kTitleCapacity] = "";
     const char* hint = plugin()->getFileDialogHint();
     if (type == comb_type::kPitch && hint)
-        std::snprintf(title, sizeof(title), "Tuning [%s] - %s", plugin()->getTuningName(), hint);
+        std::snprintf(title, sizeof(title), "Tuning [%s] - %s", tuningName().c_str(), hint);
     else if (type == comb_type::kPitch)
-        std::snprintf(title, sizeof(title), "Tuning [%s]", plugin()->getTuningName());
+        std::snprintf(title, sizeof(title), "Tuning [%s]", tuningName().c_str());
     else if (hint)
         std::snprintf(title, sizeof(title), "%s", hint);
     combDisplay->setTitle(title);
@@ -447,7 +457,8 @@ void ResonatorEditor::refreshTuningTexts()
     if (!combDisplay)
         return;
     char text[COptionMenu::kMaxEntryLength + 1];
-    std::snprintf(text, sizeof(text), "Load Tuning Map [%s]", plugin()->getTuningName());
+    const std::string name = tuningName();
+    std::snprintf(text, sizeof(text), "Load Tuning Map [%s]", name.c_str());
     combDisplay->setEntry(kLoadTuningItem, text);
     setDisplayTitle(combDisplay->getType());
     frame->setDirty();
@@ -479,6 +490,7 @@ void ResonatorEditor::valueChanged(CDrawContext* context, CControl* control)
             float values[kNumCombs];
             combDisplay->getValues(values, kNumCombs);
             const int32_t type = combDisplay->getType();
+            ResonatorEngine::ControlScope change(*p);  // the whole stroke reaches the audio thread at once
             for (int32_t i = 0; i < kNumCombs; ++i)
                 p->setCombParameter(i, type, values[i]);
         }

@@ -19,6 +19,7 @@
 #include <atomic>
 #include <climits>
 #include <memory>
+#include <string>
 
 class CBitmap;
 class CControl;
@@ -97,6 +98,7 @@ private:
     static constexpr int32_t kNoReload = INT_MIN;
 
     ResonatorPlugin* plugin() const;
+    std::string tuningName() const;  // the tuning map's name, read under the plug-in's control lock
     intptr_t build();
     void buildSubmenus();
     void buildCommandMenu();

@@ -45,7 +45,7 @@ void ResonatorEngine::buildWorkLists()
     lists.staticList.clear();
     bool anyStiff = false;
     for (int32_t i = 0; i < kCombCount; ++i) {
-        const CombSettings& c = currentCombs[i];
+        const CombSettings& c = playingCombs[i];
         if (voices.triggerCountdown[i] >= 0 || voices.envState[i] != kEnvIdle)
             lists.envelopeList.append(i);
         if (c.Out > 0.f) {
@@ -57,7 +57,7 @@ void ResonatorEngine::buildWorkLists()
         if (c.Stiff > 0.f)
             anyStiff = true;
     }
-    // One store, so a parameter thread never sees a transient false.
+    blockStiffness = anyStiff;
     stiffnessActive = anyStiff;
 
     // Lanes: modulated combs, then static ones, padded to whole groups.
@@ -77,9 +77,10 @@ void ResonatorEngine::buildWorkLists()
 
 void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t sampleFrames, bool replacing)
 {
-    feedback.feedbackLimiter.thresholdDb = 45.f * liveParams[23] - 48.f;
+    applyPendingChanges();
+    feedback.feedbackLimiter.thresholdDb = 45.f * blockParams[23] - 48.f;
     buildWorkLists();
-    const bool tension = liveParams[32] != 0.f;
+    const bool tension = blockParams[32] != 0.f;
     if (sampleFrames < 0)
         return;
 
@@ -94,9 +95,9 @@ void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t samp
         return;
     }
 
-    const LoopVariant variant = tension ? kTensionLoop : (stiffnessActive ? kStiffLoop : kPlainLoop);
+    const LoopVariant variant = tension ? kTensionLoop : (blockStiffness ? kStiffLoop : kPlainLoop);
     recompensateCombs(variant != kPlainLoop, tension);
-    blockTension = tensionRates(liveParams[32]);
+    blockTension = tensionRates(blockParams[32]);
 
     // A missing input channel reads as silence: a stride of 0 over one zero.
     static const float kSilence = 0.f;
@@ -148,6 +149,7 @@ void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t samp
             retuneLoudCombs(blockTension.depth);
     }
     scatterLanes();
+    showState();
 }
 
 // Deferring the feedback lines' writes over a chunk of n samples is exact when
@@ -190,7 +192,7 @@ void ResonatorEngine::gatherLanes()
             lanes.buffer[lane] = combs.spareRow;
             continue;
         }
-        const CombSettings& c = currentCombs[i];
+        const CombSettings& c = playingCombs[i];
         lanes.inPan[lane] = c.inPan;
         lanes.inPanRest[lane] = 1.f - c.inPan;
         lanes.lowpassGain[lane] = 1.f;
@@ -280,7 +282,7 @@ void ResonatorEngine::runChunk(LoopVariant variant, BlockIo& io, int32_t n, bool
             stepCombEnvelope(i);
             const int32_t lane = lanes.laneOfComb[i];
             if (lane >= 0) {
-                const CombSettings& c = currentCombs[i];
+                const CombSettings& c = playingCombs[i];
                 lanes.gain[k][lane] = ((voices.envLevel[i] - 1.f) * c.Velocity + 1.f) * c.Out;
             }
         }
@@ -303,8 +305,8 @@ void ResonatorEngine::runChunk(LoopVariant variant, BlockIo& io, int32_t n, bool
     kernel(variant, lanes, signals, blockTension, n);
 
     // Phase C: mixes into the feedback lines and the output.
-    const float outputGain = liveParams[30];
-    const float wet = liveParams[31];
+    const float outputGain = blockParams[30];
+    const float wet = blockParams[31];
     float lineInL[kMaxChunk];
     float lineInR[kMaxChunk];
     for (int32_t k = 0; k < n; ++k) {
@@ -336,7 +338,7 @@ void ResonatorEngine::runChunk(LoopVariant variant, BlockIo& io, int32_t n, bool
 
 void ResonatorEngine::runFeedbackPath()
 {
-    const float level = liveParams[20];
+    const float level = blockParams[20];
     const float gain = level * level * voices.envLevel[kFeedbackVoice];
     const float distortion = feedback.fbDistortion;
     const float saturation = 10.f * distortion;

@@ -40,18 +40,18 @@ double loopFilterPhase(double c, double a, bool allpass, double w)
 // The allpass runs in the stiffness and in the tension loop variants.
 bool ResonatorEngine::allpassRuns() const
 {
-    return stiffnessActive || liveParams[32] != 0.f;
+    return blockStiffness || blockParams[32] != 0.f;
 }
 
-void ResonatorEngine::updateCombDelay(int32_t comb, float period, float scale)
+void ResonatorEngine::moveComb(int32_t comb, float period, float scale, const LoopFilters& filters)
 {
     if (comb < 0 || comb >= kCombCount)
         return;
     const double s = scale;
     const double P = period;
-    const double brightCoef = combs.brightCoef[comb];
-    const double stiffCoef = combs.stiffCoef[comb];
-    const bool allpass = allpassRuns();
+    const double brightCoef = filters.bright;
+    const double stiffCoef = filters.stiff;
+    const bool allpass = filters.allpass;
 
     // L: the delay line's share of the loop. A period that is zero, negative or
     // not finite has no pitch to aim at and takes the shortest loop.
@@ -62,7 +62,7 @@ void ResonatorEngine::updateCombDelay(int32_t comb, float period, float scale)
         const double w = kTwoPi / loopPeriod;
         if (s < 1.0 && s >= loopcompensation::kExpansionRange && P > 0.0 && std::isfinite(P)) {
             // A tension move: the phase from the expansion around the comb's own period.
-            expandLoopPhase(comb, period, allpass);
+            expandLoopPhase(comb, period, filters);
             const double* phi = combs.phase[comb];
             filterDelay = loopcompensation::expandedFilterDelay(phi[0], phi[1], phi[2], combs.phaseAt[comb], loopPeriod);
         } else {
@@ -75,8 +75,8 @@ void ResonatorEngine::updateCombDelay(int32_t comb, float period, float scale)
             L = kShortestCombLoop;
     }
     combs.loopFilterDelay[comb] = static_cast<float>(filterDelay);
-    combs.compensatedBright[comb] = combs.brightCoef[comb];
-    combs.compensatedStiff[comb] = allpassKey(comb, allpass);
+    combs.compensatedBright[comb] = filters.bright;
+    combs.compensatedStiff[comb] = allpassKey(filters);
     combs.compensatedScale[comb] = scale;
     combs.compensatedPeriod[comb] = period;
 
@@ -100,22 +100,23 @@ void ResonatorEngine::updateCombDelay(int32_t comb, float period, float scale)
 void ResonatorEngine::recompensateCombs(bool allpass, bool tension)
 {
     for (int32_t i = 0; i < kCombCount; ++i) {
-        if (!(currentCombs[i].Out > 0.f))
+        if (!(playingCombs[i].Out > 0.f))
             continue;
         if (combs.compensatedBright[i] != combs.brightCoef[i] || combs.compensatedStiff[i] != allpassKey(i, allpass) ||
             (!tension && combs.compensatedScale[i] != 1.f))
-            updateCombDelay(i, currentCombs[i].Delay);
+            moveComb(i, playingCombs[i].Delay, 1.f, {combs.brightCoef[i], combs.stiffCoef[i], allpass});
     }
 }
 
 // Nothing to do when the comb's expansion already belongs to these settings.
-void ResonatorEngine::expandLoopPhase(int32_t comb, float period, bool allpass)
+void ResonatorEngine::expandLoopPhase(int32_t comb, float period, const LoopFilters& filters)
 {
-    if (combs.phasePeriod[comb] == period && combs.phaseBright[comb] == combs.brightCoef[comb] &&
-        combs.phaseStiff[comb] == allpassKey(comb, allpass))
+    const bool allpass = filters.allpass;
+    if (combs.phasePeriod[comb] == period && combs.phaseBright[comb] == filters.bright &&
+        combs.phaseStiff[comb] == allpassKey(filters))
         return;
-    const double c = combs.brightCoef[comb];
-    const double a = combs.stiffCoef[comb];
+    const double c = filters.bright;
+    const double a = filters.stiff;
     const double w0 = kTwoPi / period;
     const double h = 1e-3 * w0;  // central differences
     const double mid = loopFilterPhase(c, a, allpass, w0);
@@ -126,6 +127,6 @@ void ResonatorEngine::expandLoopPhase(int32_t comb, float period, bool allpass)
     combs.phase[comb][1] = (up - down) / (2.0 * h);
     combs.phase[comb][2] = (up - 2.0 * mid + down) / (h * h);
     combs.phasePeriod[comb] = period;
-    combs.phaseBright[comb] = combs.brightCoef[comb];
-    combs.phaseStiff[comb] = allpassKey(comb, allpass);
+    combs.phaseBright[comb] = filters.bright;
+    combs.phaseStiff[comb] = allpassKey(filters);
 }

@@ -104,9 +104,9 @@ void ResonatorEngine::setUpComb(int32_t i, uint32_t randomRate)
     combs.phaseBright[i] = 0.f;
     combs.phaseStiff[i] = 0.f;
     // Coefficients of a silent loop until the program's settings are derived.
-    combs.brightCoef[i] = 0.f;
-    combs.decayCoef[i] = 0.f;
-    combs.stiffCoef[i] = 0.f;
+    settings.brightCoef[i] = combs.brightCoef[i] = 0.f;
+    settings.decayCoef[i] = combs.decayCoef[i] = 0.f;
+    settings.stiffCoef[i] = combs.stiffCoef[i] = 0.f;
     voices.envLevel[i] = 0.f;
     voices.envCounter[i] = 0;
     voices.envStep[i] = 0.f;
@@ -123,7 +123,7 @@ void ResonatorEngine::setUpComb(int32_t i, uint32_t randomRate)
 
     clearCombLine(i);
     combs.delayLength[i] = 0.f;
-    updateCombDelay(i, c.Delay);
+    moveComb(i, c.Delay, 1.f, workingFilters(i));
 
     // The LFOs are advanced once per 16-sample sub-block. Start rates are
     // r * 0.05 Hz for r in 1..100 until the program sets LFOfreq.
@@ -132,7 +132,9 @@ void ResonatorEngine::setUpComb(int32_t i, uint32_t randomRate)
     if (!(rate > 0.f))
         rate = 44100.f;
     lfo.setSampleRate(rate);
-    lfo.setIncrement(CombLfo::incrementFor(static_cast<double>(randomRate) * 0.05, rate));
+    lfoAdvanceRate = rate;
+    settings.lfoIncrement[i] = CombLfo::incrementFor(static_cast<double>(randomRate) * 0.05, rate);
+    lfo.setIncrement(settings.lfoIncrement[i]);
     lfo.fillTable();
 }
 
@@ -145,12 +147,16 @@ void ResonatorEngine::clearCombLine(int32_t i)
     combs.readIndex[i] = 0;
 }
 
+// Hosts resume, and change the rate, while processing is stopped: these act
+// for the audio thread too, after it has taken what is pending.
 void ResonatorEngine::resume()
 {
+    ControlScope scope(*this);
+    applyPendingChanges();
     for (int32_t i = 0; i < kCombCount; ++i) {
         clearCombLine(i);
         // The zeroed length makes this a jump, which only copies zeros.
-        updateCombDelay(i, currentCombs[i].Delay);
+        moveComb(i, currentCombs[i].Delay, 1.f, workingFilters(i));
         voices.envLevel[i] = 0.f;
         voices.envStep[i] = 0.f;
         combs.lowpassState[i] = 0.f;
@@ -183,11 +189,15 @@ void ResonatorEngine::resume()
 // design and stay; its pitch and filter follow the host's rate.
 void ResonatorEngine::setSampleRate(float rate)
 {
+    ControlScope scope(*this);
+    applyPendingChanges();
     const float oldRate = sampleRate;
     sampleRate = rate;
     if (!(rate > 0.f) || !std::isfinite(rate) || !(oldRate > 0.f) || rate == oldRate)
         return;
     const double ratio = static_cast<double>(rate) / oldRate;
+    const float oldLfoRate = lfoAdvanceRate;
+    lfoAdvanceRate = rate * 0.0625f;
     for (int32_t i = 0; i < kCombCount; ++i) {
         CombSettings& c = currentCombs[i];
         c.Delay = static_cast<float>(c.Delay * ratio);
@@ -195,10 +205,9 @@ void ResonatorEngine::setSampleRate(float rate)
         c.envDecaySamples = static_cast<int32_t>(static_cast<double>(c.envDecay) * rate * c.envDecay);
         c.envReleaseSamples = static_cast<int32_t>(static_cast<double>(c.envRelease) * rate * c.envRelease);
         // Same frequency at the new advance rate (once per 16 samples).
-        CombLfo& lfo = combs.lfo[i];
-        const double hz = static_cast<double>(lfo.getIncrement()) / (256.0 * 16777216.0) * lfo.getSampleRate();
-        lfo.setSampleRate(rate * 0.0625f);
-        lfo.setRate(hz);
+        const double hz = static_cast<double>(settings.lfoIncrement[i]) / (256.0 * 16777216.0) * oldLfoRate;
+        settings.lfoIncrement[i] = CombLfo::incrementFor(hz, lfoAdvanceRate);
+        combs.lfo[i].setSampleRate(lfoAdvanceRate);
         updateCombDelay(i, c.Delay);
     }
     // The feedback filter follows the note's frequency, so it is designed at the host's rate too.
@@ -217,26 +226,28 @@ void ResonatorEngine::setBlockSize(int32_t frames)
 
 void ResonatorEngine::readTempo()
 {
-    tempoBpm = 120.0;
-    timeSigNumerator = 4.0;
+    double bpm = 120.0;
+    double numerator = 4.0;
     if (const VstTimeInfo* info = getTimeInfo(static_cast<int32_t>(kTimeInfoRequest))) {
         if (info->flags & kVstTempoValid)
-            tempoBpm = info->tempo;
+            bpm = info->tempo;
         if (info->flags & kVstTimeSigValid)
-            timeSigNumerator = info->timeSigNumerator;
+            numerator = info->timeSigNumerator;
     }
-    if (!(tempoBpm > 0.0) || !std::isfinite(tempoBpm))
-        tempoBpm = 120.0;
-    beatsPerSecond = tempoBpm * (1.0 / 60.0);
-    const double samples = sampleRate * (1.0 / beatsPerSecond);
+    if (!(bpm > 0.0) || !std::isfinite(bpm))
+        bpm = 120.0;
+    const double beats = bpm * (1.0 / 60.0);
+    const double samples = sampleRate * (1.0 / beats);
+    tempoBpm = bpm;
+    beatsPerSecond = beats;
     // A very slow tempo must not overflow the integer.
     samplesPerBeat = samples < 2147483647.0 ? static_cast<int32_t>(samples) : std::numeric_limits<int32_t>::max();
-    if (!(timeSigNumerator > 0.0))
-        timeSigNumerator = 4.0;
+    timeSigNumerator = numerator > 0.0 ? numerator : 4.0;
 }
 
 void ResonatorEngine::syncCombs(float division)
 {
+    ControlScope scope(*this);
     // Samples in the chosen division of a bar, from the tempo as last read.
     const double e = samplesPerBeat * timeSigNumerator * division;
     if (!(e > 0.0) || !std::isfinite(e))

@@ -150,23 +150,23 @@ void ResonatorEngine::stepCombEnvelope(int32_t i)
         voices.envCounter[i] = 0;
         if (voices.noteVelocity[i] <= 0.f) {
             voices.envState[i] = kEnvRelease;
-            voices.envStep[i] = (-1.f / static_cast<float>(currentCombs[i].envReleaseSamples + 1)) * voices.envLevel[i];
+            voices.envStep[i] = (-1.f / static_cast<float>(playingCombs[i].envReleaseSamples + 1)) * voices.envLevel[i];
         } else {
             voices.envState[i] = kEnvAttack;
-            voices.envStep[i] = (1.f - voices.envLevel[i]) / static_cast<float>(currentCombs[i].envAttackSamples + 1);
+            voices.envStep[i] = (1.f - voices.envLevel[i]) / static_cast<float>(playingCombs[i].envAttackSamples + 1);
         }
     }
 
     const int32_t c = voices.envCounter[i];
     switch (voices.envState[i]) {
     case kEnvAttack: {
-        const int32_t length = currentCombs[i].envAttackSamples;
+        const int32_t length = playingCombs[i].envAttackSamples;
         voices.envCounter[i] = c + 1;
         if (c > length) {
             voices.envState[i] = kEnvDecay;
             voices.envCounter[i] = 0;
-            voices.envStep[i] = (currentCombs[i].envSustain - voices.envLevel[i]) /
-                                static_cast<float>(currentCombs[i].envDecaySamples + 1);
+            voices.envStep[i] = (playingCombs[i].envSustain - voices.envLevel[i]) /
+                                static_cast<float>(playingCombs[i].envDecaySamples + 1);
         } else if (c == length) {
             voices.envLevel[i] = 1.f;  // the last of length + 1 equal steps, without rounding drift
         } else {
@@ -175,10 +175,10 @@ void ResonatorEngine::stepCombEnvelope(int32_t i)
         break;
     }
     case kEnvDecay:
-        stepDecayStage(i, currentCombs[i].envDecaySamples, currentCombs[i].envSustain);
+        stepDecayStage(i, playingCombs[i].envDecaySamples, playingCombs[i].envSustain);
         break;
     case kEnvRelease:
-        stepReleaseStage(i, currentCombs[i].envReleaseSamples);
+        stepReleaseStage(i, playingCombs[i].envReleaseSamples);
         break;
     default:  // sustain and idle hold
         break;
@@ -187,7 +187,7 @@ void ResonatorEngine::stepCombEnvelope(int32_t i)
 
 float ResonatorEngine::feedbackDelayTarget(double frequency)
 {
-    const float p33 = liveParams[33];
+    const float p33 = blockParams[33];
     if (p33 == 0.f)
         return static_cast<float>(sampleRate / frequency);  // one period of the note at the host's rate
     readTempo();
@@ -198,11 +198,12 @@ float ResonatorEngine::feedbackDelayTarget(double frequency)
 
 void ResonatorEngine::triggerFeedbackVoice()
 {
-    const double f = tuningMap.frequencyOfNote(feedback.feedbackNote);
+    const int32_t note = feedback.feedbackNote;
+    const double f = note >= 0 && note < TuningMap::kNumNotes ? noteFrequency[note] : 0.0;
     if (!(f > kFeedbackLowestHz && f < kFeedbackHighestHz))
         return;
 
-    const float resonance = liveParams[24];
+    const float resonance = blockParams[24];
     BiquadDesign design;
     design.frequency = static_cast<float>(f);
     design.Q = 0.5f + 49.5f * resonance * resonance;
@@ -210,7 +211,7 @@ void ResonatorEngine::triggerFeedbackVoice()
     design.slope = 1.f;
     design.bandwidthGiven = 0;
     design.constantPeakGain = 1;
-    const float typeValue = 10.f * liveParams[34];
+    const float typeValue = 10.f * blockParams[34];
     // Types outside the designs (and a non-finite setting) leave the filters as they were.
     const int type = (typeValue > -1.f && typeValue < 100.f) ? static_cast<int>(typeValue) : -1;
     feedback.feedbackFilter[0].design(design, type);
@@ -265,7 +266,7 @@ void ResonatorEngine::stepFeedbackVoice()
         if (c >= length) {
             voices.envState[v] = kEnvDecay;
             voices.envCounter[v] = 0;
-            voices.envStep[v] = (feedback.fbVelocityLevel * liveParams[28] - voices.envLevel[v]) /
+            voices.envStep[v] = (feedback.fbVelocityLevel * blockParams[28] - voices.envLevel[v]) /
                                 static_cast<float>(feedback.fbDecaySamples);
         } else if (c == length - 1) {
             voices.envLevel[v] = feedback.fbVelocityLevel;
@@ -276,7 +277,7 @@ void ResonatorEngine::stepFeedbackVoice()
     }
     case kEnvDecay:
         // Its decay has fbDecaySamples steps, the last landing on the sustain level.
-        stepDecayStage(v, feedback.fbDecaySamples - 1, feedback.fbVelocityLevel * liveParams[28]);
+        stepDecayStage(v, feedback.fbDecaySamples - 1, feedback.fbVelocityLevel * blockParams[28]);
         break;
     case kEnvRelease:
         stepReleaseStage(v, feedback.fbReleaseSamples);
@@ -290,7 +291,7 @@ void ResonatorEngine::feedbackStatusText(char* text, std::size_t size) const
 {
     if (!text || size == 0)
         return;
-    if (voices.envState[kFeedbackVoice] == kEnvIdle) {
+    if (shownFeedbackIdle) {
         std::snprintf(text, size, "%s", "(--)");
         return;
     }
@@ -298,11 +299,11 @@ void ResonatorEngine::feedbackStatusText(char* text, std::size_t size) const
     if (p33 == 0.f) {
         // Frequency of the current delay; formatted without the process locale.
         char number[64];
-        const double hz = sampleRate / feedback.fbDelayCurrent;
+        const double hz = sampleRate / shownFeedbackDelay;
         const auto result = std::to_chars(number, number + sizeof(number) - 1, hz, std::chars_format::fixed, 2);
         *(result.ec == std::errc() ? result.ptr : number) = '\0';
         std::snprintf(text, size, "%s", number);
         return;
     }
-    std::snprintf(text, size, "%s x %d", delayModeOf(p33).unitName, feedback.feedbackNote + 1);
+    std::snprintf(text, size, "%s x %d", delayModeOf(p33).unitName, shownFeedbackNote + 1);
 }

@@ -33,32 +33,34 @@ void ResonatorEngine::deriveCombValues(int32_t i)
 {
     if (i < 0 || i >= kCombCount)
         return;
+    ControlScope scope(*this);
     CombSettings& c = currentCombs[i];
-    combs.decayCoef[i] = coefficientOf(c.Decay);
-    combs.brightCoef[i] = coefficientOf(c.Bright);
-    combs.stiffCoef[i] = coefficientOf(c.Stiff);
-    if (combs.stiffCoef[i] > 0.f)
+    settings.decayCoef[i] = coefficientOf(c.Decay);
+    settings.brightCoef[i] = coefficientOf(c.Bright);
+    settings.stiffCoef[i] = coefficientOf(c.Stiff);
+    if (settings.stiffCoef[i] > 0.f)
         stiffnessActive = true;
     c.envAttackSamples = envelopeSamples(c.envAttack, sampleRate);
     c.envDecaySamples = envelopeSamples(c.envDecay, sampleRate);
     c.envReleaseSamples = envelopeSamples(c.envRelease, sampleRate);
-    combs.lfo[i].setRate(static_cast<double>(c.LFOfreq) * c.LFOfreq * c.LFOfreq * 20.0);
+    settings.lfoIncrement[i] = CombLfo::incrementFor(static_cast<double>(c.LFOfreq) * c.LFOfreq * c.LFOfreq * 20.0, lfoAdvanceRate);
 }
 
 void ResonatorEngine::deriveFeedbackValues()
 {
-    feedback.fbDistortion = liveParams[22] * liveParams[22];
-    feedback.glideSamples = static_cast<float>(feedbackSamples(liveParams[25]));
-    feedback.fbAttackSamples = static_cast<int32_t>(feedbackSamples(liveParams[26]));
-    feedback.fbDecaySamples = static_cast<int32_t>(feedbackSamples(liveParams[27]));
-    feedback.fbReleaseSamples = static_cast<int32_t>(feedbackSamples(liveParams[29]));
+    feedback.fbDistortion = blockParams[22] * blockParams[22];
+    feedback.glideSamples = static_cast<float>(feedbackSamples(blockParams[25]));
+    feedback.fbAttackSamples = static_cast<int32_t>(feedbackSamples(blockParams[26]));
+    feedback.fbDecaySamples = static_cast<int32_t>(feedbackSamples(blockParams[27]));
+    feedback.fbReleaseSamples = static_cast<int32_t>(feedbackSamples(blockParams[29]));
 }
 
 void ResonatorEngine::loadProgramIntoEngine(const ProgramRecord& record)
 {
-    std::memcpy(liveParams, record.fParams, sizeof(liveParams));
+    ControlScope scope(*this);
+    for (int32_t k = 0; k < kNumParams; ++k)
+        liveParams[k] = record.fParams[k];
     std::memcpy(currentCombs, record.combSettings, sizeof(currentCombs));
-    deriveFeedbackValues();
     stiffnessActive = false;
     for (int32_t i = 0; i < kCombCount; ++i)
         deriveCombValues(i);

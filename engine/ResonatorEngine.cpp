@@ -37,7 +37,8 @@ ResonatorEngine::ResonatorEngine(audioMasterCallback audioMaster)
     fillFactoryPresets();
     if (programs) {
         // Selection applies parameters 0..34 only; start 35..42 from the program too.
-        std::memcpy(liveParams, programs[0].fParams, sizeof(liveParams));
+        for (int32_t k = 0; k < kNumParams; ++k)
+            liveParams[k] = programs[0].fParams[k];
         setProgram(0);
     }
 }
@@ -98,6 +99,7 @@ bool ResonatorEngine::getProgramNameIndexed(int32_t category, int32_t index, cha
     (void)category;
     if (index < 0 || index >= kNumPrograms || !programs || !text)
         return false;
+    const auto lock = lockControl();
     const ProgramRecord& record = programs[index];
     const std::size_t n = boundedLength(record.name, sizeof(record.name));
     const std::size_t length = n < kHostProgramNameSize - 1 ? n : kHostProgramNameSize - 1;
@@ -110,6 +112,8 @@ bool ResonatorEngine::copyProgram(int32_t destination)
 {
     if (destination < 0 || destination >= kNumPrograms || !programs)
         return false;
+    const auto lock = lockControl();
+    saveUnsavedParameters();
     if (destination != curProgram)
         std::memcpy(&programs[destination], &programs[curProgram], sizeof(ProgramRecord));
     return true;

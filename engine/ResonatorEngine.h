@@ -1,10 +1,27 @@
 // The engine class: everything that makes sound and everything a program
 // stores. The host layer below it is generic; the editor sits above it.
+//
+// Threads. The audio thread (process, processReplacing, processEvents) owns
+// everything that sounds: the comb bank with its delay lines, the lanes, the
+// voices and envelopes, the feedback path, and its copies of the settings.
+// The control side (setParameter, setProgram, setChunk, the commands, the
+// editor; any thread but the audio one) owns the programs, the tuning map and
+// the working settings, and changes them under the control lock. A change
+// reaches the audio thread one way only: the outermost ControlScope publishes
+// the working settings and the comb moves made since, whole, through a
+// three-slot mailbox; the audio thread adopts them at the start of its next
+// block and never waits. Single values cross as relaxed atomics
+// (SharedValue): the global parameters, the stiffness flag, the tempo, and
+// the envelope levels and feedback status the audio thread shows the editor.
 #pragma once
 
 #include "engine/CombBank.h"
+#include "engine/ChangeMailbox.h"
 #include "engine/CombLanes.h"
+#include "engine/CombMoveQueue.h"
+#include "engine/EngineSettings.h"
 #include "engine/FeedbackPath.h"
+#include "engine/SharedValue.h"
 #include "engine/TensionLanes.h"
 #include "engine/VoiceState.h"
 #include "TovarineVersion.h"
@@ -16,6 +33,8 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 
 class ResonatorEngine : public AudioEffectX {
@@ -46,17 +65,37 @@ public:
     // Snaps every comb period to a whole multiple or fraction of `division` bars.
     virtual void syncCombs(float division);
 
-    // Moves comb `comb` to a loop period of `period` samples times `scale`,
-    // compensating the phase delay of the loop filters that run for it.
-    void updateCombDelay(int32_t comb, float period, float scale = 1.f);
+    // Moves comb `comb` to a loop period of `period` samples, compensating the
+    // phase delay of the loop filters that run for it (at the next block).
+    void updateCombDelay(int32_t comb, float period);
+
+    // --- handing changes to the audio thread ---------------------------------
+    // Every change the control side makes runs inside one: it holds the control
+    // lock, and the outermost scope publishes the result when it ends.
+    class ControlScope {
+    public:
+        explicit ControlScope(ResonatorEngine& engine) : engine(engine) { engine.beginChange(); }
+        ~ControlScope() { engine.endChange(); }
+        ControlScope(const ControlScope&) = delete;
+        ControlScope& operator=(const ControlScope&) = delete;
+
+    private:
+        ResonatorEngine& engine;
+    };
+    // Publishes the working settings after they were written directly (tests, benchmarks).
+    void publishSettings() { ControlScope scope(*this); }
+    // Audio thread, at the start of every block (or while processing is stopped):
+    // adopts the newest published change and the parameters.
+    void applyPendingChanges();
+    // Audio thread: moves comb `comb` to a loop period of `period` samples times `scale`,
+    // compensating the phase delay of `filters`.
+    void moveComb(int32_t comb, float period, float scale, const LoopFilters& filters);
 
     // Copies a program into the working state and derives every engine value
     // from it (coefficients, envelope lengths, LFO rates, periods).
     void loadProgramIntoEngine(const ProgramRecord& record);
     // Derived values of one comb's settings: the loop coefficients, envelope lengths and LFO rate.
     void deriveCombValues(int32_t comb);
-    // Derived values of the global feedback parameters 22, 25, 26, 27, 29.
-    void deriveFeedbackValues();
 
     // The resonators run 16 lanes wide where the CPU has AVX-512, 8 with AVX2,
     // else 4; every width gives the same output. Narrower widths are for tests.
@@ -66,10 +105,15 @@ public:
     void useBatchedTensionMoves(bool batched) { batchTensionMoves = batched; }
 
     // --- for the editor ---------------------------------------------------
-    // "(--)" while the feedback voice is idle, else its frequency or tempo division.
+    // "(--)" while the feedback voice is idle, else its frequency or tempo division,
+    // as of the last block.
     void feedbackStatusText(char* text, std::size_t size = 32) const;
+    // The working settings; on a thread that may race with changes, use readCombSettings.
     const CombSettings* getCurrentCombs() const { return currentCombs; }
-    const float* getEnvelopeLevels() const { return voices.envLevel; }
+    void readCombSettings(CombSettings (&out)[kNumCombs]);
+    // The comb envelope levels at the end of the last block.
+    void readEnvelopeLevels(float (&levels)[kNumCombs]) const;
+    void readTuningName(char* text, std::size_t size);
 
     // --- parameters, programs and tuning (programs/, tuning/) ------------
     void setParameter(int32_t index, float value) override;  // 0..42, commands 45 and 46
@@ -122,16 +166,22 @@ public:
     bool getProgramNameIndexed(int32_t category, int32_t index, char* text) override;
     bool copyProgram(int32_t destination) override;
 
-    ProgramRecord* getPrograms() { return programs; }
+    // The program store with every parameter set so far written into it.
+    ProgramRecord* getPrograms();
     TuningMap& getTuningMap() { return tuningMap; }
 
-    // --- state (written by the parameter model, read by the audio loop) ----
+    // --- control side (under the control lock) ------------------------------
     TuningMap tuningMap;
-    bool stiffnessActive = false;       // some comb has Stiff > 0
     int32_t lastCombParamType = 0;      // per-comb setting type most recently set
-    float liveParams[kNumParams] = {};  // working copy of the program's global parameters
-    CombSettings currentCombs[kNumCombs] = {};  // working copy of the program's comb settings
+    EngineSettings settings{};          // working settings: combs, coefficients, LFO rates, pitches
+    CombSettings (&currentCombs)[kNumCombs] = settings.combs;  // working copy of the program's comb settings
 
+    // --- shared scalars -------------------------------------------------------
+    SharedValue<float> liveParams[kNumParams];  // the program's global parameters as set
+    // Some comb has Stiff > 0: set by changes, recomputed by the audio thread each block.
+    SharedValue<bool> stiffnessActive{false};
+
+    // --- audio thread ---------------------------------------------------------
     CombBank combs;
     VoiceState voices;
     FeedbackPath feedback;
@@ -141,13 +191,29 @@ public:
     float feedbackOffset = 1e-7f; // anti-denormal, sign flips at the end of every sample
 
     // Tempo as last read from the host.
-    double tempoBpm = 120.0;
-    double beatsPerSecond = 2.0;
-    int32_t samplesPerBeat = 22050;
-    double timeSigNumerator = 4.0;
+    SharedValue<double> tempoBpm{120.0};
+    SharedValue<double> beatsPerSecond{2.0};
+    SharedValue<int32_t> samplesPerBeat{22050};
+    SharedValue<double> timeSigNumerator{4.0};
 
 protected:
     ProgramRecord* programs = nullptr;  // the store of 32 records, one block
+
+    std::unique_lock<std::recursive_mutex> lockControl() { return std::unique_lock<std::recursive_mutex>(controlMutex); }
+
+private:
+    void beginChange();
+    void endChange();
+    void publishChange();
+    void saveUnsavedParameters();
+    void adoptChange(const PublishedChange& change);
+    void refreshBlockParameters();
+    // Derived values of the global feedback parameters 22, 25, 26, 27, 29, for the block.
+    void deriveFeedbackValues();
+    // The loop filters as the working settings have them now.
+    LoopFilters workingFilters(int32_t comb) const;
+
+    void showState();  // at the end of every block: what the editor shows
 
 private:
     // Working memory of the audio loop.
@@ -159,8 +225,13 @@ private:
     TensionRates blockTension{0.1f, 0.015f, 0.08f};
     TensionLanes tensionLanes;
     bool batchTensionMoves = true;
-    std::atomic<const char*> fileDialogHint{nullptr};
-    bool toldFileDialogHint = false;
+
+    // --- the audio thread's copies of the settings, adopted at block starts ------
+    CombSettings playingCombs[kNumCombs] = {};
+    double noteFrequency[TuningMap::kNumNotes] = {};
+    float blockParams[kNumParams] = {};
+    bool blockStiffness = false;
+    uint64_t lastMoveMade = 0;
 
 private:
     // True when no dialog program exists: records the hint, says it once on
@@ -178,11 +249,14 @@ private:
     void setUpEngine();
     void setUpComb(int32_t comb, uint32_t randomRate);
     void clearCombLine(int32_t comb);
-    bool allpassRuns() const;
+    bool allpassRuns() const;  // in this block
+    // The loop filters of a comb as the block runs them.
+    LoopFilters runningFilters(int32_t comb) const { return {combs.brightCoef[comb], combs.stiffCoef[comb], allpassRuns()}; }
     // The allpass coefficient a comb's compensation is for; -1 when the allpass does not run.
+    static float allpassKey(const LoopFilters& f) { return f.allpass ? f.stiff : -1.f; }
     float allpassKey(int32_t comb, bool allpass) const { return allpass ? combs.stiffCoef[comb] : -1.f; }
     // The loop filters' phase expansion around `period`, unless it is already in place.
-    void expandLoopPhase(int32_t comb, float period, bool allpass);
+    void expandLoopPhase(int32_t comb, float period, const LoopFilters& filters);
     void recompensateCombs(bool allpass, bool tension);
     void buildWorkLists();
     // Stores a new whole length, fraction and weights; moves the read position.
@@ -225,4 +299,31 @@ private:
     void stepFeedbackVoice();
     void triggerFeedbackVoice();
     float feedbackDelayTarget(double frequency);
+
+    // Cold data last, out of the audio loop's way.
+    // --- the hand-over -------------------------------------------------------
+    std::recursive_mutex controlMutex;
+    int32_t changeDepth = 0;
+    // Odd while a change is being made: the audio thread then keeps the block's
+    // parameters, so a program's globals arrive with its combs.
+    std::atomic<uint32_t> changeSequence{0};
+    CombMoveQueue moveQueue;
+    ChangeMailbox<PublishedChange> mailbox;
+    std::atomic<uint64_t> movesMade{0};  // sequence of the last move the audio thread made
+    // setParameter never takes the lock: the value for the program record waits here,
+    // and the next change or read of the store writes it in.
+    SharedValue<float> unsavedValue[kNumParams];
+    std::atomic<uint64_t> unsavedParams{0};  // bit i: unsavedValue[i] belongs in the record
+    static_assert(std::atomic<uint64_t>::is_always_lock_free, "the audio thread must never wait on an atomic");
+    float lfoAdvanceRate = 44100.f / 16.f;    // calls of the LFOs per second
+    std::unique_ptr<ProgramRecord[]> chunkCopy;  // what getChunk last handed the host
+
+    std::atomic<const char*> fileDialogHint{nullptr};
+    std::atomic<bool> toldFileDialogHint{false};  // commands may come from several threads
+
+    // What the audio thread shows the editor.
+    SharedValue<float> shownEnvelope[kNumCombs];
+    SharedValue<bool> shownFeedbackIdle{true};
+    SharedValue<float> shownFeedbackDelay{500.f};
+    SharedValue<int32_t> shownFeedbackNote{60};
 };

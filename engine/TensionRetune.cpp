@@ -62,17 +62,17 @@ void ResonatorEngine::gatherTensionLanes()
         const int32_t i = lanes.comb[lane];
         t.dirty[lane] = 0;
         t.action[lane] = kTensionStays;
-        if (i < 0 || !(currentCombs[i].Stiff > 0.f)) {
+        if (i < 0 || !(playingCombs[i].Stiff > 0.f)) {
             t.moves[lane] = t.batchable[lane] = 0;
             t.stiff[lane] = t.period[lane] = t.movedScale[lane] = t.length[lane] = 0.f;
             t.phaseAt[lane] = t.phase0[lane] = t.phase1[lane] = t.phase2[lane] = 0.0;
             continue;
         }
-        const CombSettings& c = currentCombs[i];
+        const CombSettings& c = playingCombs[i];
         const double P = c.Delay;
         const bool batchable = P > 0.0 && P <= kLongestBatchedPeriod;
         if (batchable)
-            expandLoopPhase(i, c.Delay, allpass);
+            expandLoopPhase(i, c.Delay, {combs.brightCoef[i], combs.stiffCoef[i], allpass});
         t.moves[lane] = -1;
         t.batchable[lane] = batchable ? -1 : 0;
         t.stiff[lane] = c.Stiff;
@@ -115,7 +115,7 @@ void ResonatorEngine::moveLaneAlone(int32_t lane)
     writeBackTensionLane(lane, i);
     combs.writeIndex[i] = lanes.writeIndex[lane];
     combs.readIndex[i] = lanes.readIndex[lane];
-    updateCombDelay(i, tensionLanes.period[lane], tensionLanes.scale[lane]);
+    moveComb(i, tensionLanes.period[lane], tensionLanes.scale[lane], runningFilters(i));
     reloadLaneDelay(lane, i);
     tensionLanes.length[lane] = combs.delayLength[i];
     tensionLanes.movedScale[lane] = combs.compensatedScale[i];
@@ -128,12 +128,12 @@ void ResonatorEngine::moveCombsOneByOne(float depth)
         const int32_t i = lanes.comb[lane];
         if (i < 0)
             continue;
-        const CombSettings& c = currentCombs[i];
+        const CombSettings& c = playingCombs[i];
         if (!(c.Out > 0.f && c.Stiff > 0.f))
             continue;
         combs.writeIndex[i] = lanes.writeIndex[lane];
         combs.readIndex[i] = lanes.readIndex[lane];
-        updateCombDelay(i, c.Delay, 1.f - lanes.follower[lane] * c.Stiff * depth);
+        moveComb(i, c.Delay, 1.f - lanes.follower[lane] * c.Stiff * depth, runningFilters(i));
         reloadLaneDelay(lane, i);
     }
 }

@@ -6,7 +6,6 @@
 #include "programs/CombParameterTypes.h"
 #include "programs/ParameterText.h"
 
-#include <climits>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -22,20 +21,6 @@ constexpr int32_t kSyncCommand = 46;
 bool isMenuParameter(int32_t index)
 {
     return index >= 32 && index <= 34;
-}
-
-// Feedback voice lengths: ceil(p^2 * 44100 + 1e-12) samples. The constant is
-// a fixed 44.1 kHz on purpose (the voice's times do not follow the host's
-// rate); the 1e-12 lifts exact products such as 11025 to the next sample.
-double feedbackSamples(float value)
-{
-    return std::ceil(static_cast<double>(value) * value * 44100.0 + static_cast<double>(1e-12f));
-}
-
-int32_t feedbackSampleCount(float value)
-{
-    const double samples = feedbackSamples(value);
-    return samples >= static_cast<double>(INT32_MAX) ? INT32_MAX : static_cast<int32_t>(samples);
 }
 
 // Resonator envelope lengths: trunc(v * sampleRate * v) samples, v in 0..1.
@@ -70,8 +55,10 @@ void ResonatorEngine::setParameter(int32_t index, float value)
     }
     if (index < 0 || index >= kNumParams)
         return;
-    if (programs)
-        programs[curProgram].fParams[index] = value;  // stored as given: saved state keeps every bit
+    // Stored as given (saved state keeps every bit) by the next change or read of the
+    // store: a parameter never waits for the control lock, whichever thread sets it.
+    unsavedValue[index] = value;
+    unsavedParams.fetch_or(uint64_t(1) << index, std::memory_order_release);
     // Host parameters are normalised; a host that sends 1e9 must not turn an
     // output level into a gain of a billion. The parameters the engine reads
     // (the type selector and 20..34) only ever hold 0..1; the others keep any
@@ -79,33 +66,13 @@ void ResonatorEngine::setParameter(int32_t index, float value)
     if (index == 1 || (index >= 20 && index <= 34))
         value = std::clamp(value, 0.f, 1.f);
     liveParams[index] = value;
-
-    switch (index) {
-    case 22:
-        feedback.fbDistortion = value * value;
-        break;
-    case 25:
-        feedback.glideSamples = static_cast<float>(feedbackSamples(value));
-        break;
-    case 26:
-        feedback.fbAttackSamples = feedbackSampleCount(value);
-        break;
-    case 27:
-        feedback.fbDecaySamples = feedbackSampleCount(value);
-        break;
-    case 29:
-        feedback.fbReleaseSamples = feedbackSampleCount(value);
-        break;
-    default:
-        break;
-    }
 }
 
 float ResonatorEngine::getParameter(int32_t index)
 {
     if (index < 0 || index >= kNumParams)
         return 0.f;
-    return isMenuParameter(index) ? liveParams[index] * 10.f : liveParams[index];
+    return isMenuParameter(index) ? liveParams[index] * 10.f : liveParams[index].load();
 }
 
 void ResonatorEngine::getParameterName(int32_t index, char* text)
@@ -120,17 +87,23 @@ void ResonatorEngine::getParameterLabel(int32_t index, char* label)
 
 void ResonatorEngine::getParameterDisplay(int32_t index, char* text)
 {
-    parameter_text::display(index, (index >= 0 && index < kNumParams) ? liveParams[index] : 0.f, text);
+    parameter_text::display(index, (index >= 0 && index < kNumParams) ? liveParams[index].load() : 0.f, text);
 }
 
 void ResonatorEngine::runTuningCommand(float command)
 {
-    const int32_t type = comb_type::selectedBy(liveParams[1]);
-    if (command == 0.f)
+    // The dialogs of these two run without the control lock; they take it to apply the result.
+    if (command == 0.f) {
         loadTuning(true);
-    else if (command == 1.f)
+        return;
+    }
+    if (command == 1.f) {
         analyseImpulse();
-    else if (command == -1.f)
+        return;
+    }
+    ControlScope scope(*this);
+    const int32_t type = comb_type::selectedBy(liveParams[1]);
+    if (command == -1.f)
         loadTuning(false);
     else if (command == -2.f)
         deriveTuningFromCombs();
@@ -164,6 +137,7 @@ void ResonatorEngine::setCombParameter(int32_t comb, int32_t type, float value)
 {
     if (comb < 0 || comb >= kNumCombs || !std::isfinite(value))
         return;
+    ControlScope scope(*this);
     lastCombParamType = type;
     float CombSettings::* field = comb_type::fieldOf(type);
     if (!field)
@@ -195,14 +169,14 @@ void ResonatorEngine::setCombParameter(int32_t comb, int32_t type, float value)
         break;
     }
     case comb_type::kDecay:
-        combs.decayCoef[comb] = loopCoefficient(value);
+        settings.decayCoef[comb] = loopCoefficient(value);
         break;
     case comb_type::kBright:
-        combs.brightCoef[comb] = loopCoefficient(value);
+        settings.brightCoef[comb] = loopCoefficient(value);
         break;
     case comb_type::kStiff:
-        combs.stiffCoef[comb] = loopCoefficient(value);
-        if (combs.stiffCoef[comb] > 0.f)
+        settings.stiffCoef[comb] = loopCoefficient(value);
+        if (settings.stiffCoef[comb] > 0.f)
             stiffnessActive = true;
         updateCombDelay(comb, live.Delay);  // the allpass changes the loop's phase delay
         break;
@@ -216,7 +190,7 @@ void ResonatorEngine::setCombParameter(int32_t comb, int32_t type, float value)
         live.envReleaseSamples = envelopeSamples(value, sampleRate);
         break;
     case comb_type::kLfoFreq:
-        combs.lfo[comb].setRate(static_cast<double>(value) * value * value * 20.0);
+        settings.lfoIncrement[comb] = CombLfo::incrementFor(static_cast<double>(value) * value * value * 20.0, lfoAdvanceRate);
         break;
     default:
         break;  // read directly by the audio loop

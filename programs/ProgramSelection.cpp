@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -68,6 +69,8 @@ void ResonatorEngine::setProgram(int32_t program)
 {
     if (!programs || program < 0 || program >= kNumPrograms)
         return;
+    ControlScope scope(*this);
+    saveUnsavedParameters();  // into the program they were set for
     curProgram = program;
     ProgramRecord& record = programs[program];
 
@@ -89,6 +92,7 @@ void ResonatorEngine::setProgram(int32_t program)
 
 void ResonatorEngine::setProgramName(char* name)
 {
+    const auto lock = lockControl();
     if (programs && name)
         storeProgramName(programs[curProgram], name);
 }
@@ -97,19 +101,33 @@ void ResonatorEngine::getProgramName(char* name)
 {
     if (!name)
         return;
+    const auto lock = lockControl();
     if (programs)
         readProgramName(programs[curProgram], name);
     else
         name[0] = '\0';
 }
 
+// The host reads the chunk after this returns, while other threads may change
+// the store: it gets a copy.
 int32_t ResonatorEngine::getChunk(void** data, bool isPreset)
 {
-    return chunkOfStore(programs, curProgram, data, isPreset);
+    const auto lock = lockControl();
+    if (!programs)
+        return 0;
+    if (!chunkCopy) {
+        chunkCopy.reset(new (std::nothrow) ProgramRecord[kNumPrograms]);
+        if (!chunkCopy)
+            return 0;
+    }
+    saveUnsavedParameters();
+    std::memcpy(chunkCopy.get(), programs, sizeof(ProgramRecord) * kNumPrograms);
+    return chunkOfStore(chunkCopy.get(), curProgram, data, isPreset);
 }
 
 int32_t ResonatorEngine::setChunk(void* data, int32_t byteSize, bool isPreset)
 {
+    ControlScope scope(*this);
     if (!restoreStoreFromChunk(programs, curProgram, data, byteSize, isPreset))
         return 0;
     if (isPreset) {
@@ -124,11 +142,14 @@ int32_t ResonatorEngine::setChunk(void* data, int32_t byteSize, bool isPreset)
 
 void ResonatorEngine::fillFactoryPresets()
 {
+    const auto lock = lockControl();
     ::fillFactoryPresets(programs);
 }
 
 int ResonatorEngine::exportPrograms()
 {
     const std::string path = defaultExportPath();
+    const auto lock = lockControl();
+    saveUnsavedParameters();
     return ::exportPrograms(programs, path.c_str());
 }

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include <sys/stat.h>
@@ -34,9 +35,8 @@ bool ResonatorEngine::fileDialogMissing()
     fileDialogHint.store(hint, std::memory_order_release);
     if (!hint)
         return false;
-    if (!toldFileDialogHint)
+    if (!toldFileDialogHint.exchange(true))
         std::fprintf(stderr, "Tovarine: %s\n", hint);
-    toldFileDialogHint = true;
     showCombParameterInEditor(-1);
     return true;
 }
@@ -49,21 +49,28 @@ void ResonatorEngine::loadTuning(bool askUser)
     // (a cancelled dialog would drop the program's map).
     if (askUser && fileDialogMissing())
         return;
-    ProgramRecord& program = programs[curProgram];
-    const std::string path(program.tuningMapPath, boundedLength(program.tuningMapPath, kTuningMapPathSize));
+    std::string path;
     // What a refused Scala file chosen in the dialog must leave as it was.
-    const TuningMap mapBefore = tuningMap;
-    const std::string scaleBefore = scalaScalePath;
-
+    TuningMap mapBefore;
+    std::string scaleBefore;
     bool needDialog = true;
-    if (!askUser && path.empty()) {
-        tuningMap.resetToStandard();
-        scalaScalePath.clear();
-        needDialog = false;
-    } else if (applyStoredTuning(path) && !askUser) {
-        needDialog = false;
+    {
+        ControlScope scope(*this);
+        const ProgramRecord& program = programs[curProgram];
+        path.assign(program.tuningMapPath, boundedLength(program.tuningMapPath, kTuningMapPathSize));
+        mapBefore = tuningMap;
+        scaleBefore = scalaScalePath;
+        if (!askUser && path.empty()) {
+            tuningMap.resetToStandard();
+            scalaScalePath.clear();
+            needDialog = false;
+        } else if (applyStoredTuning(path) && !askUser) {
+            needDialog = false;
+        }
     }
 
+    // The dialog holds no lock of its own: other threads keep changing settings meanwhile.
+    std::optional<std::string> chosen;
     if (needDialog) {
         FileDialog::Request request;
         request.title = "Open a Scala .TUN File";
@@ -73,7 +80,11 @@ void ResonatorEngine::loadTuning(bool askUser)
                                {"Scala scales (*.scl)", "*.scl"},
                                {"Scala keyboard mappings (*.kbm)", "*.kbm"}};
         request.initialPath = path.substr(0, path.find('\n'));
-        const auto chosen = FileDialog::openFile(request, [this] { idleWhileWaiting(); });
+        chosen = FileDialog::openFile(request, [this] { idleWhileWaiting(); });
+    }
+
+    ControlScope scope(*this);
+    if (needDialog) {
         if (chosen && isRegularFile(*chosen)) {
             if (!applyChosenTuning(*chosen)) {
                 const std::string error = tuningMap.getErrorText();
@@ -83,7 +94,7 @@ void ResonatorEngine::loadTuning(bool askUser)
                 return;
             }
         } else {
-            program.tuningMapPath[0] = '\0';  // cancelled: the standard tuning from now on
+            programs[curProgram].tuningMapPath[0] = '\0';  // cancelled: the standard tuning from now on
         }
     }
 
@@ -147,6 +158,7 @@ bool ResonatorEngine::applyChosenTuning(const std::string& path)
 
 void ResonatorEngine::retuneAllCombs()
 {
+    ControlScope scope(*this);
     // 1 / ln(1024): v = ln(f / 4) / ln(1024) inverts f = 4 * 1024^v.
     const double perLog1024 = 1.0 / std::log(1024.0);
     for (int32_t i = 0; i < kNumCombs; ++i) {
@@ -165,6 +177,7 @@ void ResonatorEngine::retuneAllCombs()
 
 void ResonatorEngine::deriveTuningFromCombs()
 {
+    ControlScope scope(*this);
     for (int32_t i = 0; i < kNumCombs; ++i) {
         const double frequency = static_cast<double>(sampleRate) / currentCombs[i].Delay;
         if (isUsableFrequency(frequency))
@@ -182,6 +195,7 @@ void ResonatorEngine::nudgeCombParameter(int32_t type, float delta)
     float CombSettings::* field = comb_type::fieldOf(type);
     if (!field)
         return;
+    ControlScope scope(*this);
     for (int32_t i = 0; i < kNumCombs; ++i)
         setCombParameter(i, type, currentCombs[i].*field + delta);
     lastCombParamType = type;
@@ -192,6 +206,7 @@ void ResonatorEngine::resetCombParameter(int32_t type)
 {
     if (!comb_type::isValid(type))
         return;
+    ControlScope scope(*this);
     if (type == comb_type::kPitch) {
         tuningMap.resetToStandard();
         scalaScalePath.clear();

@@ -27,6 +27,11 @@ void TuningMap::resetToStandard()
 double TuningMap::frequencyOfNote(int note)
 {
     errorText[0] = '\0';
+    return frequencyOf(note);
+}
+
+double TuningMap::frequencyOf(int note) const
+{
     const double cents = (note >= 0 && note < kNumNotes) ? noteCents[note] : 100.0 * note;
     return baseFrequency * std::exp2(cents / 1200.0);
 }

@@ -17,6 +17,8 @@ public:
     void resetToStandard();
     bool loadFromFile(const char* path);
     double frequencyOfNote(int note);
+    // The same without clearing the error text, which a failed load leaves for the user.
+    double frequencyOf(int note) const;
     void setNoteFrequency(int note, double frequency);
     // Takes a whole table (cents above the present base frequency) and its name at once.
     void assign(const double (&cents)[kNumNotes], const char* newName);

@@ -77,7 +77,7 @@ std::unique_ptr<ResonatorEngine> makeAllCombsEngine(bool tension)
     engine->liveParams[20] = 0.6f;                   // feedback level
     engine->liveParams[32] = tension ? 0.2f : 0.f;   // tension model B
     engine->liveParams[33] = 0.f;
-    engine->deriveFeedbackValues();
+    engine->applyPendingChanges();
     noteOn(*engine, 0x91, 45);  // feedback voice
     for (int note = 12; note < 100; ++note)
         noteOn(*engine, 0x90, note);

@@ -116,6 +116,58 @@ TEST_F(EditorStress, AutomationEvery10msWithTheEditorOpen)
     plugin->dispatch(effEditClose);
 }
 
+// The user draws bars and turns a knob while two threads automate every
+// parameter and the host thread selects programs, runs commands 45 and 46 and
+// restores a chunk; the editor idles and redraws all along, then closes.
+TEST_F(EditorStress, DrawingWhileAutomationProgramsAndCommandsRun)
+{
+    ASSERT_EQ(plugin->dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(parent)), 1);
+    const std::vector<uint8_t> bank = plugin->getChunk(false);
+    std::atomic<bool> done{false};
+    auto automation = [&](uint32_t seed) {
+        std::mt19937 rng(seed);
+        std::uniform_real_distribution<float> unit(0.f, 1.f);
+        while (!done) {
+            for (int32_t index = 0; index < 43; ++index)
+                if (index != 1)  // the bars keep their type for the drawing
+                    plugin->setParameter(index, index >= 32 && index <= 34 ? 0.f : unit(rng));
+            std::this_thread::sleep_for(2ms);
+        }
+    };
+    std::thread automationA(automation, 5u);
+    std::thread automationB(automation, 6u);
+    int step = 0;
+    const bool driven = driveWhileIdling(
+        [](Display*) {
+            for (int stroke = 0; stroke < 3; ++stroke) {
+                xdotool("mousemove 84 175 mousedown 1");
+                std::this_thread::sleep_for(50ms);
+                xdotool("mousemove 294 275");
+                std::this_thread::sleep_for(50ms);
+                xdotool("mouseup 1");
+                xdotool("mousemove 121 392 mousedown 1 mousemove 133 366 mouseup 1");
+            }
+        },
+        [&] {
+            plugin->dispatch(effEditIdle);
+            switch (step++ % 8) {
+            case 0: plugin->dispatch(effSetProgram, 0, step % 5); break;
+            case 1: plugin->setParameter(45, 8.f + static_cast<float>(step % 7)); break;
+            case 2: plugin->setParameter(46, static_cast<float>(step % 6)); break;
+            case 3: plugin->setParameter(45, -2.f); break;
+            case 4: plugin->setChunk(bank, false); break;
+            default: break;
+            }
+        },
+        20s);
+    EXPECT_TRUE(driven);
+    done = true;
+    automationA.join();
+    automationB.join();
+    idleFor(50ms);
+    plugin->dispatch(effEditClose);
+}
+
 TEST_F(EditorStress, OpeningTheEditorLeavesTheProcessLocaleAlone)
 {
     const char* chosen = std::setlocale(LC_ALL, "de_DE.UTF-8");

@@ -40,7 +40,7 @@ std::unique_ptr<ResonatorEngine> busyEngine(KernelWidth width, int feedbackNote 
     engine->liveParams[24] = 0.2f;
     engine->liveParams[25] = 0.05f;
     engine->liveParams[31] = 0.8f;
-    engine->deriveFeedbackValues();
+    engine->applyPendingChanges();
     note(*engine, 0x91, feedbackNote, 100, 100);  // feedback voice, gliding from the resume delay
     for (int key = 20; key < 90; key += 7)
         note(*engine, 0x90, key, 90, key);
@@ -120,6 +120,7 @@ TEST(AudioLoop, SubBlocksAdvanceTheLfos)
     CombSettings& c = engine->currentCombs[10];
     c.Out = 1.f;
     c.Pan = 0.5f;  // modulated
+    engine->publishSettings();
     const uint32_t step = engine->combs.lfo[10].getIncrement();
     float in[32] = {}, l[32], r[32];
     float* ins[2] = {in, in};
@@ -145,7 +146,7 @@ TEST(AudioLoop, IdleFeedbackVoiceLetsTheFeedbackDecay)
     EXPECT_NE(engine->feedback.feedbackOut[0], 0.f);
     note(*engine, 0x81, 50, 0);
     engine->liveParams[29] = 0.f;
-    engine->deriveFeedbackValues();
+    engine->applyPendingChanges();
     render(*engine, input, l, r, 256);
     EXPECT_EQ(engine->voices.envState[kFeedbackVoice], kEnvIdle);
     EXPECT_LT(std::fabs(engine->feedback.feedbackOut[0]), 1e-5f);
@@ -179,7 +180,7 @@ TEST(AudioLoop, LongRandomRunsStayFinite)
             c.Delay = static_cast<float>(44100.0 / std::exp2(2.0 + 10.0 * c.normalPitch));
             engine->updateCombDelay(i, c.Delay);
         }
-        engine->deriveFeedbackValues();
+        engine->applyPendingChanges();
         float in[1500], l[1500], r[1500];
         float* ins[2] = {in, in};
         float* outs[2] = {l, r};

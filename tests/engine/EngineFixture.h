@@ -38,14 +38,22 @@ inline std::unique_ptr<ResonatorEngine> makeQuietEngine(float rate = 44100.f)
     for (int i = 0; i < kNumCombs; ++i) {
         engine->currentCombs[i].Out = 0.f;
         engine->currentCombs[i].Stiff = 0.f;
-        engine->combs.stiffCoef[i] = 0.f;
+        engine->settings.stiffCoef[i] = 0.f;
     }
     engine->stiffnessActive = false;
     engine->liveParams[20] = 0.f;
     engine->liveParams[30] = 1.f;
     engine->liveParams[31] = 1.f;
     engine->liveParams[32] = 0.f;
+    engine->publishSettings();
     return engine;
+}
+
+// Moves a comb at once, as the audio thread does at the start of the next block.
+inline void moveNow(ResonatorEngine& engine, int comb, float period)
+{
+    engine.updateCombDelay(comb, period);
+    engine.applyPendingChanges();
 }
 
 struct CombSetup {

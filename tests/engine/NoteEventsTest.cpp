@@ -31,7 +31,7 @@ std::vector<float> levels(ResonatorEngine& engine, int voice, int frames, int bl
     float* outs[2] = {l, r};
     for (int done = 0; done < frames; done += blockSize) {
         engine.processReplacing(ins, outs, blockSize);
-        out.push_back(engine.getEnvelopeLevels()[voice]);
+        out.push_back(engine.voices.envLevel[voice]);
     }
     return out;
 }
@@ -43,6 +43,7 @@ void setEnvelope(ResonatorEngine& engine, int comb, int attack, int decay, float
     c.envDecaySamples = decay;
     c.envSustain = sustain;
     c.envReleaseSamples = release;
+    engine.publishSettings();
 }
 
 }  // namespace
@@ -163,7 +164,7 @@ protected:
         engine->liveParams[29] = 0.f;
         engine->liveParams[33] = 0.f;
         engine->liveParams[34] = 0.2f;  // bandpass
-        engine->deriveFeedbackValues();
+        engine->applyPendingChanges();
     }
     std::string status()
     {
@@ -182,7 +183,7 @@ TEST_F(FeedbackVoiceTest, PitchModeSetsFilterDelayAndEnvelope)
     EXPECT_EQ(engine->voices.envState[kFeedbackVoice], kEnvIdle);
     engine->liveParams[26] = 0.02f;  // ceil(0.0004 * 44100) = 18 samples of attack
     engine->liveParams[27] = 0.01f;  // 5 samples of decay
-    engine->deriveFeedbackValues();
+    engine->applyPendingChanges();
     ASSERT_EQ(engine->feedback.fbAttackSamples, 18);
     ASSERT_EQ(engine->feedback.fbDecaySamples, 5);
 
@@ -253,7 +254,7 @@ TEST_F(FeedbackVoiceTest, TempoModeFollowsTheHostTempo)
 TEST_F(FeedbackVoiceTest, GlideMovesTheDelayOverTheGlideTime)
 {
     engine->liveParams[25] = std::sqrt(100.f / 44100.f) - 1e-6f;  // 100 samples
-    engine->deriveFeedbackValues();
+    engine->applyPendingChanges();
     ASSERT_EQ(engine->feedback.glideSamples, 100.f);
     send(*engine, {makeMidiEvent(0x91, 57, 100)});  // 220 Hz: 200.45 samples, from 200 after resume
     auto v = levels(*engine, kFeedbackVoice, 100);
@@ -278,6 +279,7 @@ TEST_F(FeedbackVoiceTest, SyncCombsSnapsPeriodsToTheBar)
     engine->syncCombs(0.25f);  // 22050 samples
     EXPECT_FLOAT_EQ(engine->currentCombs[0].Delay, 22050.f / 220.f);
     EXPECT_EQ(engine->currentCombs[1].Delay, 22050.f);
+    engine->applyPendingChanges();
     EXPECT_EQ(engine->combs.delayLength[1], 16383.f);
     EXPECT_EQ(engine->getPrograms()[0].tuningMapPath[0], '*');
 

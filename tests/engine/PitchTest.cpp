@@ -20,6 +20,7 @@ double ringingCents(const CombSetup& setup, LaterChange change = LaterChange::no
         engine->currentCombs[10].Stiff = 0.5f;  // silent, but switches every comb's allpass on
     if (change == LaterChange::tensionModelOn)
         engine->liveParams[32] = 0.2f;
+    engine->publishSettings();
     const std::size_t frames = static_cast<std::size_t>(rate);  // one second
     std::vector<float> input(frames, 0.f);
     input[0] = 1.f;
@@ -68,7 +69,7 @@ TEST(CombDelayUpdate, DegeneratePeriodsTakeTheShortestLoop)
 {
     auto engine = makeQuietEngine();
     for (float period : {0.f, -5.f, std::nanf(""), INFINITY, 2.f}) {
-        engine->updateCombDelay(3, period);
+        moveNow(*engine, 3, period);
         EXPECT_EQ(engine->combs.delayLength[3], 5.f) << period;  // ceil(4 + 1)
         EXPECT_EQ(engine->combs.delayFraction[3], 0.f) << period;
         EXPECT_TRUE(std::isfinite(engine->combs.interpCoef[3][0])) << period;
@@ -78,7 +79,7 @@ TEST(CombDelayUpdate, DegeneratePeriodsTakeTheShortestLoop)
 TEST(CombDelayUpdate, LongPeriodsAreLimitedToTheLine)
 {
     auto engine = makeQuietEngine();
-    engine->updateCombDelay(3, 30000.5f);
+    moveNow(*engine, 3, 30000.5f);
     EXPECT_EQ(engine->combs.delayLength[3], 16383.f);
     EXPECT_EQ(engine->combs.delayFraction[3], 0.f);
     // The weights still belong to the asked fraction, not to fraction 0.
@@ -89,21 +90,21 @@ TEST(CombDelayUpdate, SmallMovesKeepTheBufferJumpsBlendIt)
 {
     auto engine = makeQuietEngine();
     const int i = 7;
-    engine->combs.brightCoef[i] = 1.f;  // no lowpass: loopFilterDelay is exactly 1
-    engine->updateCombDelay(i, 101.f);
+    engine->settings.brightCoef[i] = 1.f;  // no lowpass: loopFilterDelay is exactly 1
+    moveNow(*engine, i, 101.f);
     float* buffer = engine->combs.delayBuffer[i];
     for (int k = 0; k < kCombBufferSize; ++k)
         buffer[k] = static_cast<float>(k % 1000);
     engine->combs.writeIndex[i] = 5000;
-    engine->updateCombDelay(i, 101.f);
+    moveNow(*engine, i, 101.f);
     const int32_t oldRead = engine->combs.readIndex[i];
     std::vector<float> before(buffer, buffer + kCombBufferSize);
 
-    engine->updateCombDelay(i, 102.f);  // one sample longer: only the read position moves
+    moveNow(*engine, i, 102.f);  // one sample longer: only the read position moves
     EXPECT_EQ(engine->combs.readIndex[i], oldRead - 1);
     EXPECT_TRUE(std::equal(before.begin(), before.end(), buffer));
 
-    engine->updateCombDelay(i, 120.f);  // a jump: three samples blended at the new read position
+    moveNow(*engine, i, 120.f);  // a jump: three samples blended at the new read position
     const int32_t r = engine->combs.readIndex[i];
     EXPECT_EQ(r, 5000 - 120);
     const int32_t o = oldRead - 1;
@@ -122,11 +123,13 @@ TEST(CombDelayUpdate, TensionMovesMatchTheExactCompensation)
     for (double f : {55.0, 440.0, 1760.0, 3000.0})
         for (float stiff : {0.f, 0.5f, 0.95f}) {
             tuneComb(*engine, 0, {f, 0.5f, stiff, 0.99f});
+            engine->applyPendingChanges();
             const float period = engine->currentCombs[0].Delay;
+            const LoopFilters filters{engine->combs.brightCoef[0], engine->combs.stiffCoef[0], true};
             for (float scale : {0.999f, 0.97f, 0.92f, 0.9f}) {
-                engine->updateCombDelay(0, period, scale);
+                engine->moveComb(0, period, scale, filters);
                 const double expanded = engine->combs.loopFilterDelay[0];
-                engine->updateCombDelay(0, period * scale);  // the exact path
+                engine->moveComb(0, period * scale, 1.f, filters);  // the exact path
                 const double exact = engine->combs.loopFilterDelay[0];
                 // Pitch difference of the two loops in cents.
                 const double cents = 1200.0 / std::log(2.0) * std::fabs(expanded - exact) / (period * scale);
