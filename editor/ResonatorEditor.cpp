@@ -275,8 +275,10 @@ void ResonatorEditor::idle()
     if (!frame)
         return;
     applyPendingUpdates();
-    refreshLiveViews();
+    // The frame draws first, the live views are refreshed for the next idle
+    // call: a dropped path shows in the label until then.
     AEffGUIEditor::idle();
+    refreshLiveViews();
 }
 
 void ResonatorEditor::refreshViews()
