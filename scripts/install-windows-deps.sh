@@ -4,13 +4,7 @@
 # 64-bit programs, zip for the release packages, and a deb-src entry so the
 # build can fetch Debian's KissFFT sources.
 set -e
-SUDO=""
-[ "$(id -u)" -ne 0 ] && SUDO=sudo
-export DEBIAN_FRONTEND=noninteractive
-APT="apt-get -o DPkg::Lock::Timeout=900"
-
-updated=""
-update() { [ -n "$updated" ] || { $SUDO $APT update -qq; updated=1; }; }
+. "$(dirname "$0")/apt-packages.sh"
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
@@ -18,7 +12,7 @@ fi
 if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
     printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: bookworm\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
         | $SUDO tee /etc/apt/sources.list.d/tovarine-src.sources >/dev/null
-    update
+    apt_update
 fi
 
 # The skin's bitmap resources are rendered with Cairo on the build machine; the editor
@@ -26,14 +20,6 @@ fi
 PACKAGES="g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 wine32:i386 zip
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 dpkg-dev googletest
   g++ pkg-config libcairo2-dev xvfb xauth fonts-liberation"
-missing=""
-for p in $PACKAGES; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-    echo "Installing:$missing"
-    update
-    $SUDO $APT install -y -qq --no-install-recommends $missing
-fi
+install_missing $PACKAGES
 # apt-cache must know the source package before apt-get source can fetch it.
-apt-cache showsrc kissfft >/dev/null 2>&1 || { updated=""; update; }
+apt-cache showsrc kissfft >/dev/null 2>&1 || { apt_updated=""; apt_update; }
