@@ -31,6 +31,18 @@ TensionRates tensionRates(float mode)
     return {0.1f, 0.015f, 0.08f};
 }
 
+inline MixLanes loadLanes(const float* p)
+{
+    MixLanes v;
+    std::memcpy(&v, p, sizeof(v));
+    return v;
+}
+
+inline void storeLanes(float* p, MixLanes v)
+{
+    std::memcpy(p, &v, sizeof(v));
+}
+
 inline float sumLanes(MixLanes v)
 {
     return (v[0] + v[1]) + (v[2] + v[3]);
@@ -127,7 +139,7 @@ void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t samp
         }
 
         if (m > 0) {
-            refreshLanes(m);
+            refreshLanes();
             // Sustain and idle stages hold their level until an event is pending, and
             // events arrive only between blocks: only the other envelopes need stepping.
             movingEnvelopes.clear();
@@ -187,7 +199,9 @@ void ResonatorEngine::gatherLanes()
             for (auto& w : lanes.weight)
                 w[lane] = 0.f;
             lanes.lowpass[lane] = lanes.allpass[lane] = lanes.last[lane] = lanes.follower[lane] = 0.f;
-            lanes.writeIndex[lane] = 0;
+            // Its taps trail its writes by a whole chunk and more, like a real comb's,
+            // so the group it pads takes the kernel's fastest path.
+            lanes.writeIndex[lane] = 2 * kMaxChunk;
             lanes.readIndex[lane] = 0;
             lanes.buffer[lane] = combs.spareRow;
             continue;
@@ -217,9 +231,8 @@ void ResonatorEngine::gatherLanes()
     }
 }
 
-// Before each sub-block: what moves between sub-blocks, the LFOs of the
-// modulated lanes and the envelope gains.
-void ResonatorEngine::refreshLanes(int32_t frames)
+// Before each sub-block: what the LFOs move, for the modulated lanes.
+void ResonatorEngine::refreshLanes()
 {
     for (int32_t lane = 0; lane < lanesModulated; ++lane) {
         const float lfo = lanes.lfo[lane];
@@ -227,15 +240,69 @@ void ResonatorEngine::refreshLanes(int32_t frames)
         lanes.position[lane] = lfo * lanes.pan[lane] * 0.5f + lanes.panCentre[lane];
         lanes.positionRest[lane] = 1.f - lanes.position[lane];
     }
-    alignas(32) float gain[kCombCount];
+}
+
+// Steps the comb envelopes over a chunk and writes every lane's output gain
+// ((level - 1) Velocity + 1) Out for each of its samples. Envelopes that only
+// add their step for the whole chunk (or hold) run lane-wise, a row of gains
+// per sample; the others run comb by comb, sample by sample.
+void ResonatorEngine::stepEnvelopesAndGains(int32_t frames)
+{
+    alignas(32) float level[kCombCount];
+    alignas(32) float step[kCombCount];
     for (int32_t lane = 0; lane < lanes.count; ++lane) {
         const int32_t i = lanes.comb[lane];
-        const float level = i < 0 ? 0.f : voices.envLevel[i];
-        gain[lane] = ((level - 1.f) * lanes.velocity[lane] + 1.f) * lanes.out[lane];
+        level[lane] = i < 0 ? 0.f : voices.envLevel[i];
+        step[lane] = 0.f;
     }
-    // Envelopes that move overwrite their lane sample by sample in the chunk.
-    for (int32_t k = 0; k < frames; ++k)
-        std::memcpy(lanes.gain[k], gain, sizeof(float) * static_cast<std::size_t>(lanes.count));
+    // Which envelopes only ramp (or hold) through the whole chunk.
+    CombList& ramping = envelopesRamping;
+    ramping.clear();
+    for (int32_t e = 0; e < movingEnvelopes.count; ++e) {
+        const int32_t i = movingEnvelopes.index[e];
+        const int32_t lane = lanes.laneOfComb[i];
+        if (lane >= 0 && plainEnvelopeSteps(i, frames) == frames) {
+            ramping.append(i);
+            const int32_t state = voices.envState[i];
+            if (state == kEnvAttack || state == kEnvDecay)
+                step[lane] = voices.envStep[i];
+        }
+    }
+    // Four lanes at a time, each lane's level ramping in a register.
+    for (int32_t lane = 0; lane < lanes.count; lane += 4) {
+        MixLanes l = loadLanes(level + lane);
+        const MixLanes s = loadLanes(step + lane);
+        const MixLanes velocity = loadLanes(lanes.velocity + lane);
+        const MixLanes out = loadLanes(lanes.out + lane);
+        if (s[0] == 0.f && s[1] == 0.f && s[2] == 0.f && s[3] == 0.f) {
+            const MixLanes gain = ((l - 1.f) * velocity + 1.f) * out;
+            for (int32_t k = 0; k < frames; ++k)
+                storeLanes(lanes.gain[k] + lane, gain);
+            continue;
+        }
+        for (int32_t k = 0; k < frames; ++k) {
+            l += s;
+            storeLanes(lanes.gain[k] + lane, ((l - 1.f) * velocity + 1.f) * out);
+        }
+        storeLanes(level + lane, l);
+    }
+    // What stepCombEnvelope() would have left after those samples.
+    int32_t r = 0;
+    for (int32_t e = 0; e < movingEnvelopes.count; ++e) {
+        const int32_t i = movingEnvelopes.index[e];
+        if (r < ramping.count && ramping.index[r] == i) {
+            ++r;
+            const int32_t state = voices.envState[i];
+            if (state == kEnvAttack || state == kEnvDecay) {
+                voices.envLevel[i] = level[lanes.laneOfComb[i]];
+                voices.envCounter[i] += frames;
+            }
+            if (voices.triggerCountdown[i] >= 0)
+                voices.triggerCountdown[i] -= frames;
+        } else {
+            stepCombEnvelopeOver(i, lanes.laneOfComb[i], frames);
+        }
+    }
 }
 
 void ResonatorEngine::scatterLanes()
@@ -262,41 +329,11 @@ void ResonatorEngine::runChunk(LoopVariant variant, BlockIo& io, int32_t n, bool
     const int32_t lineStartL = lineL.getWritePosition();
     const int32_t lineStartR = lineR.getWritePosition();
 
-    // Phase A: feedback path, envelopes, feedback voice, sample by sample.
-    for (int32_t k = 0; k < n; ++k) {
-        const float iL = *io.inLeft;
-        const float iR = *io.inRight;
-        io.inLeft += io.strideLeft;
-        io.inRight += io.strideRight;
-        signals.inputLeft[k] = iL;
-        signals.inputRight[k] = iR;
+    // Phase A: inputs, feedback path and voice (FeedbackLoop.cpp).
+    runFeedbackChunk(io, n, deferLines);
 
-        combOffset = -combOffset;
-        signals.combOffset[k] = combOffset;
-        runFeedbackPath();
-        signals.excitationLeft[k] = iL + feedback.feedbackOut[0];
-        signals.excitationRight[k] = iR + feedback.feedbackOut[1];
-
-        for (int32_t e = 0; e < movingEnvelopes.count; ++e) {
-            const int32_t i = movingEnvelopes.index[e];
-            stepCombEnvelope(i);
-            const int32_t lane = lanes.laneOfComb[i];
-            if (lane >= 0) {
-                const CombSettings& c = playingCombs[i];
-                lanes.gain[k][lane] = ((voices.envLevel[i] - 1.f) * c.Velocity + 1.f) * c.Out;
-            }
-        }
-
-        signals.feedbackOffset[k] = feedbackOffset;
-        stepFeedbackVoice();
-        if (deferLines) {
-            lineL.tickDeferred();
-            lineR.tickDeferred();
-        }
-        feedbackOffset = -feedbackOffset;
-        signals.mixLeft[k] = MixLanes{0.f, 0.f, 0.f, 0.f};
-        signals.mixRight[k] = MixLanes{0.f, 0.f, 0.f, 0.f};
-    }
+    // The comb envelopes depend on nothing else in the chunk.
+    stepEnvelopesAndGains(n);
 
     // Phase B: the resonators, a vector of combs at a time over the chunk.
     const CombKernel kernel = kernelWidth == kSixteenLanes ? combKernelWidest
@@ -334,27 +371,4 @@ void ResonatorEngine::runChunk(LoopVariant variant, BlockIo& io, int32_t n, bool
         lineL.writeDeferred(lineStartL, lineInL, n);
         lineR.writeDeferred(lineStartR, lineInR, n);
     }
-}
-
-void ResonatorEngine::runFeedbackPath()
-{
-    const float level = blockParams[20];
-    const float gain = level * level * voices.envLevel[kFeedbackVoice];
-    const float distortion = feedback.fbDistortion;
-    const float saturation = 10.f * distortion;
-    for (int c = 0; c < 2; ++c) {
-        const float s = feedback.feedbackDelay[c]->getLastOutput() - combOffset;
-        const float x = s - distortion * s * s * s;
-        float y = feedback.feedbackFilter[c].process(x);
-        y = std::clamp(y, -1.f, 1.f);
-        // DC blocker: pole at 0.999, zero just inside 1, gain 5.
-        const float state = feedback.dcBlockState[c];
-        const float w = 0.999f * state + (y * gain - feedbackOffset);
-        float out = (w - 0.9999999f * state) * 5.f;
-        feedback.dcBlockState[c] = w;
-        // Soft saturation (k + 1) x / (k |x| + 1): unity for k = 0, limit (k + 1) / k.
-        out = (saturation + 1.f) * out / (std::fabs(out) * saturation + 1.f);
-        feedback.feedbackOut[c] = out;
-    }
-    feedback.feedbackLimiter.process(feedback.feedbackOut[0], feedback.feedbackOut[1]);
 }

@@ -42,6 +42,7 @@ public:
     void getCoefficients(float b[3], float a[3]) const;
 
 private:
+    friend class StereoBiquad;
     float offset = 1e-18f;  // anti-denormal term, sign flips every sample
     float pi;
     float output = 0.f;

@@ -91,6 +91,27 @@ float FractionalDelay::tickDeferred()
     return y;
 }
 
+void FractionalDelay::readDeferred(float* out, int32_t count)
+{
+    if (!buffer || count <= 0)
+        return;
+    if (readPos + count + 3 > size) {
+        // The taps wrap around within the span (about one span in ten thousand).
+        for (int32_t k = 0; k < count; ++k)
+            out[k] = tickDeferred();
+        return;
+    }
+    const float* taps = buffer + readPos;
+    const float h0 = h[0], h1 = h[1], h2 = h[2], h3 = h[3];
+    for (int32_t k = 0; k < count; ++k)
+        out[k] = taps[k] * h3 + taps[k + 1] * h2 + taps[k + 2] * h1 + taps[k + 3] * h0;
+    lastOutput = out[count - 1];
+    readPos += count;  // stays below size - 3
+    writePos += count;
+    if (writePos >= size)
+        writePos -= size;
+}
+
 void FractionalDelay::clear()
 {
     if (buffer)

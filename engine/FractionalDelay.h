@@ -25,6 +25,9 @@ public:
     // of deferred samples + 3, so no tap falls on a sample not yet written.
     float tickDeferred();
     void writeDeferred(int32_t start, const float* values, int32_t count);
+    // `count` calls of tickDeferred() at once, their outputs into `out`: the
+    // delay must not change in between.
+    void readDeferred(float* out, int32_t count);
     int32_t getWritePosition() const { return writePos; }
 
     float getLastOutput() const { return lastOutput; }

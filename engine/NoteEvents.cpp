@@ -185,6 +185,62 @@ void ResonatorEngine::stepCombEnvelope(int32_t i)
     }
 }
 
+// Samples from now on which comb i's envelope only adds its step (or holds),
+// with no trigger and no change of stage: the stretch stepCombEnvelope()
+// would spend in its plainest branch.
+int32_t ResonatorEngine::plainEnvelopeSteps(int32_t i, int32_t limit) const
+{
+    const int32_t t = voices.triggerCountdown[i];
+    if (t >= 0)
+        limit = std::min(limit, t);  // the trigger fires on the sample its countdown reads 0
+    const int32_t c = voices.envCounter[i];
+    switch (voices.envState[i]) {
+    case kEnvAttack:
+        return std::max(0, std::min(limit, playingCombs[i].envAttackSamples - c));
+    case kEnvDecay:
+        return std::max(0, std::min(limit, playingCombs[i].envDecaySamples - c));
+    case kEnvRelease:
+        return 0;  // the level test runs every sample
+    default:
+        return limit;  // sustain and idle hold
+    }
+}
+
+// Comb i's envelope over n samples, writing its lane's output gain for each
+// (lane < 0: the comb is not sounding). The same steps as stepCombEnvelope()
+// sample by sample, run comb by comb so the plain stretches are tight loops.
+void ResonatorEngine::stepCombEnvelopeOver(int32_t i, int32_t lane, int32_t n)
+{
+    const float velocity = playingCombs[i].Velocity;
+    const float out = playingCombs[i].Out;
+    int32_t k = 0;
+    while (k < n) {
+        const int32_t run = plainEnvelopeSteps(i, n - k);
+        if (run == 0) {
+            stepCombEnvelope(i);
+            if (lane >= 0)
+                lanes.gain[k][lane] = ((voices.envLevel[i] - 1.f) * velocity + 1.f) * out;
+            ++k;
+            continue;
+        }
+        float level = voices.envLevel[i];
+        const bool holds = voices.envState[i] == kEnvSustain || voices.envState[i] == kEnvIdle;
+        const float step = holds ? 0.f : voices.envStep[i];
+        for (int32_t j = 0; j < run; ++j) {
+            if (!holds)
+                level += step;
+            if (lane >= 0)
+                lanes.gain[k + j][lane] = ((level - 1.f) * velocity + 1.f) * out;
+        }
+        voices.envLevel[i] = level;
+        if (!holds)
+            voices.envCounter[i] += run;
+        if (voices.triggerCountdown[i] >= 0)
+            voices.triggerCountdown[i] -= run;
+        k += run;
+    }
+}
+
 float ResonatorEngine::feedbackDelayTarget(double frequency)
 {
     const float p33 = blockParams[33];

@@ -221,7 +221,8 @@ private:
     ChunkSignals signals;
     int32_t lanesModulated = 0;
     KernelWidth kernelWidth = kFourLanes;
-    CombList movingEnvelopes;  // envelopes of the block that are not holding
+    CombList movingEnvelopes;  // envelopes of the sub-block that are not holding
+    CombList envelopesRamping; // those that only ramp or hold through a chunk
     TensionRates blockTension{0.1f, 0.015f, 0.08f};
     TensionLanes tensionLanes;
     bool batchTensionMoves = true;
@@ -281,7 +282,8 @@ private:
     };
     bool feedbackLinesAllow(int32_t frames) const;
     void gatherLanes();
-    void refreshLanes(int32_t frames);
+    void refreshLanes();
+    void stepEnvelopesAndGains(int32_t frames);
     void scatterLanes();
     // A lane takes its comb's weights and read position (after the comb moved).
     void reloadLaneDelay(int32_t lane, int32_t comb)
@@ -292,8 +294,10 @@ private:
         lanes.readIndex[lane] = (lanes.writeIndex[lane] - static_cast<int32_t>(combs.delayLength[comb])) & kCombBufferMask;
     }
     void runChunk(LoopVariant variant, BlockIo& io, int32_t frames, bool deferLines);
-    void runFeedbackPath();
+    void runFeedbackChunk(BlockIo& io, int32_t frames, bool deferLines);
     void stepCombEnvelope(int32_t comb);
+    int32_t plainEnvelopeSteps(int32_t comb, int32_t limit) const;
+    void stepCombEnvelopeOver(int32_t comb, int32_t lane, int32_t frames);
     void stepDecayStage(int32_t voice, int32_t lastStep, float sustain);
     void stepReleaseStage(int32_t voice, int32_t length);
     void stepFeedbackVoice();

@@ -55,18 +55,21 @@ void noteOn(PluginInstance& p, int channel, int key, int velocity, int delta)
                               static_cast<uint8_t>(velocity), delta)});
 }
 
-uint64_t render(PluginInstance& p, std::size_t frames, uint32_t seed, const std::function<void(int)>& beforeBlock = {})
+// Blocks of kBlock frames, or of the lengths in `blockSizes` in turn.
+uint64_t render(PluginInstance& p, std::size_t frames, uint32_t seed, const std::function<void(int)>& beforeBlock = {},
+                const std::vector<int32_t>& blockSizes = {})
 {
     const std::vector<float> in = conformance::noise(frames, seed, 0.3f);
     std::vector<float> left(kBlock), right(kBlock);
     Fingerprint fp;
-    for (std::size_t pos = 0, block = 0; pos < frames; pos += kBlock, ++block) {
+    for (std::size_t pos = 0, block = 0, n = 0; pos < frames; pos += n, ++block) {
         if (beforeBlock)
             beforeBlock(static_cast<int>(block));
-        const int32_t n = static_cast<int32_t>(std::min<std::size_t>(kBlock, frames - pos));
-        p.processBlock(in.data() + pos, in.data() + pos, left.data(), right.data(), n);
-        fp.add(left.data(), sizeof(float) * static_cast<std::size_t>(n));
-        fp.add(right.data(), sizeof(float) * static_cast<std::size_t>(n));
+        const int32_t size = blockSizes.empty() ? kBlock : blockSizes[block % blockSizes.size()];
+        n = static_cast<int32_t>(std::min<std::size_t>(static_cast<std::size_t>(size), frames - pos));
+        p.processBlock(in.data() + pos, in.data() + pos, left.data(), right.data(), static_cast<int32_t>(n));
+        fp.add(left.data(), sizeof(float) * n);
+        fp.add(right.data(), sizeof(float) * n);
     }
     return fp.value;
 }
@@ -125,6 +128,37 @@ uint64_t feedbackVoiceInTempo(PluginInstance& p)
     });
 }
 
+// Notes struck and released in quick succession on short envelopes, some
+// resonators silent (Out 0) while their envelopes run, stiffness without
+// tension, and a feedback voice high enough that its lines are shorter than a
+// sub-block; blocks of uneven lengths.
+uint64_t envelopesAndShortFeedback(PluginInstance& p)
+{
+    std::vector<uint8_t> chunk = p.getChunk(true);
+    ProgramRecord record;
+    std::memcpy(&record, chunk.data(), sizeof(record));
+    for (int i = 0; i < kNumCombs; ++i) {
+        CombSettings& c = record.combSettings[i];
+        c.Out = i % 7 == 3 ? 0.f : 0.4f;
+        c.envAttack = 0.01f * static_cast<float>(i % 5);
+        c.envDecay = 0.02f * static_cast<float>(i % 4);
+        c.envSustain = 0.5f;
+        c.envRelease = 0.015f * static_cast<float>(i % 6);
+        c.Velocity = 0.3f + 0.007f * static_cast<float>(i);
+        c.Stiff = i % 3 == 0 ? 0.2f : 0.f;
+    }
+    std::memcpy(chunk.data(), &record, sizeof(record));
+    p.setChunk(chunk, true);
+    p.setParameter(20, 0.7f);
+    return render(p, 70000, 4, [&](int block) {
+        for (int key = 21 + block % 9; key <= 108; key += 9)
+            p.sendMidi({makeMidiEvent(static_cast<uint8_t>(block % 2 ? 0x80 : 0x90), static_cast<uint8_t>(key), 90,
+                                      (block * 13) % 60)});
+        if (block == 3)
+            noteOn(p, 2, 100, 100, 5);
+    }, {512, 67, 1, 300, 16, 33, 511});
+}
+
 struct Scene {
     const char* name;
     uint64_t (*run)(PluginInstance&);
@@ -134,6 +168,7 @@ constexpr Scene kScenes[] = {
     {"program0-noise", factoryProgramOnNoise},
     {"all88-lfo-stiff-tensionB-feedback", allResonatorsWithTension},
     {"feedback-tempo-quarter", feedbackVoiceInTempo},
+    {"envelopes-short-feedback", envelopesAndShortFeedback},
 };
 
 bool runScenes(const testhost::LoadOptions& options, const std::string& source)
