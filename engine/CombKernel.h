@@ -81,7 +81,10 @@ struct LaneGroup {
     const float* newestAt[W]; // is one load or store indexed by the sample
     int32_t first;
     F keepRising, keepFalling, rise, fall;  // follower coefficients 1 - rise, 1 - fall, rise, fall
-    F newestTaps[Access == kWholeChunk ? kMaxChunk : 1];  // whole chunks: sample k of every lane
+    // Whole chunks: the taps of every lane from the oldest one on (3 + kMaxChunk
+    // are read, rounded up to whole squares), and the chunk's writes.
+    static constexpr int kWindow = (kMaxChunk + 3 + W - 1) / W * W;
+    F window[Access == kWholeChunk ? kWindow : 1];
     F writtenTaps[Access == kWholeChunk ? kMaxChunk : 1];
 
     void load(const CombLanes& lanes, int32_t firstLane)
@@ -104,6 +107,24 @@ struct LaneGroup {
         allpass = combkernel::load<W>(lanes.allpass + first);
         last = combkernel::load<W>(lanes.last + first);
         follower = combkernel::load<W>(lanes.follower + first);
+        if constexpr (Access == kWholeChunk) {
+            // The window runs past the taps the chunk reads by at most W - 1
+            // samples, into the row's spare floats (kCombRowStride).
+            static_assert(kCombRowStride - kCombBufferSize >= kWindow - kMaxChunk - 3);
+            for (int j = 0; j < W; ++j) {
+                const float* line = lanes.buffer[first + j];
+                writeAt[j] = const_cast<float*>(line) + lanes.writeIndex[first + j];
+                const float* oldest = line + lanes.readIndex[first + j];
+                for (int s = 0; s < kWindow; s += W)
+                    window[s + j] = combkernel::load<W>(oldest + s);
+            }
+            for (int s = 0; s < kWindow; s += W)
+                transposeSquare<W>(window + s);
+            t0 = window[0];
+            t1 = window[1];
+            t2 = window[2];
+            return;
+        }
         float taps[3][W];
         for (int j = 0; j < W; ++j) {
             b[j] = lanes.buffer[first + j];
@@ -119,13 +140,6 @@ struct LaneGroup {
         for (int j = 0; j < W; ++j) {
             writeAt[j] = b[j] + w[j];
             newestAt[j] = b[j] + r[j] + 3;
-        }
-        if constexpr (Access == kWholeChunk) {
-            for (int s = 0; s < kMaxChunk; s += W) {
-                for (int j = 0; j < W; ++j)
-                    newestTaps[s + j] = combkernel::load<W>(newestAt[j] + s);
-                transposeSquare<W>(newestTaps + s);
-            }
         }
     }
 
@@ -175,7 +189,7 @@ struct LaneGroup {
         F t3;
         if constexpr (Access == kWholeChunk) {
             writtenTaps[k] = x;
-            t3 = newestTaps[k];
+            t3 = window[k + 3];
         } else {
             t3 = exchangeTaps(x, k);
         }
@@ -209,19 +223,20 @@ struct LaneGroup {
                     combkernel::store<W>(writeAt[j] + s, writtenTaps[s + j]);
             }
         }
-        if constexpr (Contiguous) {
-            for (int j = 0; j < W; ++j) {
-                w[j] = (w[j] + n) & kCombBufferMask;
-                r[j] = (r[j] + n) & kCombBufferMask;
-            }
-        }
         combkernel::store<W>(lanes.lowpass + first, lowpass);
         combkernel::store<W>(lanes.allpass + first, allpass);
         combkernel::store<W>(lanes.last + first, last);
         combkernel::store<W>(lanes.follower + first, follower);
-        for (int j = 0; j < W; ++j) {
-            lanes.writeIndex[first + j] = w[j];
-            lanes.readIndex[first + j] = r[j];
+        if constexpr (Contiguous) {
+            const I write = lanevectors::load<I>(lanes.writeIndex + first);
+            const I read = lanevectors::load<I>(lanes.readIndex + first);
+            lanevectors::store(lanes.writeIndex + first, (write + n) & kCombBufferMask);
+            lanevectors::store(lanes.readIndex + first, (read + n) & kCombBufferMask);
+        } else {
+            for (int j = 0; j < W; ++j) {
+                lanes.writeIndex[first + j] = w[j];
+                lanes.readIndex[first + j] = r[j];
+            }
         }
     }
 };
@@ -255,13 +270,21 @@ template <int Variant, int W>
 void runSpanAt(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tension, int32_t first, int32_t n)
 {
     constexpr int kSpan = W < kLaneGroupWidth ? kLaneGroupWidth : W;
-    // The newest tap reads up to readIndex + 3 + n - 1.
+    // The newest tap reads up to readIndex + 3 + n - 1. Lane-wise tests, W lanes at a time.
+    typedef typename Vec<W>::Ints I;
+    I wraps{};
+    I close{};
+    for (int j = first; j < first + kSpan; j += W) {
+        const I write = lanevectors::load<I>(lanes.writeIndex + j);
+        const I read = lanevectors::load<I>(lanes.readIndex + j);
+        wraps |= (write > kCombBufferSize - n) | (read > kCombBufferSize - n - 3);
+        close |= ((write - read) & kCombBufferMask) < n + 3;
+    }
     bool contiguous = true;
     bool readsAhead = n == kMaxChunk;
-    for (int j = first; j < first + kSpan; ++j) {
-        contiguous = contiguous && lanes.writeIndex[j] + n <= kCombBufferSize &&
-                     lanes.readIndex[j] + n + 3 <= kCombBufferSize;
-        readsAhead = readsAhead && ((lanes.writeIndex[j] - lanes.readIndex[j]) & kCombBufferMask) >= n + 3;
+    for (int j = 0; j < W; ++j) {
+        contiguous = contiguous && !wraps[j];
+        readsAhead = readsAhead && !close[j];
     }
     if (contiguous && readsAhead)
         runSpan<Variant, W, kWholeChunk>(lanes, signals, tension, first, n);
