@@ -132,11 +132,7 @@ void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t samp
         const int32_t m = std::min(kSubBlockFrames, remaining);
         remaining -= m;
 
-        // The modulated combs are the first lanes, in the list's order.
-        for (int32_t k = 0; k < lists.modulatedList.count; ++k) {
-            const int32_t i = lists.modulatedList.index[k];
-            combs.lfoValue[i] = lanes.lfo[k] = combs.lfo[i].advance();
-        }
+        advanceLaneLfos();
 
         if (m > 0) {
             refreshLanes();
@@ -196,6 +192,7 @@ void ResonatorEngine::gatherLanes()
             lanes.bright[lane] = lanes.decay[lane] = lanes.stiff[lane] = 0.f;
             lanes.lfoDepth[lane] = lanes.lfoDepthSize[lane] = lanes.pan[lane] = lanes.panCentre[lane] = 0.f;
             lanes.velocity[lane] = lanes.out[lane] = 0.f;
+            lanes.lfoPhase[lane] = lanes.lfoIncrement[lane] = 0;
             for (auto& w : lanes.weight)
                 w[lane] = 0.f;
             lanes.lowpass[lane] = lanes.allpass[lane] = lanes.last[lane] = lanes.follower[lane] = 0.f;
@@ -225,9 +222,27 @@ void ResonatorEngine::gatherLanes()
         lanes.allpass[lane] = combs.allpassState[i];
         lanes.last[lane] = combs.lastOutput[i];
         lanes.follower[lane] = combs.amplitudeFollower[i];
+        lanes.lfoPhase[lane] = combs.lfo[i].getPhase();
+        lanes.lfoIncrement[lane] = combs.lfo[i].getIncrement();
         lanes.writeIndex[lane] = combs.writeIndex[i] & kCombBufferMask;
         lanes.buffer[lane] = combs.delayBuffer[i];
         reloadLaneDelay(lane, i);
+    }
+}
+
+// Each sub-block: the modulated lanes' LFOs (the first lanes) step on, four at a time.
+void ResonatorEngine::advanceLaneLfos()
+{
+    typedef uint32_t Phases __attribute__((vector_size(16)));
+    typedef int32_t Ints __attribute__((vector_size(16)));
+    for (int32_t lane = 0; lane < lanesModulated; lane += 4) {
+        Phases phase;
+        Phases increment;
+        std::memcpy(&phase, lanes.lfoPhase + lane, sizeof(phase));
+        std::memcpy(&increment, lanes.lfoIncrement + lane, sizeof(increment));
+        storeLanes(lanes.lfo + lane, lfoTriangle<Ints, MixLanes>(phase));
+        phase += increment;
+        std::memcpy(lanes.lfoPhase + lane, &phase, sizeof(phase));
     }
 }
 
@@ -312,6 +327,10 @@ void ResonatorEngine::scatterLanes()
         if (i < 0)
             continue;
         writeBackTensionLane(lane, i);
+        if (lane < lanesModulated) {
+            combs.lfo[i].setPhase(lanes.lfoPhase[lane]);
+            combs.lfoValue[i] = lanes.lfo[lane];
+        }
         combs.lowpassState[i] = lanes.lowpass[lane];
         combs.allpassState[i] = lanes.allpass[lane];
         combs.lastOutput[i] = lanes.last[lane];

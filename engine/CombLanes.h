@@ -53,6 +53,8 @@ struct CombLanes {
     alignas(32) float velocity[kCombCount];     // velocity sensitivity of the output gain
     alignas(32) float out[kCombCount];          // output gain, 0 for padding
     alignas(32) float lfo[kCombCount];          // the modulated lanes' LFO values of this sub-block
+    alignas(32) uint32_t lfoPhase[kCombCount];  // and their LFOs, taken for the block
+    alignas(32) uint32_t lfoIncrement[kCombCount];
 
     // Loop state, taken from the comb bank at the start of a block and written back at its end.
     alignas(32) float lowpass[kCombCount];

@@ -2,22 +2,7 @@
 
 #include <cmath>
 
-CombLfo::CombLfo() : phaseIncrement(incrementFor(1.0, 44100.0))
-{
-    fillTable();
-}
-
-void CombLfo::fillTable()
-{
-    // Starts at 0, rises to 1 at a quarter period, falls to -1 at three quarters.
-    for (int a = 0; a < 64; ++a) {
-        table[a] = static_cast<float>(a) / 64.f;
-        table[a + 64] = static_cast<float>(64 - a) / 64.f;
-        table[a + 128] = static_cast<float>(-a) / 64.f;
-        table[a + 192] = static_cast<float>(a - 64) / 64.f;
-    }
-    table[kTableSize] = 0.f;
-}
+CombLfo::CombLfo() : phaseIncrement(incrementFor(1.0, 44100.0)) {}
 
 uint32_t CombLfo::incrementFor(double hz, double rate)
 {

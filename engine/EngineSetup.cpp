@@ -135,7 +135,6 @@ void ResonatorEngine::setUpComb(int32_t i, uint32_t randomRate)
     lfoAdvanceRate = rate;
     settings.lfoIncrement[i] = CombLfo::incrementFor(static_cast<double>(randomRate) * 0.05, rate);
     lfo.setIncrement(settings.lfoIncrement[i]);
-    lfo.fillTable();
 }
 
 void ResonatorEngine::clearCombLine(int32_t i)

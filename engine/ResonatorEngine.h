@@ -282,6 +282,7 @@ private:
     };
     bool feedbackLinesAllow(int32_t frames) const;
     void gatherLanes();
+    void advanceLaneLfos();
     void refreshLanes();
     void stepEnvelopesAndGains(int32_t frames);
     void scatterLanes();
