@@ -182,6 +182,7 @@ bool ResonatorEngine::feedbackLinesAllow(int32_t n) const
 // the block; tension moves reload the delays of the combs they move.
 void ResonatorEngine::gatherLanes()
 {
+    std::fill(std::begin(lanes.heldGainRows), std::end(lanes.heldGainRows), 0);
     for (int32_t lane = 0; lane < lanes.count; ++lane) {
         const int32_t i = lanes.comb[lane];
         if (i < 0) {
@@ -193,6 +194,7 @@ void ResonatorEngine::gatherLanes()
             lanes.lfoDepth[lane] = lanes.lfoDepthSize[lane] = lanes.pan[lane] = lanes.panCentre[lane] = 0.f;
             lanes.velocity[lane] = lanes.out[lane] = 0.f;
             lanes.lfoPhase[lane] = lanes.lfoIncrement[lane] = 0;
+            lanes.envelope[lane] = 0.f;
             for (auto& w : lanes.weight)
                 w[lane] = 0.f;
             lanes.lowpass[lane] = lanes.allpass[lane] = lanes.last[lane] = lanes.follower[lane] = 0.f;
@@ -222,6 +224,7 @@ void ResonatorEngine::gatherLanes()
         lanes.allpass[lane] = combs.allpassState[i];
         lanes.last[lane] = combs.lastOutput[i];
         lanes.follower[lane] = combs.amplitudeFollower[i];
+        lanes.envelope[lane] = voices.envLevel[i];
         lanes.lfoPhase[lane] = combs.lfo[i].getPhase();
         lanes.lfoIncrement[lane] = combs.lfo[i].getIncrement();
         lanes.writeIndex[lane] = combs.writeIndex[i] & kCombBufferMask;
@@ -263,13 +266,7 @@ void ResonatorEngine::refreshLanes()
 // per sample; the others run comb by comb, sample by sample.
 void ResonatorEngine::stepEnvelopesAndGains(int32_t frames)
 {
-    alignas(32) float level[kCombCount];
-    alignas(32) float step[kCombCount];
-    for (int32_t lane = 0; lane < lanes.count; ++lane) {
-        const int32_t i = lanes.comb[lane];
-        level[lane] = i < 0 ? 0.f : voices.envLevel[i];
-        step[lane] = 0.f;
-    }
+    alignas(32) float step[kCombCount] = {};
     // Which envelopes only ramp (or hold) through the whole chunk.
     CombList& ramping = envelopesRamping;
     ramping.clear();
@@ -283,39 +280,50 @@ void ResonatorEngine::stepEnvelopesAndGains(int32_t frames)
                 step[lane] = voices.envStep[i];
         }
     }
-    // Four lanes at a time, each lane's level ramping in a register.
+    // Four lanes at a time, each lane's level ramping in a register. Rows a
+    // holding group wrote before stay valid while its gains do not change.
     for (int32_t lane = 0; lane < lanes.count; lane += 4) {
-        MixLanes l = loadLanes(level + lane);
+        MixLanes l = loadLanes(lanes.envelope + lane);
         const MixLanes s = loadLanes(step + lane);
         const MixLanes velocity = loadLanes(lanes.velocity + lane);
         const MixLanes out = loadLanes(lanes.out + lane);
+        int32_t& heldRows = lanes.heldGainRows[lane / 4];
         if (s[0] == 0.f && s[1] == 0.f && s[2] == 0.f && s[3] == 0.f) {
             const MixLanes gain = ((l - 1.f) * velocity + 1.f) * out;
+            if (heldRows >= frames && std::memcmp(&gain, lanes.gain[0] + lane, sizeof(gain)) == 0)
+                continue;
             for (int32_t k = 0; k < frames; ++k)
                 storeLanes(lanes.gain[k] + lane, gain);
+            heldRows = frames;
             continue;
         }
         for (int32_t k = 0; k < frames; ++k) {
             l += s;
             storeLanes(lanes.gain[k] + lane, ((l - 1.f) * velocity + 1.f) * out);
         }
-        storeLanes(level + lane, l);
+        storeLanes(lanes.envelope + lane, l);
+        heldRows = 0;
     }
     // What stepCombEnvelope() would have left after those samples.
     int32_t r = 0;
     for (int32_t e = 0; e < movingEnvelopes.count; ++e) {
         const int32_t i = movingEnvelopes.index[e];
+        const int32_t lane = lanes.laneOfComb[i];
         if (r < ramping.count && ramping.index[r] == i) {
             ++r;
             const int32_t state = voices.envState[i];
             if (state == kEnvAttack || state == kEnvDecay) {
-                voices.envLevel[i] = level[lanes.laneOfComb[i]];
+                voices.envLevel[i] = lanes.envelope[lane];
                 voices.envCounter[i] += frames;
             }
             if (voices.triggerCountdown[i] >= 0)
                 voices.triggerCountdown[i] -= frames;
         } else {
-            stepCombEnvelopeOver(i, lanes.laneOfComb[i], frames);
+            stepCombEnvelopeOver(i, lane, frames);
+            if (lane >= 0) {
+                lanes.envelope[lane] = voices.envLevel[i];
+                lanes.heldGainRows[lane / 4] = 0;
+            }
         }
     }
 }

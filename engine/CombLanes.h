@@ -67,6 +67,9 @@ struct CombLanes {
 
     // Output gain ((envLevel - 1) Velocity + 1) Out of every lane at every sample of the chunk.
     alignas(32) float gain[kMaxChunk][kCombCount];
+    alignas(32) float envelope[kCombCount];  // envLevel of the lane's comb, kept for the block
+    // Per four lanes: how many rows of `gain` hold one unchanging gain (0: none).
+    int32_t heldGainRows[kCombCount / 4];
 };
 
 struct TensionRates {
