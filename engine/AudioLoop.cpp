@@ -8,6 +8,7 @@
 // samples, or while a feedback note fires), the chunk is one sample long and
 // the order is exactly the per-sample order.
 #include "engine/ResonatorEngine.h"
+#include "engine/FlushDenormals.h"
 
 #include <algorithm>
 #include <cmath>
@@ -89,6 +90,7 @@ void ResonatorEngine::buildWorkLists()
 
 void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t sampleFrames, bool replacing)
 {
+    const FlushDenormals flush;
     applyPendingChanges();
     feedback.feedbackLimiter.thresholdDb = 45.f * blockParams[23] - 48.f;
     buildWorkLists();
