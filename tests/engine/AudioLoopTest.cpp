@@ -6,6 +6,10 @@
 #include <cstring>
 #include <random>
 
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
 using namespace enginetest;
 
 namespace {
@@ -201,3 +205,23 @@ TEST(AudioLoop, LongRandomRunsStayFinite)
         EXPECT_TRUE(finite) << "run " << run << " after " << frames << " frames";
     }
 }
+
+#if defined(__SSE__)
+// The engine flushes denormals while it runs and must give the host back its
+// own floating-point mode, whatever that is, after every block.
+TEST(AudioLoop, HostFloatingPointModeSurvivesEveryBlock)
+{
+    auto engine = busyEngine(widestKernelWidth());
+    std::vector<float> in = conformance::noise(300, 5, 0.2f), outL(300), outR(300);
+    float* ins[2] = {in.data(), in.data()};
+    float* outs[2] = {outL.data(), outR.data()};
+    const unsigned original = _mm_getcsr();
+    for (unsigned mode : {original & ~0x8040u, original | 0x8040u, (original & ~0x6000u) | 0x2000u}) {
+        _mm_setcsr(mode);
+        engine->processReplacing(ins, outs, 300);
+        engine->process(ins, outs, 77);
+        EXPECT_EQ(_mm_getcsr() & ~0x3Fu, mode & ~0x3Fu);  // the exception flags may be raised
+    }
+    _mm_setcsr(original);
+}
+#endif
