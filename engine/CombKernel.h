@@ -117,6 +117,10 @@ struct LaneGroup {
                 const float* oldest = line + lanes.readIndex[first + j];
                 for (int s = 0; s < kWindow; s += W)
                     window[s + j] = combkernel::load<W>(oldest + s);
+                // The lane's next chunk comes after every other group's: fetch its
+                // lines now, from the many streams no hardware prefetcher follows.
+                __builtin_prefetch(oldest + kMaxChunk + kWindow - 1);
+                __builtin_prefetch(writeAt[j] + 2 * kMaxChunk - 1, 1);
             }
             for (int s = 0; s < kWindow; s += W)
                 transposeSquare<W>(window + s);
