@@ -77,6 +77,8 @@ void ResonatorEngine::buildWorkLists()
 
 void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t sampleFrames, bool replacing)
 {
+    if (sleepThroughBlock(inputs, outputs, sampleFrames, replacing))
+        return;
     applyPendingChanges();
     feedback.feedbackLimiter.thresholdDb = 45.f * blockParams[23] - 48.f;
     buildWorkLists();
@@ -150,6 +152,7 @@ void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t samp
     }
     scatterLanes();
     showState();
+    watchForSilence(inputs, sampleFrames);
 }
 
 // Deferring the feedback lines' writes over a chunk of n samples is exact when
