@@ -91,6 +91,8 @@ void ResonatorEngine::buildWorkLists()
 void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t sampleFrames, bool replacing)
 {
     const FlushDenormals flush;
+    if (sleepThroughBlock(inputs, outputs, sampleFrames, replacing))
+        return;
     applyPendingChanges();
     feedback.feedbackLimiter.thresholdDb = 45.f * blockParams[23] - 48.f;
     buildWorkLists();
@@ -160,6 +162,7 @@ void ResonatorEngine::processBlock(float** inputs, float** outputs, int32_t samp
     }
     scatterLanes();
     showState();
+    watchForSilence(inputs, sampleFrames);
 }
 
 // Deferring the feedback lines' writes over a chunk of n samples is exact when

@@ -34,6 +34,12 @@ public:
 
     void setSampleRate(float rate) override { sampleRate = rate; }
     float process(float x) final;
+    // Samples not processed: the anti-denormal term keeps its alternation.
+    void skipSamples(int64_t count)
+    {
+        if (count & 1)
+            offset = -offset;
+    }
     void reset() override;
 
     // False for an unknown type, in which case the coefficients stay as they were.

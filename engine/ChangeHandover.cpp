@@ -68,12 +68,14 @@ LoopFilters ResonatorEngine::workingFilters(int32_t comb) const
     return {settings.brightCoef[comb], settings.stiffCoef[comb], stiffnessActive || liveParams[32] != 0.f};
 }
 
-void ResonatorEngine::applyPendingChanges()
+bool ResonatorEngine::applyPendingChanges()
 {
-    if (const PublishedChange* change = mailbox.take())
+    const PublishedChange* change = mailbox.take();
+    if (change)
         adoptChange(*change);
     refreshBlockParameters();
     deriveFeedbackValues();
+    return change != nullptr;
 }
 
 void ResonatorEngine::adoptChange(const PublishedChange& change)

@@ -152,6 +152,7 @@ void ResonatorEngine::resume()
 {
     ControlScope scope(*this);
     applyPendingChanges();
+    silence.wake();
     for (int32_t i = 0; i < kCombCount; ++i) {
         clearCombLine(i);
         // The zeroed length makes this a jump, which only copies zeros.
@@ -190,6 +191,7 @@ void ResonatorEngine::setSampleRate(float rate)
 {
     ControlScope scope(*this);
     applyPendingChanges();
+    silence.wake();
     const float oldRate = sampleRate;
     sampleRate = rate;
     if (!(rate > 0.f) || !std::isfinite(rate) || !(oldRate > 0.f) || rate == oldRate)

@@ -31,6 +31,7 @@ public:
     int32_t getWritePosition() const { return writePos; }
 
     float getLastOutput() const { return lastOutput; }
+    const float* getBuffer() const { return buffer; }  // getSize() samples, or null
     void clear();  // zero buffer and last output; positions and delay stay
 
     int32_t getWholeDelay() const { return wholeDelay; }

@@ -72,6 +72,7 @@ int32_t ResonatorEngine::processEvents(VstEvents* events)
 
 void ResonatorEngine::noteOn(int32_t velocity, int32_t note, int32_t deltaFrames, int32_t channel)
 {
+    silence.wake();
     int32_t entry;
     if (channel == kFeedbackChannel) {
         feedback.feedbackNote = note;
@@ -87,6 +88,7 @@ void ResonatorEngine::noteOn(int32_t velocity, int32_t note, int32_t deltaFrames
 // A note-off takes effect at the second sample of the next block, whatever its deltaFrames.
 void ResonatorEngine::noteOff(int32_t note, int32_t channel)
 {
+    silence.wake();
     int32_t entry;
     if (channel == kFeedbackChannel) {
         feedback.feedbackNote = note;
@@ -100,6 +102,7 @@ void ResonatorEngine::noteOff(int32_t note, int32_t channel)
 
 void ResonatorEngine::silenceCombEnvelopes()
 {
+    silence.wake();
     for (int32_t i = 0; i < kCombCount; ++i) {
         voices.envState[i] = kEnvIdle;
         voices.envLevel[i] = 0.f;

@@ -22,6 +22,7 @@
 #include "engine/EngineSettings.h"
 #include "engine/FeedbackPath.h"
 #include "engine/SharedValue.h"
+#include "engine/SilenceWatch.h"
 #include "engine/TensionLanes.h"
 #include "engine/VoiceState.h"
 #include "TovarineVersion.h"
@@ -85,8 +86,8 @@ public:
     // Publishes the working settings after they were written directly (tests, benchmarks).
     void publishSettings() { ControlScope scope(*this); }
     // Audio thread, at the start of every block (or while processing is stopped):
-    // adopts the newest published change and the parameters.
-    void applyPendingChanges();
+    // adopts the newest published change and the parameters. True when a change was adopted.
+    bool applyPendingChanges();
     // Audio thread: moves comb `comb` to a loop period of `period` samples times `scale`,
     // compensating the phase delay of `filters`.
     void moveComb(int32_t comb, float period, float scale, const LoopFilters& filters);
@@ -103,6 +104,16 @@ public:
     // Tension moves run lane-wise, several combs per vector; false moves each comb on its own
     // through updateCombDelay (the reference they must match bit for bit).
     void useBatchedTensionMoves(bool batched) { batchTensionMoves = batched; }
+    // Blocks of silent input after the sound has settled cost next to nothing
+    // (SilenceWatch.h); false keeps the engine running them in full (the reference).
+    void useSilenceSkipping(bool skip)
+    {
+        silence.enabled = skip;
+        silence.wake();
+    }
+    // Audio thread (or while processing is stopped): whether the next silent block will be skipped.
+    bool isAsleep() const { return silence.asleep; }
+    uint64_t blocksSlept() const { return silence.blocksSlept; }
 
     // --- for the editor ---------------------------------------------------
     // "(--)" while the feedback voice is idle, else its frequency or tempo division,
@@ -226,6 +237,7 @@ private:
     TensionRates blockTension{0.1f, 0.015f, 0.08f};
     TensionLanes tensionLanes;
     bool batchTensionMoves = true;
+    SilenceWatch silence;
 
     // --- the audio thread's copies of the settings, adopted at block starts ------
     CombSettings playingCombs[kNumCombs] = {};
@@ -296,6 +308,13 @@ private:
     }
     void runChunk(LoopVariant variant, BlockIo& io, int32_t frames, bool deferLines);
     void runFeedbackChunk(BlockIo& io, int32_t frames, bool deferLines);
+    // Sleeping through silence (SilenceSkipping.cpp): at the start of a block, true when
+    // the block was slept through; at its end, whether to fall asleep.
+    bool sleepThroughBlock(float** inputs, float** outputs, int32_t frames, bool replacing);
+    void watchForSilence(float** inputs, int32_t frames);
+    bool wetOutputQuiet(int32_t frames) const;
+    bool holdingStill() const;
+    bool loopsSettled() const;
     void stepCombEnvelope(int32_t comb);
     int32_t plainEnvelopeSteps(int32_t comb, int32_t limit) const;
     void stepCombEnvelopeOver(int32_t comb, int32_t lane, int32_t frames);
