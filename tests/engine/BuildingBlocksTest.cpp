@@ -156,6 +156,34 @@ TEST(LevelCompressor, GainFollowsTheThreshold)
     EXPECT_FLOAT_EQ(limiter.envelope, before * limiter.release);
 }
 
+// Below the threshold the limiter skips the level computation; the gain must be
+// exactly what the full computation gives, at every envelope around each threshold.
+TEST(LevelCompressor, QuietShortcutGivesTheFullComputationsGain)
+{
+    for (float threshold : {-48.f, -20.5f, -3.f, 0.f, 12.f}) {
+        LevelCompressor limiter;
+        limiter.thresholdDb = threshold;
+        limiter.ratio = 1.f / 6.f;
+        limiter.makeUpGain = 1.25f;
+        // Mean squares from 1e-12 up past the threshold, finely around it.
+        const float atThreshold = std::pow(10.f, threshold / 10.f);
+        std::vector<float> squares;
+        for (float x = 1e-12f; x < 1e6f; x *= 1.5f)
+            squares.push_back(x);
+        for (int step = -300; step <= 300; ++step)
+            squares.push_back(std::nextafter(atThreshold, step < 0 ? 0.f : 1e30f) * (1.f + 1e-5f * static_cast<float>(step)));
+        for (float square : squares) {
+            limiter.envelope = square;
+            limiter.release = 1.f;  // the sample below leaves the envelope where it is
+            float l = 0.f, r = 0.f;
+            limiter.process(l, r);
+            const double levelDb = static_cast<double>(fastLog2(std::sqrt(square))) * 0.301029995663981 * 20.0;
+            const double gain = levelDb > threshold ? fastPow10((levelDb - threshold) * (1.0 - limiter.ratio) * -0.05) : 1.0;
+            ASSERT_EQ(limiter.getLastGain(), static_cast<float>(gain)) << "threshold " << threshold << ", mean square " << square;
+        }
+    }
+}
+
 TEST(CombLfo, TriangleFromZeroAtTheGivenRate)
 {
     CombLfo lfo;
