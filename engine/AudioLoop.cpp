@@ -44,6 +44,21 @@ inline void storeLanes(float* p, MixLanes v)
     std::memcpy(p, &v, sizeof(v));
 }
 
+// The sums (v0 + v1) + (v2 + v3) of four samples' partial mixes, as one vector.
+inline MixLanes sumEachOfFour(const MixLanes* v)
+{
+    typedef int32_t Order __attribute__((vector_size(16)));
+    const MixLanes low01 = __builtin_shuffle(v[0], v[1], Order{0, 4, 1, 5});
+    const MixLanes high01 = __builtin_shuffle(v[0], v[1], Order{2, 6, 3, 7});
+    const MixLanes low23 = __builtin_shuffle(v[2], v[3], Order{0, 4, 1, 5});
+    const MixLanes high23 = __builtin_shuffle(v[2], v[3], Order{2, 6, 3, 7});
+    const MixLanes lane0 = __builtin_shuffle(low01, low23, Order{0, 1, 4, 5});
+    const MixLanes lane1 = __builtin_shuffle(low01, low23, Order{2, 3, 6, 7});
+    const MixLanes lane2 = __builtin_shuffle(high01, high23, Order{0, 1, 4, 5});
+    const MixLanes lane3 = __builtin_shuffle(high01, high23, Order{2, 3, 6, 7});
+    return (lane0 + lane1) + (lane2 + lane3);
+}
+
 inline float sumLanes(MixLanes v)
 {
     return (v[0] + v[1]) + (v[2] + v[3]);
@@ -378,7 +393,27 @@ void ResonatorEngine::runChunk(LoopVariant variant, BlockIo& io, int32_t n, bool
     const float wet = blockParams[31];
     float lineInL[kMaxChunk];
     float lineInR[kMaxChunk];
-    for (int32_t k = 0; k < n; ++k) {
+    // Four samples at a time where the lines take their input after the chunk.
+    const int32_t four = deferLines ? n & ~3 : 0;
+    for (int32_t k = 0; k < four; k += 4) {
+        const MixLanes fbo = loadLanes(signals.feedbackOffset + k);
+        const MixLanes mix0 = sumEachOfFour(signals.mixLeft + k);
+        const MixLanes mix1 = sumEachOfFour(signals.mixRight + k);
+        storeLanes(lineInL + k, mix0 + fbo);
+        storeLanes(lineInR + k, mix1 + fbo);
+        if (io.replacing) {
+            const MixLanes iL = loadLanes(signals.inputLeft + k);
+            const MixLanes iR = loadLanes(signals.inputRight + k);
+            storeLanes(io.outLeft + k, (mix0 * wet + iL * (1.f - wet)) * outputGain);
+            storeLanes(io.outRight + k, (mix1 * wet + (1.f - wet) * iR) * outputGain);
+        } else {
+            storeLanes(io.outLeft + k, loadLanes(io.outLeft + k) + mix0 * outputGain);
+            storeLanes(io.outRight + k, loadLanes(io.outRight + k) + mix1 * outputGain);
+        }
+    }
+    io.outLeft += four;
+    io.outRight += four;
+    for (int32_t k = four; k < n; ++k) {
         const float mix0 = sumLanes(signals.mixLeft[k]);
         const float mix1 = sumLanes(signals.mixRight[k]);
         lineInL[k] = mix0 + signals.feedbackOffset[k];

@@ -41,6 +41,10 @@ void ResonatorEngine::runFeedbackChunk(BlockIo& io, int32_t n, bool deferLines)
     // such chunks are one sample long, and the voice steps after the path.
     const int32_t countdown = voices.triggerCountdown[kFeedbackVoice];
     const bool voiceLast = countdown >= 0 && countdown < n;
+    // An idle voice with nothing due in the chunk only counts down.
+    const bool voiceIdle = !voiceLast && voices.envState[kFeedbackVoice] == kEnvIdle;
+    if (voiceIdle && countdown >= 0)
+        voices.triggerCountdown[kFeedbackVoice] = countdown - n;
 
     for (int32_t k = 0; k < n; ++k) {
         signals.inputLeft[k] = *io.inLeft;
@@ -51,7 +55,7 @@ void ResonatorEngine::runFeedbackChunk(BlockIo& io, int32_t n, bool deferLines)
         signals.combOffset[k] = combOffset;
         signals.feedbackOffset[k] = feedbackOffset;
         pathGain[k] = level * level * voices.envLevel[kFeedbackVoice];
-        if (!voiceLast)
+        if (!voiceLast && !voiceIdle)
             stepFeedbackVoice();
         if (deferLines && gliding) {
             lineOutL[k + 1] = lineL.tickDeferred();
@@ -73,6 +77,7 @@ void ResonatorEngine::runFeedbackChunk(BlockIo& io, int32_t n, bool deferLines)
     const StereoLanes saturation = splat(10.f * feedback.fbDistortion);
     StereoLanes dcState{feedback.dcBlockState[0], feedback.dcBlockState[1], 0.f, 0.f};
     StereoBiquad filter(feedback.feedbackFilter[0], feedback.feedbackFilter[1]);
+    LevelCompressor limiter = feedback.feedbackLimiter;  // a local copy stays in registers
     float outL = feedback.feedbackOut[0];
     float outR = feedback.feedbackOut[1];
     for (int32_t k = 0; k < n; ++k) {
@@ -86,12 +91,13 @@ void ResonatorEngine::runFeedbackChunk(BlockIo& io, int32_t n, bool deferLines)
         out = (saturation + 1.f) * out / (magnitude(out) * saturation + 1.f);
         outL = out[0];
         outR = out[1];
-        feedback.feedbackLimiter.process(outL, outR);
+        limiter.process(outL, outR);
         signals.excitationLeft[k] = signals.inputLeft[k] + outL;
         signals.excitationRight[k] = signals.inputRight[k] + outR;
     }
     if (voiceLast)
         stepFeedbackVoice();  // n == 1: the lines are ticked in phase C
+    feedback.feedbackLimiter = limiter;
     feedback.dcBlockState[0] = dcState[0];
     feedback.dcBlockState[1] = dcState[1];
     feedback.feedbackOut[0] = outL;

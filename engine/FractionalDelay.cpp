@@ -64,6 +64,10 @@ void FractionalDelay::writeDeferred(int32_t start, const float* values, int32_t 
 {
     if (!buffer)
         return;
+    if (start >= 0 && count > 0 && start + count <= size) {
+        std::memcpy(buffer + start, values, sizeof(float) * static_cast<std::size_t>(count));
+        return;
+    }
     int32_t pos = start;
     for (int32_t k = 0; k < count; ++k) {
         buffer[pos] = values[k];
