@@ -7,6 +7,11 @@
 #include "engine/StereoBiquad.h"
 
 #include <cmath>
+#include <cstring>
+
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
 
 namespace {
 
@@ -19,6 +24,17 @@ inline StereoLanes magnitude(StereoLanes v)
 {
     typedef int32_t Ints __attribute__((vector_size(16)));
     return reinterpret_cast<StereoLanes>(reinterpret_cast<Ints>(v) & 0x7FFFFFFF);
+}
+
+// y < -1 ? -1 : (y > 1 ? 1 : y), lane by lane (NaN stays NaN).
+inline StereoLanes clampToUnit(StereoLanes y)
+{
+#if defined(__SSE__)
+    // maxps and minps return their second operand unless the comparison holds.
+    return _mm_min_ps(splat(1.f), _mm_max_ps(splat(-1.f), y));
+#else
+    return y < -1.f ? splat(-1.f) : (y > 1.f ? splat(1.f) : y);
+#endif
 }
 
 }  // namespace
@@ -47,23 +63,38 @@ void ResonatorEngine::runFeedbackChunk(BlockIo& io, int32_t n, bool deferLines)
         voices.triggerCountdown[kFeedbackVoice] = countdown - n;
 
     for (int32_t k = 0; k < n; ++k) {
-        signals.inputLeft[k] = *io.inLeft;
-        signals.inputRight[k] = *io.inRight;
-        io.inLeft += io.strideLeft;
-        io.inRight += io.strideRight;
-        combOffset = -combOffset;
-        signals.combOffset[k] = combOffset;
-        signals.feedbackOffset[k] = feedbackOffset;
-        pathGain[k] = level * level * voices.envLevel[kFeedbackVoice];
-        if (!voiceLast && !voiceIdle)
-            stepFeedbackVoice();
-        if (deferLines && gliding) {
-            lineOutL[k + 1] = lineL.tickDeferred();
-            lineOutR[k + 1] = lineR.tickDeferred();
+        signals.inputLeft[k] = io.inLeft[k * io.strideLeft];
+        signals.inputRight[k] = io.inRight[k * io.strideRight];
+    }
+    io.inLeft += n * io.strideLeft;
+    io.inRight += n * io.strideRight;
+    // The anti-denormal offsets flip every sample: the comb offset before the
+    // sample runs, the feedback offset after it.
+    const float comb = combOffset;
+    const float fed = feedbackOffset;
+    for (int32_t k = 0; k < n; ++k) {
+        signals.combOffset[k] = (k & 1) ? comb : -comb;
+        signals.feedbackOffset[k] = (k & 1) ? -fed : fed;
+    }
+    combOffset = (n & 1) ? -comb : comb;
+    feedbackOffset = (n & 1) ? -fed : fed;
+    std::memset(signals.mixLeft, 0, sizeof(MixLanes) * static_cast<std::size_t>(n));
+    std::memset(signals.mixRight, 0, sizeof(MixLanes) * static_cast<std::size_t>(n));
+
+    if (voiceIdle) {
+        const float gain = level * level * voices.envLevel[kFeedbackVoice];
+        for (int32_t k = 0; k < n; ++k)
+            pathGain[k] = gain;
+    } else {
+        for (int32_t k = 0; k < n; ++k) {
+            pathGain[k] = level * level * voices.envLevel[kFeedbackVoice];
+            if (!voiceLast)
+                stepFeedbackVoice();
+            if (deferLines && gliding) {
+                lineOutL[k + 1] = lineL.tickDeferred();
+                lineOutR[k + 1] = lineR.tickDeferred();
+            }
         }
-        feedbackOffset = -feedbackOffset;
-        signals.mixLeft[k] = MixLanes{0.f, 0.f, 0.f, 0.f};
-        signals.mixRight[k] = MixLanes{0.f, 0.f, 0.f, 0.f};
     }
     if (deferLines && !gliding) {
         lineL.readDeferred(lineOutL + 1, n);
@@ -84,7 +115,7 @@ void ResonatorEngine::runFeedbackChunk(BlockIo& io, int32_t n, bool deferLines)
         const StereoLanes s = StereoLanes{lineOutL[k], lineOutR[k], 0.f, 0.f} - signals.combOffset[k];
         const StereoLanes x = s - distortion * s * s * s;
         StereoLanes y = filter.process(x);
-        y = y < -1.f ? splat(-1.f) : (y > 1.f ? splat(1.f) : y);
+        y = clampToUnit(y);
         const StereoLanes w = 0.999f * dcState + (y * pathGain[k] - signals.feedbackOffset[k]);
         StereoLanes out = (w - 0.9999999f * dcState) * 5.f;
         dcState = w;
