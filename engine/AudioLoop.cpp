@@ -59,6 +59,13 @@ inline MixLanes sumEachOfFour(const MixLanes* v)
     return (lane0 + lane1) + (lane2 + lane3);
 }
 
+inline bool allZero(MixLanes v)
+{
+    typedef int32_t Ints __attribute__((vector_size(16)));
+    const Ints zero = v == 0.f;
+    return (zero[0] & zero[1] & zero[2] & zero[3]) != 0;
+}
+
 inline float sumLanes(MixLanes v)
 {
     return (v[0] + v[1]) + (v[2] + v[3]);
@@ -74,7 +81,10 @@ void ResonatorEngine::buildWorkLists()
     bool anyStiff = false;
     for (int32_t i = 0; i < kCombCount; ++i) {
         const CombSettings& c = playingCombs[i];
-        if (voices.triggerCountdown[i] >= 0 || voices.envState[i] != kEnvIdle)
+        // Sustain and idle stages hold until an event is pending, and events arrive
+        // only between blocks: a holding envelope holds for the whole block.
+        const int32_t state = voices.envState[i];
+        if (voices.triggerCountdown[i] >= 0 || (state != kEnvIdle && state != kEnvSustain))
             lists.envelopeList.append(i);
         if (c.Out > 0.f) {
             if (c.LFO2Dec != 0.5f || c.Pan > 0.f)
@@ -308,7 +318,7 @@ void ResonatorEngine::stepEnvelopesAndGains(int32_t frames)
         const MixLanes velocity = loadLanes(lanes.velocity + lane);
         const MixLanes out = loadLanes(lanes.out + lane);
         int32_t& heldRows = lanes.heldGainRows[lane / 4];
-        if (s[0] == 0.f && s[1] == 0.f && s[2] == 0.f && s[3] == 0.f) {
+        if (allZero(s)) {
             const MixLanes gain = ((l - 1.f) * velocity + 1.f) * out;
             if (heldRows >= frames && std::memcmp(&gain, lanes.gain[0] + lane, sizeof(gain)) == 0)
                 continue;
