@@ -6,6 +6,8 @@
 #include "engine/ResonatorEngine.h"
 #include "engine/StereoBiquad.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -57,10 +59,16 @@ void ResonatorEngine::runFeedbackChunk(BlockIo& io, int32_t n, bool deferLines)
     // such chunks are one sample long, and the voice steps after the path.
     const int32_t countdown = voices.triggerCountdown[kFeedbackVoice];
     const bool voiceLast = countdown >= 0 && countdown < n;
-    // An idle voice with nothing due in the chunk only counts down.
-    const bool voiceIdle = !voiceLast && voices.envState[kFeedbackVoice] == kEnvIdle;
-    if (voiceIdle && countdown >= 0)
-        voices.triggerCountdown[kFeedbackVoice] = countdown - n;
+    // A voice idle, or sustaining after its glide, with nothing due in the
+    // chunk only counts: its countdown and its glide counter.
+    const int32_t state = voices.envState[kFeedbackVoice];
+    const bool voiceHolds = !voiceLast && (state == kEnvIdle || (state == kEnvSustain && !gliding));
+    if (voiceHolds) {
+        if (countdown >= 0)
+            voices.triggerCountdown[kFeedbackVoice] = countdown - n;
+        if (state != kEnvIdle)
+            feedback.glideCounter = static_cast<int32_t>(std::min<int64_t>(INT_MAX, int64_t{feedback.glideCounter} + n));
+    }
 
     for (int32_t k = 0; k < n; ++k) {
         signals.inputLeft[k] = io.inLeft[k * io.strideLeft];
@@ -81,7 +89,7 @@ void ResonatorEngine::runFeedbackChunk(BlockIo& io, int32_t n, bool deferLines)
     std::memset(signals.mixLeft, 0, sizeof(MixLanes) * static_cast<std::size_t>(n));
     std::memset(signals.mixRight, 0, sizeof(MixLanes) * static_cast<std::size_t>(n));
 
-    if (voiceIdle) {
+    if (voiceHolds) {
         const float gain = level * level * voices.envLevel[kFeedbackVoice];
         for (int32_t k = 0; k < n; ++k)
             pathGain[k] = gain;
