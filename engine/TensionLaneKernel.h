@@ -19,13 +19,14 @@ using lanevectors::store;
 
 // W lanes per step: 4 fill an AVX register of doubles (two SSE2 ones), 8 an AVX-512 one.
 template <int W>
-inline void moveLanes(CombLanes& lanes, TensionLanes& t, int32_t count, float depth)
+inline bool moveLanes(CombLanes& lanes, TensionLanes& t, int32_t count, float depth)
 {
     typedef typename Lanes<W>::Floats Floats;
     typedef typename Lanes<W>::Ints Ints;
     typedef typename Lanes<W>::Doubles Doubles;
     typedef typename Lanes<W>::Longs Longs;
     const auto narrow = [](Longs mask) { return __builtin_convertvector(mask, Ints); };
+    Ints actions{};
     for (int32_t g = 0; g < count; g += W) {
         // The scale asked for, and whether it differs from the move in place.
         const Floats follower = load<Floats>(lanes.follower + g);
@@ -85,8 +86,14 @@ inline void moveLanes(CombLanes& lanes, TensionLanes& t, int32_t count, float de
                   batched ? __builtin_convertvector(h[k], Floats) : load<Floats>(lanes.weight[k] + g));
         store(t.oldRead + g, oldRead);
         store(lanes.readIndex + g, batched ? newRead : oldRead);
-        store(t.action + g, (alone & int32_t{kTensionAlone}) | (jumps & int32_t{kTensionJumps}));
+        const Ints action = (alone & int32_t{kTensionAlone}) | (jumps & int32_t{kTensionJumps});
+        store(t.action + g, action);
+        actions |= action;
     }
+    int32_t any = 0;
+    for (int j = 0; j < W; ++j)
+        any |= actions[j];
+    return any != 0;
 }
 
 }  // namespace tensionlanes

@@ -41,8 +41,8 @@ struct TensionLanes {
 
 // The vector pass over `count` lanes (a multiple of 8): works out each lane's
 // scale and, for batchable lanes, its new loop; stores weights and read
-// positions into the lanes.
-typedef void (*TensionLaneMover)(CombLanes& lanes, TensionLanes& t, int32_t count, float depth);
-void moveTensionLanesNarrow(CombLanes&, TensionLanes&, int32_t count, float depth);  // SSE2
-void moveTensionLanesWide(CombLanes&, TensionLanes&, int32_t count, float depth);    // AVX2
-void moveTensionLanesWidest(CombLanes&, TensionLanes&, int32_t count, float depth);  // AVX-512
+// positions into the lanes. True when some lane needs the scalar follow-up.
+typedef bool (*TensionLaneMover)(CombLanes& lanes, TensionLanes& t, int32_t count, float depth);
+bool moveTensionLanesNarrow(CombLanes&, TensionLanes&, int32_t count, float depth);  // SSE2
+bool moveTensionLanesWide(CombLanes&, TensionLanes&, int32_t count, float depth);    // AVX2
+bool moveTensionLanesWidest(CombLanes&, TensionLanes&, int32_t count, float depth);  // AVX-512

@@ -1,7 +1,7 @@
 // Built with AVX-512 code generation; called only when the CPU has it.
 #include "engine/TensionLaneKernel.h"
 
-void moveTensionLanesWidest(CombLanes& lanes, TensionLanes& t, int32_t count, float depth)
+bool moveTensionLanesWidest(CombLanes& lanes, TensionLanes& t, int32_t count, float depth)
 {
-    tensionlanes::moveLanes<8>(lanes, t, count, depth);
+    return tensionlanes::moveLanes<8>(lanes, t, count, depth);
 }

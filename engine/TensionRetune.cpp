@@ -148,7 +148,8 @@ void ResonatorEngine::retuneLoudCombs(float depth)
     const TensionLaneMover mover = kernelWidth == kSixteenLanes ? moveTensionLanesWidest
                                    : kernelWidth == kEightLanes ? moveTensionLanesWide
                                                                 : moveTensionLanesNarrow;
-    mover(lanes, t, lanes.count, depth);
+    if (!mover(lanes, t, lanes.count, depth))
+        return;
     for (int32_t lane = 0; lane < lanes.count; ++lane) {
         if (t.action[lane] == kTensionJumps)
             crossFadeJump(lanes.buffer[lane], t.oldRead[lane], lanes.readIndex[lane]);
