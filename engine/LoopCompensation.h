@@ -22,11 +22,24 @@ constexpr double kExpansionRange = 0.9;
 // phase around w0, divided by w = 2 pi / loopPeriod.
 // Real is double, or a vector of doubles for the lane-wise moves.
 template <typename Real>
-__attribute__((always_inline)) inline Real expandedFilterDelay(Real phi0, Real phi1, Real phi2, Real w0, Real loopPeriod)
+__attribute__((always_inline)) inline Real loopFrequency(Real loopPeriod)
 {
-    const Real w = kTwoPi / loopPeriod;
+    return kTwoPi / loopPeriod;
+}
+
+// The same with the loop's frequency w = loopFrequency(loopPeriod) given.
+template <typename Real>
+__attribute__((always_inline)) inline Real expandedFilterDelayAt(Real phi0, Real phi1, Real phi2, Real w0, Real loopPeriod,
+                                                                 Real w)
+{
     const Real dw = w - w0;
     return (phi0 + phi1 * dw + 0.5 * phi2 * dw * dw) * (loopPeriod * (1.0 / kTwoPi));
+}
+
+template <typename Real>
+__attribute__((always_inline)) inline Real expandedFilterDelay(Real phi0, Real phi1, Real phi2, Real w0, Real loopPeriod)
+{
+    return expandedFilterDelayAt(phi0, phi1, phi2, w0, loopPeriod, loopFrequency(loopPeriod));
 }
 
 // ceil() for 0 <= x < 2^52 without a branch: adding and removing 2^52 rounds

@@ -27,19 +27,29 @@ inline bool moveLanes(CombLanes& lanes, TensionLanes& t, int32_t count, float de
     typedef typename Lanes<W>::Longs Longs;
     const auto narrow = [](Longs mask) { return __builtin_convertvector(mask, Ints); };
     Ints actions{};
+    // First the scales asked for and the loops' frequencies, whose divisions
+    // pipeline when nothing else waits on them in the same step.
+    alignas(64) double loopPeriods[kCombCount];
+    alignas(64) double frequencies[kCombCount];
     for (int32_t g = 0; g < count; g += W) {
-        // The scale asked for, and whether it differs from the move in place.
         const Floats follower = load<Floats>(lanes.follower + g);
         const Floats scale = 1.f - follower * load<Floats>(t.stiff + g) * depth;
+        store(t.scale + g, scale);
+        const Doubles loopPeriod =
+            __builtin_convertvector(scale, Doubles) * __builtin_convertvector(load<Floats>(t.period + g), Doubles);
+        store(loopPeriods + g, loopPeriod);
+        store(frequencies + g, loopcompensation::loopFrequency(loopPeriod));
+    }
+    for (int32_t g = 0; g < count; g += W) {
+        // Whether the scale differs from the move in place.
+        const Floats scale = load<Floats>(t.scale + g);
         const Floats moved = load<Floats>(t.movedScale + g);
         const Ints need = load<Ints>(t.moves + g) & (scale != moved);
 
         const Doubles s = __builtin_convertvector(scale, Doubles);
-        const Doubles P = __builtin_convertvector(load<Floats>(t.period + g), Doubles);
         const Ints inRange = narrow((s < 1.0) & (s >= loopcompensation::kExpansionRange));
         const Ints batched = need & load<Ints>(t.batchable + g) & inRange;
         const Ints alone = need & ~batched;
-        store(t.scale + g, scale);
         int32_t any = 0;
         for (int j = 0; j < W; ++j)
             any |= need[j];
@@ -49,10 +59,10 @@ inline bool moveLanes(CombLanes& lanes, TensionLanes& t, int32_t count, float de
         }
 
         // The compensation of the loop filters' phase delay, from the expansion.
-        const Doubles loopPeriod = s * P;
-        const Doubles filterDelay = loopcompensation::expandedFilterDelay(
+        const Doubles loopPeriod = load<Doubles>(loopPeriods + g);
+        const Doubles filterDelay = loopcompensation::expandedFilterDelayAt(
             load<Doubles>(t.phase0 + g), load<Doubles>(t.phase1 + g), load<Doubles>(t.phase2 + g),
-            load<Doubles>(t.phaseAt + g), loopPeriod);
+            load<Doubles>(t.phaseAt + g), loopPeriod, load<Doubles>(frequencies + g));
         Doubles L = loopPeriod - filterDelay;
         L = L >= static_cast<double>(kShortestCombLoop) ? L : static_cast<double>(kShortestCombLoop);
         Doubles length = loopcompensation::ceilSmall(L + 1.0);
