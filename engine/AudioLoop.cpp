@@ -1,12 +1,14 @@
 // The per-block audio loop. Per sub-block of 16 samples: the LFOs advance,
 // then the samples run in three phases. Phase A runs everything that does
-// not depend on this chunk's resonator output, sample by sample: the feedback
-// path (its delay lines are read before they are written), the envelopes and
-// the feedback voice. Phase B runs the resonators comb group by comb group
-// over the chunk. Phase C sums, feeds the feedback lines and writes the
-// output. When a feedback line is too short for that (fewer than chunk + 3
-// samples, or while a feedback note fires), the chunk is one sample long and
-// the order is exactly the per-sample order.
+// not depend on this chunk's resonator output: the feedback path and voice
+// (FeedbackLoop.cpp; the delay lines are read before they are written), then
+// the comb envelopes, comb by comb, into a row of output gains per sample.
+// Phase B runs the resonators comb group by comb group over the chunk.
+// Phase C sums, feeds the feedback lines and writes the output. When a
+// feedback line is too short for that (fewer than chunk + 3 samples, or
+// while a feedback note fires), the chunk is one sample long and the order
+// is exactly the per-sample order. Every arrangement gives the bits the
+// plain per-sample order gives.
 #include "engine/ResonatorEngine.h"
 #include "engine/FlushDenormals.h"
 
