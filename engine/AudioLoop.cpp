@@ -16,6 +16,10 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
 // Every build renders the same bits only if float arithmetic rounds alike:
 // 32-bit x86 builds must use SSE2 (-msse2 -mfpmath=sse), never the x87 unit.
 #if defined(__i386__) && !defined(__SSE2_MATH__)
@@ -46,19 +50,24 @@ inline void storeLanes(float* p, MixLanes v)
     std::memcpy(p, &v, sizeof(v));
 }
 
+inline float sumLanes(MixLanes v)
+{
+    return (v[0] + v[1]) + (v[2] + v[3]);
+}
+
 // The sums (v0 + v1) + (v2 + v3) of four samples' partial mixes, as one vector.
 inline MixLanes sumEachOfFour(const MixLanes* v)
 {
-    typedef int32_t Order __attribute__((vector_size(16)));
-    const MixLanes low01 = __builtin_shuffle(v[0], v[1], Order{0, 4, 1, 5});
-    const MixLanes high01 = __builtin_shuffle(v[0], v[1], Order{2, 6, 3, 7});
-    const MixLanes low23 = __builtin_shuffle(v[2], v[3], Order{0, 4, 1, 5});
-    const MixLanes high23 = __builtin_shuffle(v[2], v[3], Order{2, 6, 3, 7});
-    const MixLanes lane0 = __builtin_shuffle(low01, low23, Order{0, 1, 4, 5});
-    const MixLanes lane1 = __builtin_shuffle(low01, low23, Order{2, 3, 6, 7});
-    const MixLanes lane2 = __builtin_shuffle(high01, high23, Order{0, 1, 4, 5});
-    const MixLanes lane3 = __builtin_shuffle(high01, high23, Order{2, 3, 6, 7});
-    return (lane0 + lane1) + (lane2 + lane3);
+#if defined(__SSE__)
+    __m128 lane0 = v[0], lane1 = v[1], lane2 = v[2], lane3 = v[3];
+    _MM_TRANSPOSE4_PS(lane0, lane1, lane2, lane3);  // lane j of the four samples
+    return (MixLanes(lane0) + MixLanes(lane1)) + (MixLanes(lane2) + MixLanes(lane3));
+#else
+    MixLanes sums;
+    for (int k = 0; k < 4; ++k)
+        sums[k] = sumLanes(v[k]);
+    return sums;
+#endif
 }
 
 inline bool allZero(MixLanes v)
@@ -68,10 +77,6 @@ inline bool allZero(MixLanes v)
     return (zero[0] & zero[1] & zero[2] & zero[3]) != 0;
 }
 
-inline float sumLanes(MixLanes v)
-{
-    return (v[0] + v[1]) + (v[2] + v[3]);
-}
 
 }  // namespace
 
