@@ -56,8 +56,9 @@ inline float sumLanes(MixLanes v)
 }
 
 // The sums (v0 + v1) + (v2 + v3) of four samples' partial mixes, as one vector.
-inline MixLanes sumEachOfFour(const MixLanes* v)
+inline MixLanes sumEachOfFour(MixLanes v0, MixLanes v1, MixLanes v2, MixLanes v3)
 {
+    const MixLanes v[4] = {v0, v1, v2, v3};
 #if defined(__SSE__)
     __m128 lane0 = v[0], lane1 = v[1], lane2 = v[2], lane3 = v[3];
     _MM_TRANSPOSE4_PS(lane0, lane1, lane2, lane3);  // lane j of the four samples
@@ -414,8 +415,9 @@ void ResonatorEngine::runChunk(LoopVariant variant, BlockIo& io, int32_t n, bool
     const int32_t four = deferLines ? n & ~3 : 0;
     for (int32_t k = 0; k < four; k += 4) {
         const MixLanes fbo = loadLanes(signals.feedbackOffset + k);
-        const MixLanes mix0 = sumEachOfFour(signals.mixLeft + k);
-        const MixLanes mix1 = sumEachOfFour(signals.mixRight + k);
+        const MixPair* m = signals.mix + k;
+        const MixLanes mix0 = sumEachOfFour(m[0].left, m[1].left, m[2].left, m[3].left);
+        const MixLanes mix1 = sumEachOfFour(m[0].right, m[1].right, m[2].right, m[3].right);
         storeLanes(lineInL + k, mix0 + fbo);
         storeLanes(lineInR + k, mix1 + fbo);
         if (io.replacing) {
@@ -431,8 +433,8 @@ void ResonatorEngine::runChunk(LoopVariant variant, BlockIo& io, int32_t n, bool
     io.outLeft += four;
     io.outRight += four;
     for (int32_t k = four; k < n; ++k) {
-        const float mix0 = sumLanes(signals.mixLeft[k]);
-        const float mix1 = sumLanes(signals.mixRight[k]);
+        const float mix0 = sumLanes(signals.mix[k].left);
+        const float mix1 = sumLanes(signals.mix[k].right);
         lineInL[k] = mix0 + signals.feedbackOffset[k];
         lineInR[k] = mix1 + signals.feedbackOffset[k];
         if (!deferLines) {

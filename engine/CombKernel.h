@@ -51,6 +51,35 @@ inline void addToMix(MixLanes& mix, typename Vec<W>::Floats v)
     }
 }
 
+// Adds the groups' shares to a sample's mixes, each side lane 0..3 first, then
+// 4..7 and so on, group after group: the order every width keeps.
+template <int W, int Groups>
+inline void addToMixes(MixPair& mix, const typename Vec<W>::Floats* toLeft, const typename Vec<W>::Floats* toRight)
+{
+#if defined(__AVX__)
+    if constexpr (W == 8) {
+        // Both sides at once: [left | right] + [left lanes 0..3 | right lanes 0..3]
+        // + [left lanes 4..7 | right lanes 4..7].
+        __m256 both;
+        std::memcpy(&both, &mix, sizeof(both));
+        for (int q = 0; q < Groups; ++q) {
+            both = both + _mm256_permute2f128_ps(toLeft[q], toRight[q], 0x20);
+            both = both + _mm256_permute2f128_ps(toLeft[q], toRight[q], 0x31);
+        }
+        std::memcpy(&mix, &both, sizeof(both));
+        return;
+    }
+#endif
+    MixLanes left = mix.left;
+    MixLanes right = mix.right;
+    for (int q = 0; q < Groups; ++q) {
+        addToMix<W>(left, toLeft[q]);
+        addToMix<W>(right, toRight[q]);
+    }
+    mix.left = left;
+    mix.right = right;
+}
+
 // How a group reaches its delay lines over a chunk.
 enum LineAccess : int {
     // Some lane's write or read position wraps around the ring in the chunk.
@@ -178,7 +207,8 @@ struct LaneGroup {
         return combkernel::load<W>(newest);
     }
 
-    void step(const ChunkSignals& signals, const CombLanes& lanes, int32_t k, MixLanes& mixLeft, MixLanes& mixRight)
+    // One sample; gives this group's shares of the left and right mixes.
+    void step(const ChunkSignals& signals, const CombLanes& lanes, int32_t k, F& toLeft, F& toRight)
     {
         const F excitation = 0.2f * (inPan * signals.excitationLeft[k] + inPanRest * signals.excitationRight[k]);
         lowpass = lowpass + (last - lowpass) * lowpassGain * bright + signals.feedbackOffset[k];
@@ -214,8 +244,8 @@ struct LaneGroup {
             const F take = above ? rise : fall;
             follower = keep * follower + take * magnitude;
         }
-        addToMix<W>(mixLeft, position * v);
-        addToMix<W>(mixRight, positionRest * v);
+        toLeft = position * v;
+        toRight = positionRest * v;
     }
 
     void save(CombLanes& lanes, int32_t n)
@@ -258,12 +288,10 @@ void runSpan(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tensio
         g[q].setFollowerRates(tension.rise, tension.fall);
     }
     for (int32_t k = 0; k < n; ++k) {
-        MixLanes left = signals.mixLeft[k];
-        MixLanes right = signals.mixRight[k];
+        typename Vec<W>::Floats toLeft[kGroups], toRight[kGroups];
         for (int q = 0; q < kGroups; ++q)
-            g[q].step(signals, lanes, k, left, right);
-        signals.mixLeft[k] = left;
-        signals.mixRight[k] = right;
+            g[q].step(signals, lanes, k, toLeft[q], toRight[q]);
+        addToMixes<W, kGroups>(signals.mix[k], toLeft, toRight);
     }
     for (int q = 0; q < kGroups; ++q)
         g[q].save(lanes, n);

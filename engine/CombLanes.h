@@ -15,6 +15,13 @@ constexpr int kMaxChunk = 16;       // samples per sub-block
 // so every kernel adds in the same order and renders the same bits.
 typedef float MixLanes __attribute__((vector_size(16)));
 
+// A sample's left and right partial sums side by side, so an 8-lane kernel
+// adds to both in one operation.
+struct MixPair {
+    MixLanes left;
+    MixLanes right;
+};
+
 // Loop variants, chosen once per block so the per-sample loop has no per-comb branches.
 enum LoopVariant : int {
     kPlainLoop = 0,    // lowpass and gain only
@@ -86,8 +93,7 @@ struct ChunkSignals {
     alignas(32) float feedbackOffset[kMaxChunk];
     alignas(32) float inputLeft[kMaxChunk];
     alignas(32) float inputRight[kMaxChunk];
-    MixLanes mixLeft[kMaxChunk];   // per-lane partial sums over the groups
-    MixLanes mixRight[kMaxChunk];
+    MixPair mix[kMaxChunk];  // per-lane partial sums over the groups
 };
 
 // Runs every lane over a chunk of `frames` samples (phase B of the audio loop).

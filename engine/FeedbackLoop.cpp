@@ -86,8 +86,7 @@ void ResonatorEngine::runFeedbackChunk(BlockIo& io, int32_t n, bool deferLines)
     }
     combOffset = (n & 1) ? -comb : comb;
     feedbackOffset = (n & 1) ? -fed : fed;
-    std::memset(signals.mixLeft, 0, sizeof(MixLanes) * static_cast<std::size_t>(n));
-    std::memset(signals.mixRight, 0, sizeof(MixLanes) * static_cast<std::size_t>(n));
+    std::memset(signals.mix, 0, sizeof(MixPair) * static_cast<std::size_t>(n));
 
     if (voiceHolds) {
         const float gain = level * level * voices.envLevel[kFeedbackVoice];
