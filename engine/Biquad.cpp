@@ -6,15 +6,8 @@ Biquad::Biquad() : pi(static_cast<float>(4.0 * std::atan(1.0))) {}
 
 float Biquad::process(float x)
 {
-    const float xo = x + offset;
-    const float y = b0 * xo + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
-    x2 = x1;
-    x1 = xo;
-    y2 = y1;
-    y1 = y;
-    output = y;
-    offset = -offset;
-    return y;
+    output = biquadStep(x, b0, b1, b2, a1, a2, x1, x2, y1, y2, offset);
+    return output;
 }
 
 void Biquad::reset()

@@ -1,7 +1,7 @@
 // The two feedback filters (left, right) stepped together, one vector
-// operation for both: lane 0 is the left filter, lane 1 the right. Every lane
-// does exactly what Biquad::process() does, in the same order, so the output
-// is bit for bit that of the two filters run one after the other.
+// operation for both: lane 0 is the left filter, lane 1 the right. Both run
+// biquadStep, so the output is bit for bit that of the two filters run one
+// after the other.
 #pragma once
 
 #include "engine/Biquad.h"
@@ -37,17 +37,7 @@ public:
         unpair(offset, left.offset, right.offset);
     }
 
-    StereoLanes process(StereoLanes x)
-    {
-        const StereoLanes xo = x + offset;
-        const StereoLanes y = b0 * xo + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
-        x2 = x1;
-        x1 = xo;
-        y2 = y1;
-        y1 = y;
-        offset = -offset;
-        return y;
-    }
+    StereoLanes process(StereoLanes x) { return biquadStep(x, b0, b1, b2, a1, a2, x1, x2, y1, y2, offset); }
 
 private:
     static StereoLanes pair(float l, float r) { return StereoLanes{l, r, 0.f, 0.f}; }
