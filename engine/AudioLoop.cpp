@@ -306,8 +306,7 @@ void ResonatorEngine::stepEnvelopesAndGains(int32_t frames)
 {
     alignas(32) float step[kCombCount] = {};
     // Which envelopes only ramp (or hold) through the whole chunk.
-    CombList& ramping = envelopesRamping;
-    ramping.clear();
+    CombList ramping;
     for (int32_t e = 0; e < movingEnvelopes.count; ++e) {
         const int32_t i = movingEnvelopes.index[e];
         const int32_t lane = lanes.laneOfComb[i];

@@ -233,7 +233,6 @@ private:
     int32_t lanesModulated = 0;
     KernelWidth kernelWidth = kFourLanes;
     CombList movingEnvelopes;  // envelopes of the sub-block that are not holding
-    CombList envelopesRamping; // those that only ramp or hold through a chunk
     TensionRates blockTension{0.1f, 0.015f, 0.08f};
     TensionLanes tensionLanes;
     bool batchTensionMoves = true;
