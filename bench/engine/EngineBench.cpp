@@ -5,7 +5,7 @@
 // (audio seconds rendered per second of one core). The Asleep cases measure a
 // block of silent input once the engine sleeps through silence.
 #include "engine/ResonatorEngine.h"
-#include "host/VstEventList.h"
+#include "tests/engine/EngineFixture.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,12 +18,6 @@ namespace {
 constexpr int kBlock = 512;
 constexpr double kRate = 44100.0;
 
-void noteOn(ResonatorEngine& engine, int status, int note)
-{
-    VstEventList list{makeMidiEvent(static_cast<uint8_t>(status), static_cast<uint8_t>(note), 100)};
-    engine.processEvents(list.get());
-}
-
 void reportRate(benchmark::State& state)
 {
     state.SetItemsProcessed(state.iterations() * kBlock);
@@ -33,15 +27,23 @@ void reportRate(benchmark::State& state)
         benchmark::Counter(static_cast<double>(state.iterations() * kBlock) / kRate, benchmark::Counter::kIsRate);
 }
 
+// A block of noise at -20 dBFS or so, the same every run.
+std::vector<float> noiseBlock()
+{
+    std::vector<float> x(kBlock);
+    uint32_t n = 1;
+    for (float& v : x) {
+        n = n * 1664525u + 1013904223u;
+        v = static_cast<float>(n >> 8) / 16777216.f * 0.2f - 0.1f;
+    }
+    return x;
+}
+
 void run(benchmark::State& state, ResonatorEngine& engine)
 {
-    std::vector<float> inL(kBlock), inR(kBlock), outL(kBlock), outR(kBlock);
-    uint32_t noise = 1;
-    for (int n = 0; n < kBlock; ++n) {
-        noise = noise * 1664525u + 1013904223u;
-        inL[n] = static_cast<float>(noise >> 8) / 16777216.f * 0.2f - 0.1f;
+    std::vector<float> inL = noiseBlock(), inR(kBlock), outL(kBlock), outR(kBlock);
+    for (int n = 0; n < kBlock; ++n)
         inR[n] = inL[(n * 7) % kBlock];
-    }
     float* ins[2] = {inL.data(), inR.data()};
     float* outs[2] = {outL.data(), outR.data()};
     for (int warm = 0; warm < 200; ++warm)
@@ -91,26 +93,11 @@ std::unique_ptr<ResonatorEngine> makeAllCombsEngine(bool tension, bool playNotes
     auto engine = std::make_unique<ResonatorEngine>(nullptr);
     engine->setSampleRate(static_cast<float>(kRate));
     engine->resume();
-    for (int i = 0; i < kNumCombs; ++i) {
-        CombSettings& c = engine->currentCombs[i];
-        c.Out = 0.5f;
-        c.Stiff = 0.3f + 0.005f * static_cast<float>(i);
-        c.LFO2Dec = 0.3f;
-        c.Pan = 0.4f;
-        c.LFOfreq = 0.3f;
-        c.Velocity = 0.5f;
-        engine->deriveCombValues(i);
-        engine->updateCombDelay(i, c.Delay);
-    }
-    engine->liveParams[20] = 0.6f;                   // feedback level
-    engine->liveParams[32] = tension ? 0.2f : 0.f;   // tension model B
-    engine->liveParams[33] = 0.f;
+    enginetest::modulateEveryComb(*engine, tension);
+    engine->liveParams[33] = 0.f;  // the feedback voice follows its note's pitch
     engine->applyPendingChanges();
-    if (!playNotes)
-        return engine;
-    noteOn(*engine, 0x91, 45);  // feedback voice
-    for (int note = 12; note < 100; ++note)
-        noteOn(*engine, 0x90, note);
+    if (playNotes)
+        enginetest::holdEveryNote(*engine);
     return engine;
 }
 
@@ -137,17 +124,9 @@ void FactoryProgram0Asleep(benchmark::State& state)
     auto engine = std::make_unique<ResonatorEngine>(nullptr);
     engine->setSampleRate(static_cast<float>(kRate));
     engine->resume();
-    const std::vector<float> noise = [] {
-        std::vector<float> x(kBlock);
-        uint32_t n = 1;
-        for (float& v : x) {
-            n = n * 1664525u + 1013904223u;
-            v = static_cast<float>(n >> 8) / 16777216.f * 0.2f - 0.1f;
-        }
-        return x;
-    }();
+    std::vector<float> noise = noiseBlock();
     std::vector<float> out(kBlock);
-    float* ins[2] = {const_cast<float*>(noise.data()), const_cast<float*>(noise.data())};
+    float* ins[2] = {noise.data(), noise.data()};
     float* outs[2] = {out.data(), out.data()};
     for (int block = 0; block < 44100 / kBlock; ++block)
         engine->processReplacing(ins, outs, kBlock);

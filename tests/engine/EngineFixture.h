@@ -49,6 +49,34 @@ inline std::unique_ptr<ResonatorEngine> makeQuietEngine(float rate = 44100.f)
     return engine;
 }
 
+// The heaviest settings: every comb sounding, LFO-modulated and stiff (Stiff
+// rising with the key), the feedback level up, tension model B or none.
+inline void modulateEveryComb(ResonatorEngine& engine, bool tension)
+{
+    for (int i = 0; i < kNumCombs; ++i) {
+        CombSettings& c = engine.currentCombs[i];
+        c.Out = 0.5f;
+        c.Stiff = 0.3f + 0.005f * static_cast<float>(i);
+        c.LFO2Dec = 0.3f;
+        c.Pan = 0.4f;
+        c.LFOfreq = 0.3f;
+        c.Velocity = 0.5f;
+        engine.deriveCombValues(i);
+        engine.updateCombDelay(i, c.Delay);
+    }
+    engine.liveParams[20] = 0.6f;                  // feedback level
+    engine.liveParams[32] = tension ? 0.2f : 0.f;  // tension model B
+    engine.applyPendingChanges();
+}
+
+// The feedback voice (note 45 on channel 2) and every comb's key, held.
+inline void holdEveryNote(ResonatorEngine& engine)
+{
+    send(engine, {makeMidiEvent(0x91, 45, 100)});
+    for (int key = 12; key < 100; ++key)
+        send(engine, {makeMidiEvent(0x90, static_cast<uint8_t>(key), 100)});
+}
+
 // Moves a comb at once, as the audio thread does at the start of the next block.
 inline void moveNow(ResonatorEngine& engine, int comb, float period)
 {

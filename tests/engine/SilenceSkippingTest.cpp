@@ -25,23 +25,8 @@ std::unique_ptr<ResonatorEngine> factoryProgram()
 std::unique_ptr<ResonatorEngine> allCombsHeld()
 {
     auto engine = factoryProgram();
-    for (int i = 0; i < kNumCombs; ++i) {
-        CombSettings& c = engine->currentCombs[i];
-        c.Out = 0.5f;
-        c.Stiff = 0.3f + 0.005f * static_cast<float>(i);
-        c.LFO2Dec = 0.3f;
-        c.Pan = 0.4f;
-        c.LFOfreq = 0.3f;
-        c.Velocity = 0.5f;
-        engine->deriveCombValues(i);
-        engine->updateCombDelay(i, c.Delay);
-    }
-    engine->liveParams[20] = 0.6f;
-    engine->liveParams[32] = 0.2f;
-    engine->applyPendingChanges();
-    send(*engine, {makeMidiEvent(0x91, 45, 100)});
-    for (int key = 12; key < 100; ++key)
-        send(*engine, {makeMidiEvent(0x90, static_cast<uint8_t>(key), 100)});
+    modulateEveryComb(*engine, true);
+    holdEveryNote(*engine);
     return engine;
 }
 
