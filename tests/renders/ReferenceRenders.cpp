@@ -74,6 +74,18 @@ uint64_t render(PluginInstance& p, std::size_t frames, uint32_t seed, const std:
     return fp.value;
 }
 
+// Rewrites every resonator of the current program through the host's chunk calls.
+void editCombs(PluginInstance& p, const std::function<void(int, CombSettings&)>& edit)
+{
+    std::vector<uint8_t> chunk = p.getChunk(true);
+    ProgramRecord record;
+    std::memcpy(&record, chunk.data(), sizeof(record));
+    for (int i = 0; i < kNumCombs; ++i)
+        edit(i, record.combSettings[i]);
+    std::memcpy(chunk.data(), &record, sizeof(record));
+    p.setChunk(chunk, true);
+}
+
 // Factory program 0 as it comes, on noise.
 uint64_t factoryProgramOnNoise(PluginInstance& p)
 {
@@ -84,20 +96,14 @@ uint64_t factoryProgramOnNoise(PluginInstance& p)
 // notes, and a feedback note.
 uint64_t allResonatorsWithTension(PluginInstance& p)
 {
-    std::vector<uint8_t> chunk = p.getChunk(true);
-    ProgramRecord record;
-    std::memcpy(&record, chunk.data(), sizeof(record));
-    for (int i = 0; i < kNumCombs; ++i) {
-        CombSettings& c = record.combSettings[i];
+    editCombs(p, [](int i, CombSettings& c) {
         c.Out = 0.5f;
         c.LFOfreq = 0.2f + 0.005f * static_cast<float>(i);
         c.Pan = 0.3f;
         c.LFO2Dec = 0.7f;
         c.Stiff = 0.25f;
         c.Velocity = 0.6f;
-    }
-    std::memcpy(chunk.data(), &record, sizeof(record));
-    p.setChunk(chunk, true);
+    });
     p.setParameter(32, 0.2f);  // tension model B
     p.setParameter(20, 0.4f);  // feedback level
     return render(p, 66150, 2, [&](int block) {
@@ -134,11 +140,7 @@ uint64_t feedbackVoiceInTempo(PluginInstance& p)
 // sub-block; blocks of uneven lengths.
 uint64_t envelopesAndShortFeedback(PluginInstance& p)
 {
-    std::vector<uint8_t> chunk = p.getChunk(true);
-    ProgramRecord record;
-    std::memcpy(&record, chunk.data(), sizeof(record));
-    for (int i = 0; i < kNumCombs; ++i) {
-        CombSettings& c = record.combSettings[i];
+    editCombs(p, [](int i, CombSettings& c) {
         c.Out = i % 7 == 3 ? 0.f : 0.4f;
         c.envAttack = 0.01f * static_cast<float>(i % 5);
         c.envDecay = 0.02f * static_cast<float>(i % 4);
@@ -146,9 +148,7 @@ uint64_t envelopesAndShortFeedback(PluginInstance& p)
         c.envRelease = 0.015f * static_cast<float>(i % 6);
         c.Velocity = 0.3f + 0.007f * static_cast<float>(i);
         c.Stiff = i % 3 == 0 ? 0.2f : 0.f;
-    }
-    std::memcpy(chunk.data(), &record, sizeof(record));
-    p.setChunk(chunk, true);
+    });
     p.setParameter(20, 0.7f);
     return render(p, 70000, 4, [&](int block) {
         for (int key = 21 + block % 9; key <= 108; key += 9)
