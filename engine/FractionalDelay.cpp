@@ -88,7 +88,7 @@ float FractionalDelay::tickDeferred()
     const float t2 = buffer[i];
     if (++i == size) i = 0;
     const float t3 = buffer[i];
-    const float y = t0 * h[3] + t1 * h[2] + t2 * h[1] + t3 * h[0];
+    const float y = interpolate(t0, t1, t2, t3);
     lastOutput = y;
     if (++writePos == size) writePos = 0;
     if (++readPos == size) readPos = 0;
@@ -106,9 +106,8 @@ void FractionalDelay::readDeferred(float* out, int32_t count)
         return;
     }
     const float* taps = buffer + readPos;
-    const float h0 = h[0], h1 = h[1], h2 = h[2], h3 = h[3];
     for (int32_t k = 0; k < count; ++k)
-        out[k] = taps[k] * h3 + taps[k + 1] * h2 + taps[k + 2] * h1 + taps[k + 3] * h0;
+        out[k] = interpolate(taps[k], taps[k + 1], taps[k + 2], taps[k + 3]);
     lastOutput = out[count - 1];
     readPos += count;  // stays below size - 3
     writePos += count;

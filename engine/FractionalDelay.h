@@ -39,6 +39,9 @@ public:
     const float* getWeights() const { return h; }
 
 private:
+    // The four taps, oldest first, weighted: the one formula both reads use.
+    float interpolate(float t0, float t1, float t2, float t3) const { return t0 * h[3] + t1 * h[2] + t2 * h[1] + t3 * h[0]; }
+
     int32_t writePos;
     int32_t readPos = 0;
     int32_t size;
