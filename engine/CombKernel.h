@@ -282,19 +282,17 @@ template <int Variant, int W, int Access>
 void runSpan(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tension, int32_t first, int32_t n)
 {
     constexpr int kGroups = W < kLaneGroupWidth ? kLaneGroupWidth / W : 1;
-    LaneGroup<Variant, W, Access> g[kGroups];
     for (int q = 0; q < kGroups; ++q) {
-        g[q].load(lanes, first + q * W);
-        g[q].setFollowerRates(tension.rise, tension.fall);
+        LaneGroup<Variant, W, Access> g;
+        g.load(lanes, first + q * W);
+        g.setFollowerRates(tension.rise, tension.fall);
+        for (int32_t k = 0; k < n; ++k) {
+            typename Vec<W>::Floats toLeft, toRight;
+            g.step(signals, lanes, k, toLeft, toRight);
+            addToMixes<W, 1>(signals.mix[k], &toLeft, &toRight);
+        }
+        g.save(lanes, n);
     }
-    for (int32_t k = 0; k < n; ++k) {
-        typename Vec<W>::Floats toLeft[kGroups], toRight[kGroups];
-        for (int q = 0; q < kGroups; ++q)
-            g[q].step(signals, lanes, k, toLeft[q], toRight[q]);
-        addToMixes<W, kGroups>(signals.mix[k], toLeft, toRight);
-    }
-    for (int q = 0; q < kGroups; ++q)
-        g[q].save(lanes, n);
 }
 
 // How the span of `width` lanes from `first` can reach its delay lines over n samples.
