@@ -17,7 +17,7 @@ using lanevectors::Lanes;
 using lanevectors::load;
 using lanevectors::store;
 
-// W lanes per step: 4 fill an AVX register of doubles (two SSE2 ones), 8 an AVX-512 one.
+// W lanes per step: 2 fill an SSE2 register of doubles, 4 an AVX one, 8 an AVX-512 one.
 template <int W>
 inline bool moveLanes(CombLanes& lanes, TensionLanes& t, int32_t count, float depth)
 {
