@@ -275,9 +275,10 @@ struct LaneGroup {
     }
 };
 
-// The lanes of one span per step: eight lanes as one 8-wide group or two
-// 4-wide ones, or sixteen as one 16-wide group. Either way the mix gets lanes
-// 0..3, then 4..7 and so on, the order of the lanes.
+// The lanes of one span: eight as one 8-wide group or two 4-wide ones (the
+// second over the chunk after the first), or sixteen as one 16-wide group.
+// Either way each sample's mix gets lanes 0..3, then 4..7 and so on, the order
+// of the lanes.
 template <int Variant, int W, int Access>
 void runSpan(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tension, int32_t first, int32_t n)
 {
