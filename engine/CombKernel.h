@@ -80,6 +80,25 @@ inline void addToMixes(MixPair& mix, const typename Vec<W>::Floats* toLeft, cons
     mix.right = right;
 }
 
+// The chunk's per-sample inputs spread over W lanes, made once per chunk: SSE2
+// takes two instructions to spread a float (AVX loads it spread), so the
+// four-lane kernel reads these instead of spreading per group and sample.
+template <int W>
+struct SpreadInputs {
+    typedef typename Vec<W>::Floats F;
+    F excitationLeft[kMaxChunk], excitationRight[kMaxChunk], combOffset[kMaxChunk], feedbackOffset[kMaxChunk];
+
+    SpreadInputs(const ChunkSignals& signals, int32_t n)
+    {
+        for (int32_t k = 0; k < n; ++k) {
+            excitationLeft[k] = splat<W>(signals.excitationLeft[k]);
+            excitationRight[k] = splat<W>(signals.excitationRight[k]);
+            combOffset[k] = splat<W>(signals.combOffset[k]);
+            feedbackOffset[k] = splat<W>(signals.feedbackOffset[k]);
+        }
+    }
+};
+
 // How a group reaches its delay lines over a chunk.
 enum LineAccess : int {
     // Some lane's write or read position wraps around the ring in the chunk.
@@ -207,18 +226,21 @@ struct LaneGroup {
         return combkernel::load<W>(newest);
     }
 
-    // One sample; gives this group's shares of the left and right mixes.
-    void step(const ChunkSignals& signals, const CombLanes& lanes, int32_t k, F& toLeft, F& toRight)
+    // One sample; gives this group's shares of the left and right mixes. The
+    // inputs are the chunk's signals (floats, which a vector operation spreads)
+    // or SpreadInputs.
+    template <typename Inputs>
+    void step(const Inputs& inputs, const CombLanes& lanes, int32_t k, F& toLeft, F& toRight)
     {
-        const F excitation = 0.2f * (inPan * signals.excitationLeft[k] + inPanRest * signals.excitationRight[k]);
-        lowpass = lowpass + (last - lowpass) * lowpassGain * bright + signals.feedbackOffset[k];
+        const F excitation = 0.2f * (inPan * inputs.excitationLeft[k] + inPanRest * inputs.excitationRight[k]);
+        lowpass = lowpass + (last - lowpass) * lowpassGain * bright + inputs.feedbackOffset[k];
         F loop = lowpass * decay;
         if constexpr (Variant != kPlainLoop) {
             const F ws = loop + stiff * allpass;
             loop = allpass - stiff * ws;
             allpass = ws;
         }
-        const F x = loop + excitation + signals.combOffset[k];
+        const F x = loop + excitation + inputs.combOffset[k];
         // The newest tap trails the write position by at least 2 samples (delayLength >= 5).
         F t3;
         if constexpr (Access == kWholeChunk) {
@@ -279,8 +301,9 @@ struct LaneGroup {
 // second over the chunk after the first), or sixteen as one 16-wide group.
 // Either way each sample's mix gets lanes 0..3, then 4..7 and so on, the order
 // of the lanes.
-template <int Variant, int W, int Access>
-void runSpan(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tension, int32_t first, int32_t n)
+template <int Variant, int W, int Access, typename Inputs>
+void runSpan(CombLanes& lanes, ChunkSignals& signals, const Inputs& inputs, const TensionRates& tension,
+             int32_t first, int32_t n)
 {
     constexpr int kGroups = W < kLaneGroupWidth ? kLaneGroupWidth / W : 1;
     for (int q = 0; q < kGroups; ++q) {
@@ -289,7 +312,7 @@ void runSpan(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tensio
         g.setFollowerRates(tension.rise, tension.fall);
         for (int32_t k = 0; k < n; ++k) {
             typename Vec<W>::Floats toLeft, toRight;
-            g.step(signals, lanes, k, toLeft, toRight);
+            g.step(inputs, lanes, k, toLeft, toRight);
             addToMixes<W, 1>(signals.mix[k], &toLeft, &toRight);
         }
         g.save(lanes, n);
@@ -297,8 +320,9 @@ void runSpan(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tensio
 }
 
 // How the span of `width` lanes from `first` can reach its delay lines over n samples.
-template <int Variant, int W>
-void runSpanAt(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tension, int32_t first, int32_t n)
+template <int Variant, int W, typename Inputs>
+void runSpanAt(CombLanes& lanes, ChunkSignals& signals, const Inputs& inputs, const TensionRates& tension,
+               int32_t first, int32_t n)
 {
     constexpr int kSpan = W < kLaneGroupWidth ? kLaneGroupWidth : W;
     // The newest tap reads up to readIndex + 3 + n - 1. Lane-wise tests, W lanes at a time.
@@ -318,25 +342,34 @@ void runSpanAt(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tens
         readsAhead = readsAhead && !close[j];
     }
     if (contiguous && readsAhead)
-        runSpan<Variant, W, kWholeChunk>(lanes, signals, tension, first, n);
+        runSpan<Variant, W, kWholeChunk>(lanes, signals, inputs, tension, first, n);
     else if (contiguous)
-        runSpan<Variant, W, kContiguous>(lanes, signals, tension, first, n);
+        runSpan<Variant, W, kContiguous>(lanes, signals, inputs, tension, first, n);
     else
-        runSpan<Variant, W, kWrapping>(lanes, signals, tension, first, n);
+        runSpan<Variant, W, kWrapping>(lanes, signals, inputs, tension, first, n);
+}
+
+template <int Variant, int W, typename Inputs>
+void runGroups(CombLanes& lanes, ChunkSignals& signals, const Inputs& inputs, const TensionRates& tension, int32_t n)
+{
+    constexpr int kSpan = W < kLaneGroupWidth ? kLaneGroupWidth : W;
+    int32_t first = 0;
+    for (; first + kSpan <= lanes.count; first += kSpan)
+        runSpanAt<Variant, W>(lanes, signals, inputs, tension, first, n);
+    if constexpr (kSpan > kLaneGroupWidth) {
+        // Lanes come in whole groups of eight: the last eight at 8 wide.
+        for (; first < lanes.count; first += kLaneGroupWidth)
+            runSpanAt<Variant, kLaneGroupWidth>(lanes, signals, signals, tension, first, n);
+    }
 }
 
 template <int Variant, int W>
 void runGroups(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tension, int32_t n)
 {
-    constexpr int kSpan = W < kLaneGroupWidth ? kLaneGroupWidth : W;
-    int32_t first = 0;
-    for (; first + kSpan <= lanes.count; first += kSpan)
-        runSpanAt<Variant, W>(lanes, signals, tension, first, n);
-    if constexpr (kSpan > kLaneGroupWidth) {
-        // Lanes come in whole groups of eight: the last eight at 8 wide.
-        for (; first < lanes.count; first += kLaneGroupWidth)
-            runSpanAt<Variant, kLaneGroupWidth>(lanes, signals, tension, first, n);
-    }
+    if constexpr (W == 4)
+        runGroups<Variant, W>(lanes, signals, SpreadInputs<W>(signals, n), tension, n);
+    else
+        runGroups<Variant, W>(lanes, signals, signals, tension, n);
 }
 
 template <int W>
