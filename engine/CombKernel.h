@@ -335,12 +335,8 @@ void runSpanAt(CombLanes& lanes, ChunkSignals& signals, const Inputs& inputs, co
         wraps |= (write > kCombBufferSize - n) | (read > kCombBufferSize - n - 3);
         close |= ((write - read) & kCombBufferMask) < n + 3;
     }
-    bool contiguous = true;
-    bool readsAhead = n == kMaxChunk;
-    for (int j = 0; j < W; ++j) {
-        contiguous = contiguous && !wraps[j];
-        readsAhead = readsAhead && !close[j];
-    }
+    const bool contiguous = !lanevectors::anyLane(wraps);
+    const bool readsAhead = n == kMaxChunk && !lanevectors::anyLane(close);
     if (contiguous && readsAhead)
         runSpan<Variant, W, kWholeChunk>(lanes, signals, inputs, tension, first, n);
     else if (contiguous)

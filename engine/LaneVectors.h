@@ -31,5 +31,19 @@ inline void store(void* p, V v)
     std::memcpy(p, &v, sizeof(v));
 }
 
+// Whether any lane of a vector of masks is set: the lanes ORed as 64-bit words
+// and tested once, where a lane-by-lane test would branch on each.
+template <typename V>
+inline bool anyLane(V mask)
+{
+    static_assert(sizeof(V) % 8 == 0);
+    uint64_t words[sizeof(V) / 8];
+    std::memcpy(words, &mask, sizeof(mask));
+    uint64_t any = 0;
+    for (uint64_t w : words)
+        any |= w;
+    return any != 0;
+}
+
 }  // namespace lanevectors
 }  // namespace

@@ -50,10 +50,7 @@ inline bool moveLanes(CombLanes& lanes, TensionLanes& t, int32_t count, float de
         const Ints inRange = narrow((s < 1.0) & (s >= loopcompensation::kExpansionRange));
         const Ints batched = need & load<Ints>(t.batchable + g) & inRange;
         const Ints alone = need & ~batched;
-        int32_t any = 0;
-        for (int j = 0; j < W; ++j)
-            any |= need[j];
-        if (!any) {
+        if (!lanevectors::anyLane(need)) {
             store(t.action + g, Ints{});
             continue;
         }
@@ -100,10 +97,7 @@ inline bool moveLanes(CombLanes& lanes, TensionLanes& t, int32_t count, float de
         store(t.action + g, action);
         actions |= action;
     }
-    int32_t any = 0;
-    for (int j = 0; j < W; ++j)
-        any |= actions[j];
-    return any != 0;
+    return lanevectors::anyLane(actions);
 }
 
 }  // namespace tensionlanes
