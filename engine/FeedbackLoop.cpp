@@ -116,19 +116,24 @@ void ResonatorEngine::runFeedbackChunk(BlockIo& io, int32_t n, bool deferLines)
     StereoLanes dcState{feedback.dcBlockState[0], feedback.dcBlockState[1], 0.f, 0.f};
     StereoBiquad filter(feedback.feedbackFilter[0], feedback.feedbackFilter[1]);
     LevelCompressor limiter = feedback.feedbackLimiter;  // a local copy stays in registers
-    float outL = feedback.feedbackOut[0];
-    float outR = feedback.feedbackOut[1];
+    // Two passes: the filters' recursions, then the limiter's, each loop short
+    // enough for the processor to run several samples' long chains at once.
+    StereoLanes shaped[kMaxChunk];
     for (int32_t k = 0; k < n; ++k) {
         const StereoLanes s = StereoLanes{lineOutL[k], lineOutR[k], 0.f, 0.f} - signals.combOffset[k];
         const StereoLanes x = s - distortion * s * s * s;
         StereoLanes y = filter.process(x);
         y = clampToUnit(y);
         const StereoLanes w = 0.999f * dcState + (y * pathGain[k] - signals.feedbackOffset[k]);
-        StereoLanes out = (w - 0.9999999f * dcState) * 5.f;
+        const StereoLanes out = (w - 0.9999999f * dcState) * 5.f;
         dcState = w;
-        out = (saturation + 1.f) * out / (magnitude(out) * saturation + 1.f);
-        outL = out[0];
-        outR = out[1];
+        shaped[k] = (saturation + 1.f) * out / (magnitude(out) * saturation + 1.f);
+    }
+    float outL = feedback.feedbackOut[0];
+    float outR = feedback.feedbackOut[1];
+    for (int32_t k = 0; k < n; ++k) {
+        outL = shaped[k][0];
+        outR = shaped[k][1];
         limiter.process(outL, outR);
         signals.excitationLeft[k] = signals.inputLeft[k] + outL;
         signals.excitationRight[k] = signals.inputRight[k] + outR;
