@@ -51,10 +51,10 @@ inline void addToMix(MixLanes& mix, typename Vec<W>::Floats v)
     }
 }
 
-// Adds the groups' shares to a sample's mixes, each side lane 0..3 first, then
-// 4..7 and so on, group after group: the order every width keeps.
-template <int W, int Groups>
-inline void addToMixes(MixPair& mix, const typename Vec<W>::Floats* toLeft, const typename Vec<W>::Floats* toRight)
+// Adds a group's shares to a sample's mixes, each side lane 0..3 first, then
+// 4..7 and so on: the order every width keeps.
+template <int W>
+inline void addToMixes(MixPair& mix, typename Vec<W>::Floats toLeft, typename Vec<W>::Floats toRight)
 {
 #if defined(__AVX__)
     if constexpr (W == 8) {
@@ -62,22 +62,14 @@ inline void addToMixes(MixPair& mix, const typename Vec<W>::Floats* toLeft, cons
         // + [left lanes 4..7 | right lanes 4..7].
         __m256 both;
         std::memcpy(&both, &mix, sizeof(both));
-        for (int q = 0; q < Groups; ++q) {
-            both = both + _mm256_permute2f128_ps(toLeft[q], toRight[q], 0x20);
-            both = both + _mm256_permute2f128_ps(toLeft[q], toRight[q], 0x31);
-        }
+        both = both + _mm256_permute2f128_ps(toLeft, toRight, 0x20);
+        both = both + _mm256_permute2f128_ps(toLeft, toRight, 0x31);
         std::memcpy(&mix, &both, sizeof(both));
         return;
     }
 #endif
-    MixLanes left = mix.left;
-    MixLanes right = mix.right;
-    for (int q = 0; q < Groups; ++q) {
-        addToMix<W>(left, toLeft[q]);
-        addToMix<W>(right, toRight[q]);
-    }
-    mix.left = left;
-    mix.right = right;
+    addToMix<W>(mix.left, toLeft);
+    addToMix<W>(mix.right, toRight);
 }
 
 // The chunk's per-sample inputs spread over W lanes, made once per chunk: SSE2
@@ -313,7 +305,7 @@ void runSpan(CombLanes& lanes, ChunkSignals& signals, const Inputs& inputs, cons
         for (int32_t k = 0; k < n; ++k) {
             typename Vec<W>::Floats toLeft, toRight;
             g.step(inputs, lanes, k, toLeft, toRight);
-            addToMixes<W, 1>(signals.mix[k], &toLeft, &toRight);
+            addToMixes<W>(signals.mix[k], toLeft, toRight);
         }
         g.save(lanes, n);
     }
