@@ -11,6 +11,7 @@
 // plain per-sample order gives.
 #include "engine/ResonatorEngine.h"
 #include "engine/FlushDenormals.h"
+#include "engine/LaneVectors.h"
 
 #include <algorithm>
 #include <cmath>
@@ -70,14 +71,6 @@ inline MixLanes sumEachOfFour(MixLanes v0, MixLanes v1, MixLanes v2, MixLanes v3
     return sums;
 #endif
 }
-
-inline bool allZero(MixLanes v)
-{
-    typedef int32_t Ints __attribute__((vector_size(16)));
-    const Ints zero = v == 0.f;
-    return (zero[0] & zero[1] & zero[2] & zero[3]) != 0;
-}
-
 
 }  // namespace
 
@@ -325,7 +318,7 @@ void ResonatorEngine::stepEnvelopesAndGains(int32_t frames)
         const MixLanes velocity = loadLanes(lanes.velocity + lane);
         const MixLanes out = loadLanes(lanes.out + lane);
         int32_t& heldRows = lanes.heldGainRows[lane / 4];
-        if (allZero(s)) {
+        if (!lanevectors::anyLane(s != 0.f)) {
             const MixLanes gain = ((l - 1.f) * velocity + 1.f) * out;
             if (heldRows >= frames && std::memcmp(&gain, lanes.gain[0] + lane, sizeof(gain)) == 0)
                 continue;
