@@ -6,8 +6,6 @@
 #include "engine/ResonatorEngine.h"
 #include "engine/StereoBiquad.h"
 
-#include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -51,8 +49,7 @@ void ResonatorEngine::runFeedbackChunk(BlockIo& io, int32_t n, bool deferLines)
     lineOutL[0] = lineL.getLastOutput();
     lineOutR[0] = lineR.getLastOutput();
     // The delay moves only while the voice glides; otherwise the chunk's reads go in one pass.
-    const bool gliding = voices.envState[kFeedbackVoice] != kEnvIdle &&
-                         static_cast<float>(feedback.glideCounter) < feedback.glideSamples;
+    const bool gliding = voices.envState[kFeedbackVoice] != kEnvIdle && feedback.glideRunning();
     const float level = blockParams[20];
     float pathGain[kMaxChunk];
     // A note firing redesigns the filter after the path ran for that sample:
@@ -67,7 +64,7 @@ void ResonatorEngine::runFeedbackChunk(BlockIo& io, int32_t n, bool deferLines)
         if (countdown >= 0)
             voices.triggerCountdown[kFeedbackVoice] = countdown - n;
         if (state != kEnvIdle)
-            feedback.glideCounter = static_cast<int32_t>(std::min<int64_t>(INT_MAX, int64_t{feedback.glideCounter} + n));
+            feedback.countGlide(n);
     }
 
     for (int32_t k = 0; k < n; ++k) {

@@ -7,6 +7,7 @@
 #include "engine/FractionalDelay.h"
 #include "engine/LevelCompressor.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -32,6 +33,15 @@ struct FeedbackPath {
     float dcBlockState[2] = {0.f, 0.f};
     float feedbackOut[2] = {0.f, 0.f};
     float fbDistortion = 0.f;  // cubic shaper and saturation depth
+
+    // Whether the delay still glides toward its target (while the voice sounds).
+    bool glideRunning() const { return static_cast<float>(glideCounter) < glideSamples; }
+    // A voice that holds after its glide only counts on, stopping at INT32_MAX
+    // as the voice's own per-sample count does.
+    void countGlide(int32_t frames)
+    {
+        glideCounter = static_cast<int32_t>(std::min<int64_t>(INT32_MAX, int64_t{glideCounter} + frames));
+    }
 
     bool linesReady() const
     {

@@ -9,7 +9,6 @@
 #include "engine/ResonatorEngine.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -50,7 +49,7 @@ bool ResonatorEngine::sleepThroughBlock(float** inputs, float** outputs, int32_t
     feedback.feedbackFilter[1].skipSamples(frames);
     // A holding feedback voice counts its glide on (finished, so only the counter moves).
     if (voices.envState[kFeedbackVoice] != kEnvIdle)
-        feedback.glideCounter = static_cast<int32_t>(std::min<int64_t>(INT_MAX, int64_t{feedback.glideCounter} + frames));
+        feedback.countGlide(frames);
     ++silence.blocksSlept;
     return true;
 }
@@ -115,7 +114,7 @@ bool ResonatorEngine::holdingStill() const
     for (int32_t v = 0; v < kVoiceCount; ++v)
         if (voices.triggerCountdown[v] >= 0 || (voices.envState[v] != kEnvSustain && voices.envState[v] != kEnvIdle))
             return false;
-    if (voices.envState[kFeedbackVoice] != kEnvIdle && static_cast<float>(feedback.glideCounter) < feedback.glideSamples)
+    if (voices.envState[kFeedbackVoice] != kEnvIdle && feedback.glideRunning())
         return false;
     const LevelCompressor& limiter = feedback.feedbackLimiter;
     return limiter.getLastGain() == 1.f && limiter.envelope <= SilenceWatch::kSettledLimiter;
