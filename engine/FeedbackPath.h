@@ -36,8 +36,8 @@ struct FeedbackPath {
 
     // Whether the delay still glides toward its target (while the voice sounds).
     bool glideRunning() const { return static_cast<float>(glideCounter) < glideSamples; }
-    // A voice that holds after its glide only counts on, stopping at INT32_MAX
-    // as the voice's own per-sample count does.
+    // Counts the voice's samples since its trigger, stopping at INT32_MAX: per
+    // sample while it plays, per chunk or block once only the count moves.
     void countGlide(int32_t frames)
     {
         glideCounter = static_cast<int32_t>(std::min<int64_t>(INT32_MAX, int64_t{glideCounter} + frames));

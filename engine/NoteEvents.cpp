@@ -3,7 +3,6 @@
 #include "engine/ResonatorEngine.h"
 
 #include <charconv>
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -306,12 +305,11 @@ void ResonatorEngine::stepFeedbackVoice()
         return;
 
     // Glide of the delay toward the target, glideSamples steps from the trigger.
-    const int32_t g = feedback.glideCounter;
-    if (g < INT_MAX)
-        feedback.glideCounter = g + 1;
-    if (static_cast<float>(g) < feedback.glideSamples) {
+    const bool gliding = feedback.glideRunning();
+    feedback.countGlide(1);
+    if (gliding) {
         feedback.fbDelayCurrent += feedback.fbGlideStep;
-        if (static_cast<float>(g + 1) >= feedback.glideSamples)
+        if (!feedback.glideRunning())
             feedback.fbDelayCurrent = feedback.fbDelayTarget;  // the last step lands on the target exactly
         feedback.feedbackDelay[0]->setDelay(feedback.fbDelayCurrent);
         feedback.feedbackDelay[1]->setDelay(feedback.fbDelayCurrent);
