@@ -1,27 +1,29 @@
-# Installation. `cmake --install build` installs for the user running it:
-# the plug-in into ~/.vst/ (where Linux hosts look by default) and the
-# command-line host into ~/.local/bin/. With --prefix P (or a prefix chosen at
-# configure time) they go to P/lib/vst/ and P/bin/, as system packages lay them out.
-# CMake says whether the prefix is its default only on the first configure run:
-# remember it (a build folder configured before this rule counts /usr/local as the default).
-if(NOT DEFINED TOVARINE_DEFAULT_PREFIX)
-    if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT OR CMAKE_INSTALL_PREFIX STREQUAL "/usr/local")
-        set(TOVARINE_DEFAULT_PREFIX "${CMAKE_INSTALL_PREFIX}" CACHE INTERNAL "The prefix no one chose")
-    else()
-        set(TOVARINE_DEFAULT_PREFIX "" CACHE INTERNAL "The prefix no one chose")
-    endif()
-endif()
+# Installation. Two ways, each asked for by name:
+#
+#   cmake --install build [--prefix P]     under a prefix (CMake's default /usr/local):
+#       P/lib/vst/Tovarine.so, P/lib/lv2/Tovarine.lv2/, P/bin/tovarine
+#   cmake --install build --component user for the user running it, where Linux hosts look first:
+#       ~/.vst/Tovarine.so, ~/.lv2/Tovarine.lv2/, ~/.local/bin/tovarine
+#
+# Either way the installed binaries are stripped copies of the build's (an
+# optimised build by default), and `build/install_manifest.txt` lists them.
+install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/InstallStripped.cmake ALL_COMPONENTS)
+install(CODE "set(tovarine_strip \"${CMAKE_STRIP}\")
+    set(tovarine_build_type \"${CMAKE_BUILD_TYPE}\")
+    tovarine_check_build_type()" ALL_COMPONENTS)
 
-install(CODE "
-    if(CMAKE_INSTALL_PREFIX STREQUAL \"${TOVARINE_DEFAULT_PREFIX}\")
-        set(tovarine_vst_dir \"\$ENV{HOME}/.vst\")
-        set(tovarine_bin_dir \"\$ENV{HOME}/.local/bin\")
-    else()
-        set(tovarine_vst_dir \"\${CMAKE_INSTALL_PREFIX}/lib/vst\")
-        set(tovarine_bin_dir \"\${CMAKE_INSTALL_PREFIX}/bin\")
-    endif()
-    file(INSTALL \"$<TARGET_FILE:Tovarine>\" DESTINATION \"\${tovarine_vst_dir}\" USE_SOURCE_PERMISSIONS)
-")
+# tovarine_install(ITEM SYSTEM_DIR USER_DIR): ITEM (a file, or a bundle folder) into
+# PREFIX/SYSTEM_DIR by default, or into ~/USER_DIR for the user component.
+function(tovarine_install item system_dir user_dir)
+    install(CODE "tovarine_install_stripped(\"${item}\" \"\${CMAKE_INSTALL_PREFIX}/${system_dir}\")")
+    install(CODE "tovarine_install_stripped(\"${item}\" \"\$ENV{HOME}/${user_dir}\")" COMPONENT user EXCLUDE_FROM_ALL)
+endfunction()
+
+tovarine_install("$<TARGET_FILE:Tovarine>" lib/vst .vst)
+if(DEFINED TOVARINE_LV2_BUNDLE_DIR)
+    tovarine_install("${TOVARINE_LV2_BUNDLE_DIR}" lib/lv2 .lv2)
+endif()
 if(TOVARINE_TOOLS)
-    install(CODE "file(INSTALL \"$<TARGET_FILE:tovarine>\" DESTINATION \"\${tovarine_bin_dir}\" USE_SOURCE_PERMISSIONS)")
+    tovarine_install("$<TARGET_FILE:tovarine>" bin .local/bin)
+    install(CODE "tovarine_check_path(\"\$ENV{HOME}/.local/bin\")" COMPONENT user EXCLUDE_FROM_ALL)
 endif()
