@@ -1,5 +1,4 @@
 #include "programs/ProgramRecord.h"
-#include "TovarineVersion.h"
 
 #include <cmath>
 #include <cstring>
@@ -47,7 +46,7 @@ ProgramRecord::ProgramRecord()
         c.Velocity = 0.5f;
     }
     copyText(name, sizeof(name), "Init");
-    copyText(version, sizeof(version), TOVARINE_VERSION);
+    copyText(version, sizeof(version), kNewRecordVersion);
 }
 
 void copyText(char* dest, std::size_t destSize, const char* source)

@@ -37,6 +37,9 @@ struct CombSettings {
 constexpr std::size_t kProgramNameSize = 24;
 constexpr std::size_t kTuningMapPathSize = 200;
 constexpr std::size_t kProgramVersionSize = 8;
+// The version text a new record carries: part of the stored format, so it stays
+// as it is when the product's version moves on (the factory programs say "1.0").
+inline constexpr const char* kNewRecordVersion = "1.2";
 
 struct ProgramRecord {
     float fParams[kNumParams];

@@ -5,9 +5,11 @@ set -e
 case "$1" in -h|--help) sed -n '2,/^set -e/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
+. ./scripts/ninja-quietly.sh
 echo "Building in build/ ..."
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-ninja -C build Tovarine tovarine
+# The plug-in and the command-line host only: the tests and benchmarks are test.sh's.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVARINE_TESTS=OFF -DTOVARINE_BENCH=OFF >/dev/null
+ninja_quietly -C build Tovarine tovarine
 echo "Rendering the demo ..."
 ./build/tovarine render -o demo.wav --plot demo.png --quiet
 cat <<DONE
@@ -17,6 +19,7 @@ Done.
   demo (picture):        $(pwd)/demo.png
   plug-in:               $(pwd)/build/Tovarine.so
   command-line host:     $(pwd)/build/tovarine   (try: build/tovarine --help)
-Install the plug-in (to ~/.vst) and the host (to ~/.local/bin) for your user:
-  cmake --install build
+Install the plug-in and the host for your user (~/.vst, ~/.local/bin), or for everyone:
+  cmake --install build --component user
+  sudo cmake --install build --prefix /usr
 DONE

@@ -1,15 +1,23 @@
 #!/bin/sh
-# Installs what building and testing need on a fresh Debian machine (as root, or through sudo).
+# Installs what building needs on a fresh Debian machine (as root, or through
+# sudo); with --tests also what the tests, benchmarks and fuzzers need.
 # The Windows cross-builds install theirs (scripts/install-windows-deps.sh, run by build-windows.sh).
 set -e
 case "$1" in -h|--help) sed -n '2,/^set -e/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac
-PACKAGES="build-essential cmake pkg-config ninja-build
-  libgtest-dev libgmock-dev libbenchmark-dev
+# The plug-in, its editor, the command-line host and the demo.
+BUILD_PACKAGES="build-essential cmake pkg-config ninja-build
   libcairo2-dev libx11-dev libfontconfig1-dev fonts-liberation
-  libsndfile1-dev libkissfft-dev libsmf-dev
+  libsndfile1-dev libkissfft-dev libsmf-dev"
+# GoogleTest, Google Benchmark, a virtual X server for the editor tests, clang for the fuzzers.
+TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils clang libclang-rt-14-dev locales"
 . "$(dirname "$0")/apt-packages.sh"
-install_missing $PACKAGES
+if [ "$1" = "--tests" ]; then
+    install_missing $BUILD_PACKAGES $TEST_PACKAGES
+else
+    install_missing $BUILD_PACKAGES
+    exit 0
+fi
 # A locale with a decimal comma, as GTK and Qt hosts set, for the locale-independence tests.
 if ! locale -a 2>/dev/null | grep -qi '^de_DE.utf8$'; then
     $SUDO sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen

@@ -10,7 +10,7 @@ JOBS=${JOBS:-$(nproc)}
 VERSION=$(sed -n 's/^project(Tovarine VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 ./scripts/install-deps.sh
 ./scripts/build-windows.sh Tovarine
-[ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+[ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVARINE_TESTS=OFF -DTOVARINE_BENCH=OFF >/dev/null
 ninja -C build -j"$JOBS" Tovarine >/dev/null
 
 rm -rf dist/stage && mkdir -p dist/stage

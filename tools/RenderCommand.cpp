@@ -185,7 +185,7 @@ void runRender(const ParsedOptions& options)
     plugin->timeInfo.timeSigNumerator = signature.numerator;
     plugin->timeInfo.timeSigDenominator = signature.denominator;
     if (demo && !options.has("program") && !options.has("preset") && !options.has("bank"))
-        plugin->dispatch(effSetProgram, 0, 0);
+        plugin->dispatch(effSetProgram, 0, kDemoProgram);
     applyStateOptions(*plugin, options);
     applyTuningOption(*plugin, options);
     plugin->resume();
@@ -219,7 +219,7 @@ Command renderCommand()
             .arguments = "[INPUT] -o OUTPUT [options]",
             .summary = "Renders INPUT (or the built-in demo) through the plug-in and writes OUTPUT.",
             .details = "INPUT is a WAV, FLAC, AIFF or Ogg Vorbis file; mono feeds both inputs. Without INPUT the demo\n"
-                       "plays: a percussive pattern with notes on MIDI channels 1 and 2, through program 0.\n"
+                       "plays: a percussive pattern with notes on MIDI channels 1 and 2, through program 1.\n"
                        "Notes on MIDI channel 2 play the feedback voice, on any other channel they open the envelopes\n"
                        "of their resonators. --tempo matters only in a tempo-synchronised feedback delay mode\n"
                        "(parameter 33 from 0.1 to 0.7) with a note on channel 2.",
