@@ -53,9 +53,12 @@ FileIdentity identityOf(const std::string& path)
 
 void checkDistinctFiles(const std::vector<NamedFile>& inputs, const std::vector<NamedFile>& outputs)
 {
+    for (const NamedFile& output : outputs)
+        if (output.path.empty())
+            throw usageError(output.role + " \"\" names no file (-o - writes to standard output)");
     std::vector<FileIdentity> inputIds;
     for (const NamedFile& input : inputs)
-        inputIds.push_back(identityOf(input.path));
+        inputIds.push_back(input.path.empty() ? FileIdentity{} : identityOf(input.path));
     std::vector<FileIdentity> outputIds;
     for (std::size_t o = 0; o < outputs.size(); ++o) {
         const FileIdentity id = identityOf(outputs[o].path);

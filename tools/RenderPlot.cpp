@@ -206,6 +206,8 @@ void checkPlotSettings(const PlotSettings& settings)
 
 void checkPictureName(const std::string& path)
 {
+    if (path.empty())
+        throw usageError("a picture needs a file name (- writes it to standard output)");
     if (path != "-" && lowerCaseExtension(path) != "png")
         throw usageError(path + ": pictures are written as PNG; give the file a .png name");
 }
@@ -239,8 +241,12 @@ void writeRenderPlot(const StereoBuffer& audio, PendingOutput& png, const PlotSe
     cairo_set_source_rgb(cr, 0.9, 0.9, 0.9);
     char facts[96];
     std::snprintf(facts, sizeof(facts), "(%.2f s, %.0f Hz%s)", seconds, audio.sampleRate, settings.mono ? ", mono" : "");
-    // The title starts above the plot where there is room, at the edge of a small picture.
+    // The title starts above the plot where there is room, at the edge of a small picture,
+    // where the file's name goes before the details.
     const double titleLeft = settings.width >= 400 ? plotLeft : 8.0;
+    const std::string fileName = settings.title.substr(settings.title.find_last_of('/') + 1);
+    if (textWidth(cr, fileName + "  " + facts) > settings.width - titleLeft - 8.0)
+        std::snprintf(facts, sizeof(facts), "(%.1f s)", seconds);
     const double titleRoom = settings.width - titleLeft - 8.0 - textWidth(cr, std::string("  ") + facts);
     const std::string title = fittedTitle(cr, settings.title, titleRoom);
     label(cr, titleLeft, 20.0, (title.empty() ? std::string() : title + "  ").append(facts).c_str());
