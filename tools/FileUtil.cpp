@@ -31,13 +31,6 @@ std::vector<uint8_t> readFileBytes(const std::string& path)
     return bytes;
 }
 
-void writeAtomically(const std::string& path, const std::function<void(const std::string&)>& write)
-{
-    PendingOutput output(path);
-    write(output.temporaryPath());
-    output.commit();
-}
-
 void writeFileBytes(PendingOutput& output, const std::vector<uint8_t>& bytes)
 {
     errno = 0;

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,11 +14,6 @@ class PendingOutput;
 std::vector<uint8_t> readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 void writeFileBytes(PendingOutput& output, const std::vector<uint8_t>& bytes);
-
-// Calls `write` with the path of a fresh temporary file (see PendingOutput),
-// then puts it in place; on any exception the temporary file is removed and
-// the exception passed on.
-void writeAtomically(const std::string& path, const std::function<void(const std::string& temporaryPath)>& write);
 
 // Checks, before any work starts, that `path` can be written: its folder exists
 // and is writable, and the path is not a folder. Throws ToolError.
