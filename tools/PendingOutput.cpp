@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -37,7 +38,8 @@ extern "C" void removePendingAndStop(int signalNumber)
 void watchForInterrupts()
 {
     static const bool installed = [] {
-        for (int signalNumber : {SIGINT, SIGTERM, SIGHUP})
+        // A closed pipe after -o - ends the run as usual, without leaving the file behind.
+        for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
             signal(signalNumber, removePendingAndStop);
         return true;
     }();
@@ -52,6 +54,7 @@ void remember(const std::string& temporary)
     for (std::size_t i = 0; i < kMaxPending; ++i)
         if (!pendingInUse[i]) {
             std::memcpy(pendingPaths[i].data(), temporary.c_str(), temporary.size() + 1);
+            std::atomic_signal_fence(std::memory_order_release);  // the path is whole before the handler may read it
             pendingInUse[i] = 1;
             return;
         }

@@ -229,7 +229,8 @@ void runRender(const ParsedOptions& options)
         writeRenderPlot(audio, *picture, plot);
     if (quiet)
         return;
-    std::fprintf(stderr, "wrote %s: %.2f s at %.0f Hz%s\n", plot.title.c_str(),
+    const std::string written = output.toStandardOutput() ? "to standard output" : outputPath;
+    std::fprintf(stderr, "wrote %s: %.2f s at %.0f Hz%s\n", written.c_str(),
                  static_cast<double>(audio.frames()) / audio.sampleRate, audio.sampleRate, demo ? " (demo)" : "");
     if (integerSamples)
         warnAboutClipping(audio, plot.title);
