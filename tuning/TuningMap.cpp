@@ -149,8 +149,8 @@ bool TuningMap::readFile(const char* path)
         if (status == TunLineReader::Status::End)
             break;
         if (status == TunLineReader::Status::TooLong) {
-            std::snprintf(errorText, sizeof(errorText), "%s: line %d: expected a line of at most %zu characters", fileText,
-                          reader.lineNumber(), TunLineReader::kMaxLineLength);
+            std::snprintf(errorText, sizeof(errorText), "%s: line %d: expected a line of at most %d characters", fileText,
+                          reader.lineNumber(), static_cast<int>(TunLineReader::kMaxLineLength));
             return false;
         }
 
