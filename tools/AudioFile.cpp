@@ -1,6 +1,8 @@
 #include "tools/AudioFile.h"
 
 #include "tools/FileUtil.h"
+#include "tools/OggSerial.h"
+#include "tools/PendingOutput.h"
 #include "tools/ToolError.h"
 
 #include <sndfile.h>
@@ -37,13 +39,20 @@ std::string containerOfExtension(const std::string& path)
         return "aiff";
     if (ext == "ogg" || ext == "oga")
         return "ogg";
-    throw usageError(path + ": ." + ext + " is not a format tovarine writes (.wav, .flac, .aif, .aiff, .ogg); "
+    throw usageError(path + ": ." + ext + " is not a format tovarine writes (.wav, .flac, .aif, .aiff, .ogg, .oga); "
                      "choose one with --format");
 }
 
 ResolvedFormat resolveFormat(const std::string& path, const AudioOutputFormat& format)
 {
-    const std::string container = format.container.empty() ? containerOfExtension(path) : format.container;
+    std::string container = format.container.empty() ? containerOfExtension(path) : format.container;
+    for (char& c : container)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    if (container == "aif")
+        container = "aiff";
+    if (container == "oga")
+        container = "ogg";
     ResolvedFormat resolved{container};
     const int bits = format.bits;
     if (bits != 0 && bits != 16 && bits != 24 && bits != 32)
@@ -70,6 +79,13 @@ ResolvedFormat resolveFormat(const std::string& path, const AudioOutputFormat& f
     return resolved;
 }
 
+// libsndfile's own text for a failed write is "Unspecified internal error";
+// the system's reason (a full disk) says more.
+std::string writeFailure(SNDFILE* file)
+{
+    return errno != 0 ? std::strerror(errno) : sf_strerror(file);
+}
+
 }  // namespace
 
 bool checkOutputFormat(const std::string& path, const AudioOutputFormat& format)
@@ -86,7 +102,7 @@ std::size_t countClippedSamples(const StereoBuffer& audio)
     return clipped;
 }
 
-StereoBuffer readAudioFile(const std::string& path)
+StereoBuffer readAudioFile(const std::string& path, int* channelsInFile)
 {
     struct stat status{};
     if (stat(path.c_str(), &status) != 0)
@@ -101,6 +117,8 @@ StereoBuffer readAudioFile(const std::string& path)
         throw ToolError(path + ": invalid sample rate");
     StereoBuffer audio;
     audio.sampleRate = info.samplerate;
+    if (channelsInFile)
+        *channelsInFile = info.channels;
     const auto channels = static_cast<std::size_t>(info.channels);
     std::vector<float> interleaved(4096 * channels);
     for (;;) {
@@ -119,8 +137,9 @@ StereoBuffer readAudioFile(const std::string& path)
     return audio;
 }
 
-void writeAudioFile(const std::string& path, const StereoBuffer& audio, const AudioOutputFormat& format)
+void writeAudioFile(PendingOutput& output, const StereoBuffer& audio, const AudioOutputFormat& format)
 {
+    const std::string& path = output.path();
     const ResolvedFormat resolved = resolveFormat(path, format);
     SF_INFO info{};
     info.samplerate = static_cast<int>(std::lround(audio.sampleRate));
@@ -128,28 +147,39 @@ void writeAudioFile(const std::string& path, const StereoBuffer& audio, const Au
     info.format = resolved.sndfileFormat;
     if (!sf_format_check(&info))
         throw ToolError("cannot write " + resolved.container + " at " + std::to_string(info.samplerate) + " Hz");
-    writeAtomically(path, [&](const std::string& temporary) {
-        SndfileHandle file(sf_open(temporary.c_str(), SFM_WRITE, &info));
-        if (!file)
-            throw ToolError("cannot write " + path + ": " + sf_strerror(nullptr));
-        // Integer formats clip at full scale instead of wrapping around.
-        sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
-        std::vector<float> interleaved;
-        constexpr std::size_t kChunkFrames = 4096;
-        interleaved.reserve(kChunkFrames * 2);
-        for (std::size_t pos = 0; pos < audio.frames(); pos += kChunkFrames) {
-            const std::size_t n = std::min(kChunkFrames, audio.frames() - pos);
-            interleaved.clear();
-            for (std::size_t i = 0; i < n; ++i) {
-                interleaved.push_back(audio.left[pos + i]);
-                interleaved.push_back(audio.right[pos + i]);
-            }
-            if (sf_writef_float(file.get(), interleaved.data(), static_cast<sf_count_t>(n)) != static_cast<sf_count_t>(n))
-                throw ToolError("cannot write " + path + ": " + sf_strerror(file.get()));
+    SndfileHandle file(sf_open(output.temporaryPath().c_str(), SFM_WRITE, &info));
+    if (!file)
+        throw ToolError("cannot write " + path + ": " + sf_strerror(nullptr));
+    // Integer formats clip at full scale instead of wrapping around.
+    sf_command(file.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    // The peak chunk carries the time of writing: without it, one command always writes the same bytes.
+    sf_command(file.get(), SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
+    std::vector<float> interleaved;
+    constexpr std::size_t kChunkFrames = 4096;
+    interleaved.reserve(kChunkFrames * 2);
+    for (std::size_t pos = 0; pos < audio.frames(); pos += kChunkFrames) {
+        const std::size_t n = std::min(kChunkFrames, audio.frames() - pos);
+        interleaved.clear();
+        for (std::size_t i = 0; i < n; ++i) {
+            interleaved.push_back(audio.left[pos + i]);
+            interleaved.push_back(audio.right[pos + i]);
         }
-        if (sf_close(file.release()) != 0)
-            throw ToolError("cannot write " + path);
-    });
+        errno = 0;
+        if (sf_writef_float(file.get(), interleaved.data(), static_cast<sf_count_t>(n)) != static_cast<sf_count_t>(n))
+            throw ToolError("cannot write " + path + ": " + writeFailure(file.get()));
+    }
+    errno = 0;
+    if (sf_close(file.release()) != 0)
+        throw ToolError("cannot write " + path + ": " + std::strerror(errno ? errno : EIO));
+    if (resolved.container == "ogg")
+        fixOggSerialNumber(output.temporaryPath());
+    output.commit();
+}
+
+void writeAudioFile(const std::string& path, const StereoBuffer& audio, const AudioOutputFormat& format)
+{
+    PendingOutput output(path);
+    writeAudioFile(output, audio, format);
 }
 
 }  // namespace tovarine::cli

@@ -7,6 +7,8 @@
 
 namespace tovarine::cli {
 
+class PendingOutput;
+
 struct StereoBuffer {
     double sampleRate = 44100.0;
     std::vector<float> left;
@@ -15,14 +17,17 @@ struct StereoBuffer {
 };
 
 // Throws ToolError for a missing, unreadable or unsupported file, or one with more than two channels.
-StereoBuffer readAudioFile(const std::string& path);
+// channelsInFile, when given, learns whether the file was mono (1) or stereo (2).
+StereoBuffer readAudioFile(const std::string& path, int* channelsInFile = nullptr);
 
 struct AudioOutputFormat {
-    std::string container;  // wav, flac, aiff, ogg; empty: from the file extension (wav when there is none)
+    std::string container;  // wav, flac, aiff, ogg in any case; empty: from the file extension (wav when there is none)
     int bits = 0;           // 16, 24 or 32 (32 = float); 0: the container's default
 };
 
-// Writes all-or-nothing (temporary file, then rename). Integer formats clip at full scale.
+// Writes all-or-nothing (temporary file, then rename). Integer formats clip at
+// full scale. The same audio and format always give the same bytes.
+void writeAudioFile(PendingOutput& output, const StereoBuffer& audio, const AudioOutputFormat& format);
 void writeAudioFile(const std::string& path, const StereoBuffer& audio, const AudioOutputFormat& format);
 
 // Validates a format before any work is done; throws a usage error, also for a

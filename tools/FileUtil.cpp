@@ -1,5 +1,6 @@
 #include "tools/FileUtil.h"
 
+#include "tools/PendingOutput.h"
 #include "tools/ToolError.h"
 
 #include <fcntl.h>
@@ -30,42 +31,27 @@ std::vector<uint8_t> readFileBytes(const std::string& path)
     return bytes;
 }
 
-void writeAtomically(const std::string& path, const std::function<void(const std::string&)>& write)
+void writeFileBytes(PendingOutput& output, const std::vector<uint8_t>& bytes)
 {
-    std::string temporary = path + ".tmp-XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0)
-        throw ToolError("cannot write " + path + ": " + std::strerror(errno));
-    close(fd);
-    try {
-        write(temporary);
-        // mkstemp makes the file private (0600); give it the usual permissions.
-        const mode_t mask = umask(0);
-        umask(mask);
-        chmod(temporary.c_str(), 0666 & ~mask);
-        if (std::rename(temporary.c_str(), path.c_str()) != 0)
-            throw ToolError("cannot write " + path + ": " + std::strerror(errno));
-    } catch (...) {
-        std::remove(temporary.c_str());
-        throw;
-    }
+    errno = 0;
+    std::ofstream out(output.temporaryPath(), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out)
+        throw ToolError("cannot write " + output.path() + ": " + std::strerror(errno ? errno : EIO));
+    output.commit();
 }
 
 void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-    writeAtomically(path, [&](const std::string& temporary) {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out)
-            throw ToolError("cannot write " + path + ": " + std::strerror(errno));
-    });
+    PendingOutput output(path);
+    writeFileBytes(output, bytes);
 }
 
 void checkWritableOutput(const std::string& path)
 {
     if (path.empty())
-        throw ToolError("cannot write a file with an empty name");
+        throw usageError("an output file needs a name");
     const auto slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     struct stat info{};

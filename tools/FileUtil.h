@@ -4,19 +4,16 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace tovarine::cli {
 
+class PendingOutput;
+
 std::vector<uint8_t> readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
-
-// Calls `write` with the path of a fresh temporary file in the target's
-// directory, then renames it to `path`; on any exception the temporary file
-// is removed and the exception passed on.
-void writeAtomically(const std::string& path, const std::function<void(const std::string& temporaryPath)>& write);
+void writeFileBytes(PendingOutput& output, const std::vector<uint8_t>& bytes);
 
 // Checks, before any work starts, that `path` can be written: its folder exists
 // and is writable, and the path is not a folder. Throws ToolError.

@@ -5,6 +5,7 @@
 #include "tools/PluginHost.h"
 #include "tools/PluginState.h"
 #include "tools/TuningOption.h"
+#include "TovarineVersion.h"
 
 #include <cstdio>
 #include <string>
@@ -27,27 +28,39 @@ std::string flagNames(int32_t flags)
     return text.empty() ? "none" : text;
 }
 
+// What Tovarine's number means; another plug-in's is its own affair.
+std::string vendorVersionNote(const AEffect& effect)
+{
+    if (effect.uniqueID != kTovarineId)
+        return "";
+    return "; Tovarine answers the major number of its version";
+}
+
 void runInfo(const ParsedOptions& options)
 {
+    constexpr double kSampleRate = 44100.0;
     auto plugin = loadPluginFrom(options);
-    plugin->open(44100.0, 512);
+    plugin->open(kSampleRate, 512);
     applyTuningOption(*plugin, options);
     AEffect& e = plugin->effect();
 
-    std::printf("plug-in:        %s\n", plugin->path().c_str());
-    std::printf("effect name:    %s\n", plugin->text(effGetEffectName).c_str());
-    std::printf("product:        %s\n", plugin->text(effGetProductString).c_str());
-    std::printf("vendor:         %s\n", plugin->text(effGetVendorString).c_str());
-    std::printf("vendor version: %ld\n", static_cast<long>(plugin->dispatch(effGetVendorVersion)));
-    std::printf("VST version:    %ld\n", static_cast<long>(plugin->dispatch(effGetVstVersion)));
-    std::printf("unique ID:      '%s' (0x%08X)\n", fourCCText(e.uniqueID).c_str(), static_cast<unsigned>(e.uniqueID));
-    std::printf("version:        %d\n", e.version);
-    std::printf("inputs:         %d\n", e.numInputs);
-    std::printf("outputs:        %d\n", e.numOutputs);
-    std::printf("flags:          0x%X (%s)\n", static_cast<unsigned>(e.flags), flagNames(e.flags).c_str());
-    std::printf("initial delay:  %d\n", e.initialDelay);
-    std::printf("category:       %ld\n", static_cast<long>(plugin->dispatch(effGetPlugCategory)));
-    std::printf("receives MIDI:  %s\n", plugin->dispatch(effCanDo, 0, 0, const_cast<char*>("receiveVstMidiEvent")) > 0 ? "yes" : "no");
+    std::printf("tovarine:        %s (this tool)\n", TOVARINE_VERSION);
+    std::printf("plug-in:         %s\n", plugin->path().c_str());
+    std::printf("effect name:     %s\n", plugin->text(effGetEffectName).c_str());
+    std::printf("product:         %s\n", plugin->text(effGetProductString).c_str());
+    std::printf("vendor:          %s\n", plugin->text(effGetVendorString).c_str());
+    std::printf("vendor version:  %ld (what effGetVendorVersion answers%s)\n", static_cast<long>(plugin->dispatch(effGetVendorVersion)),
+                vendorVersionNote(e).c_str());
+    std::printf("plug-in version: %d (AEffect.version)\n", e.version);
+    std::printf("VST version:     %ld (effGetVstVersion: the plug-in interface it follows)\n",
+                static_cast<long>(plugin->dispatch(effGetVstVersion)));
+    std::printf("unique ID:       '%s' (0x%08X)\n", fourCCText(e.uniqueID).c_str(), static_cast<unsigned>(e.uniqueID));
+    std::printf("inputs:          %d\n", e.numInputs);
+    std::printf("outputs:         %d\n", e.numOutputs);
+    std::printf("flags:           0x%X (%s)\n", static_cast<unsigned>(e.flags), flagNames(e.flags).c_str());
+    std::printf("initial delay:   %d\n", e.initialDelay);
+    std::printf("category:        %ld\n", static_cast<long>(plugin->dispatch(effGetPlugCategory)));
+    std::printf("receives MIDI:   %s\n", plugin->dispatch(effCanDo, 0, 0, const_cast<char*>("receiveVstMidiEvent")) > 0 ? "yes" : "no");
 
     std::printf("\nprograms (%d), current %ld:\n", e.numPrograms, static_cast<long>(plugin->dispatch(effGetProgram)));
     for (int32_t i = 0; i < e.numPrograms; ++i)
@@ -60,7 +73,7 @@ void runInfo(const ParsedOptions& options)
                     plugin->text(effGetParamLabel, i).c_str(), static_cast<double>(plugin->getParameter(i)));
     }
     if (options.has("tuning"))
-        printResonatorFrequencies(*plugin);
+        printResonatorFrequencies(*plugin, kSampleRate);
 }
 
 }  // namespace

@@ -37,27 +37,39 @@ std::vector<OptionRule> stateOptions()
     };
 }
 
-std::string defaultPluginPath()
+std::vector<std::string> defaultPluginPlaces()
 {
+    std::vector<std::string> places;
     char buffer[PATH_MAX + 1] = {};
     const ssize_t length = readlink("/proc/self/exe", buffer, PATH_MAX);
-    if (length <= 0)
-        return "Tovarine.so";
-    const std::string self(buffer, static_cast<std::size_t>(length));
-    const std::string directory = self.substr(0, self.find_last_of('/') + 1);
-    // Beside the program in a build folder; where `cmake --install` puts it otherwise.
-    std::vector<std::string> candidates = {directory + "Tovarine.so", directory + "../lib/vst/Tovarine.so"};
+    if (length > 0) {
+        const std::string self(buffer, static_cast<std::size_t>(length));
+        const std::string directory = self.substr(0, self.find_last_of('/') + 1);
+        // Beside the program in a build folder; where `cmake --install` puts it otherwise.
+        places = {directory + "Tovarine.so", directory + "../lib/vst/Tovarine.so"};
+    } else {
+        places = {"Tovarine.so"};
+    }
     if (const char* home = std::getenv("HOME"))
-        candidates.push_back(std::string(home) + "/.vst/Tovarine.so");
-    for (const std::string& candidate : candidates)
-        if (access(candidate.c_str(), R_OK) == 0)
-            return candidate;
-    return candidates.front();
+        places.push_back(std::string(home) + "/.vst/Tovarine.so");
+    return places;
+}
+
+std::string defaultPluginPath()
+{
+    const std::vector<std::string> places = defaultPluginPlaces();
+    for (const std::string& place : places)
+        if (access(place.c_str(), R_OK) == 0)
+            return place;
+    std::string searched;
+    for (std::size_t i = 0; i < places.size(); ++i)
+        searched += (i == 0 ? "" : i + 1 == places.size() ? " and " : ", ") + places[i];
+    throw ToolError("no plug-in found: looked for " + searched + "; name one with --plugin PATH");
 }
 
 std::unique_ptr<PluginHost> loadPluginFrom(const ParsedOptions& options)
 {
-    return PluginHost::load(options.value("plugin", defaultPluginPath()));
+    return PluginHost::load(options.has("plugin") ? options.value("plugin") : defaultPluginPath());
 }
 
 void checkChunkSize(PluginHost& plugin, std::size_t size, PresetKind kind, const std::string& path)

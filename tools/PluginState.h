@@ -20,6 +20,8 @@ std::vector<OptionRule> stateOptions();
 
 // The plug-in beside this executable (a build folder), else where `cmake --install`
 // puts it: <prefix>/lib/vst beside <prefix>/bin, or ~/.vst for a user install.
+// Throws ToolError naming every place searched when none holds one.
+std::vector<std::string> defaultPluginPlaces();
 std::string defaultPluginPath();
 std::unique_ptr<PluginHost> loadPluginFrom(const ParsedOptions& options);  // --plugin or the default
 

@@ -2,8 +2,10 @@
 // and the plug-in's raw chunks.
 #include "tools/Commands.h"
 
+#include "tools/DistinctFiles.h"
 #include "tools/FileUtil.h"
 #include "tools/OptionParser.h"
+#include "tools/PendingOutput.h"
 #include "tools/PluginHost.h"
 #include "tools/PluginState.h"
 #include "tools/PresetFile.h"
@@ -33,6 +35,19 @@ std::unique_ptr<PluginHost> openPlugin(const ParsedOptions& options)
     return plugin;
 }
 
+// The output, checked against the command's inputs and made (as its temporary file) before any work.
+PendingOutput pendingOutput(const ParsedOptions& options, const std::string& output, const std::string& role)
+{
+    std::vector<NamedFile> inputs;
+    if (role == "-o" && !options.positional().empty())
+        inputs.push_back({"INPUT", options.positional()[0]});
+    for (const char* name : {"preset", "bank", "plugin"})
+        if (options.has(name))
+            inputs.push_back({std::string("--") + name, options.value(name)});
+    checkDistinctFiles(inputs, {{role, output}});
+    return PendingOutput(output);
+}
+
 std::string onePositional(const ParsedOptions& options, const char* what)
 {
     if (options.positional().size() != 1)
@@ -45,10 +60,10 @@ void save(const ParsedOptions& options)
 {
     const std::string output = onePositional(options, "OUTPUT.fxp or OUTPUT.fxb");
     const PresetKind kind = kindFromExtension(output);
-    checkWritableOutput(output);
+    PendingOutput pending = pendingOutput(options, output, "OUTPUT");
     auto plugin = openPlugin(options);
     applyStateOptions(*plugin, options);
-    writeFileBytes(output, serialisePresetFile(kind == PresetKind::Bank ? bankFile(*plugin) : currentProgramFile(*plugin)));
+    writeFileBytes(pending, serialisePresetFile(kind == PresetKind::Bank ? bankFile(*plugin) : currentProgramFile(*plugin)));
 }
 
 // to-raw IN.fxp|IN.fxb -o OUT: the chunk without the file header.
@@ -56,12 +71,12 @@ void toRaw(const ParsedOptions& options)
 {
     const std::string input = onePositional(options, "INPUT.fxp or INPUT.fxb");
     const std::string output = options.required("output");
-    checkWritableOutput(output);
+    PendingOutput pending = pendingOutput(options, output, "-o");
     auto plugin = openPlugin(options);
     const PresetFile file = readPresetFor(*plugin, input, std::nullopt);
     if (!file.isChunk)
         throw ToolError(input + ": holds parameter values, not a chunk");
-    writeFileBytes(output, file.chunk);
+    writeFileBytes(pending, file.chunk);
 }
 
 // from-raw CHUNK -o OUT.fxp|OUT.fxb: wraps a raw chunk after the plug-in accepted it.
@@ -70,9 +85,9 @@ void fromRaw(const ParsedOptions& options)
     const std::string input = onePositional(options, "the raw chunk file");
     const std::string output = options.required("output");
     const PresetKind kind = kindFromExtension(output);
-    checkWritableOutput(output);
     if (kind == PresetKind::Bank && options.has("name"))
         throw usageError("--name applies to programs (.fxp) only");
+    PendingOutput pending = pendingOutput(options, output, "-o");
     const std::vector<uint8_t> chunk = readFileBytes(input);
     auto plugin = openPlugin(options);
     checkChunkSize(*plugin, chunk.size(), kind, input);
@@ -85,7 +100,7 @@ void fromRaw(const ParsedOptions& options)
     wrapped.chunk = chunk;
     if (options.has("name"))
         wrapped.name = options.value("name");
-    writeFileBytes(output, serialisePresetFile(wrapped));
+    writeFileBytes(pending, serialisePresetFile(wrapped));
 }
 
 // list IN.fxb: the names of the bank's programs.
@@ -106,13 +121,13 @@ void extract(const ParsedOptions& options)
     const std::string output = options.required("output");
     if (kindFromExtension(output) != PresetKind::Program)
         throw usageError(output + ": one program is written as .fxp");
-    checkWritableOutput(output);
+    PendingOutput pending = pendingOutput(options, output, "-o");
     auto plugin = openPlugin(options);
     const int32_t program = programNumber(*plugin, options.required("program"));
     const PresetFile file = readPresetFor(*plugin, input, PresetKind::Bank);
     loadPreset(*plugin, file, input);
     plugin->dispatch(effSetProgram, 0, program);
-    writeFileBytes(output, serialisePresetFile(currentProgramFile(*plugin)));
+    writeFileBytes(pending, serialisePresetFile(currentProgramFile(*plugin)));
 }
 
 OptionRule outputOption(const char* valueName, const char* help) { return {.name = "output", .valueName = valueName, .help = help}; }

@@ -2,9 +2,11 @@
 #include "tools/Commands.h"
 
 #include "tools/DemoScene.h"
+#include "tools/DistinctFiles.h"
 #include "tools/FileUtil.h"
 #include "tools/NumberText.h"
 #include "tools/OptionParser.h"
+#include "tools/PendingOutput.h"
 #include "tools/PluginHost.h"
 #include "tools/PluginState.h"
 #include "tools/ProgressBar.h"
@@ -16,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 namespace tovarine::cli {
 
@@ -32,7 +35,7 @@ constexpr double kAudibleTailDb = -60.0;
 std::vector<OptionRule> renderOptions()
 {
     std::vector<OptionRule> options = {
-        {.name = "output", .valueName = "OUTPUT", .help = "the audio file to write: .wav, .flac, .aif, .aiff or .ogg"},
+        {.name = "output", .valueName = "OUTPUT", .help = "the audio file to write: .wav, .flac, .aif, .aiff, .ogg or .oga; - for standard output"},
         pluginOption(),
         {.name = "block", .valueName = "N", .help = "frames per processing call, 1..16384 (default 512)"},
         {.name = "tail", .valueName = "SECONDS",
@@ -48,10 +51,10 @@ std::vector<OptionRule> renderOptions()
         {.name = "time-sig", .valueName = "N/D", .help = "the host's time signature (default 4/4)"},
         {.name = "accumulate", .takesValue = false,
          .help = "use the accumulating process call (Tovarine: wet signal only)"},
-        {.name = "format", .valueName = "wav|flac|aiff|ogg", .help = "the output format (default: from OUTPUT's extension)"},
+        {.name = "format", .valueName = "wav|flac|aiff|ogg", .help = "the output format, any case (default: from OUTPUT's extension)"},
         {.name = "bits", .valueName = "16|24|32",
          .help = "32 is floating point (default 32 for WAV and AIFF, 24 for FLAC)"},
-        {.name = "plot", .valueName = "PICTURE.png", .help = "also draw the render (see tovarine plot)"},
+        {.name = "plot", .valueName = "PICTURE.png", .help = "also draw the render (see tovarine plot); - for standard output"},
         {.name = "quiet", .takesValue = false, .help = "no progress bar, summary or warnings"},
         tuningOption("tune the current program with a .tun map, or a .scl scale and/or a .kbm mapping"),
     };
@@ -101,6 +104,23 @@ void warnAboutCutTail(const StereoBuffer& audio)
                              "choose a length with --tail\n", level, kMaxAutoTailSeconds);
 }
 
+// The files the command reads, and those it writes, as the command line names them.
+void checkRenderFiles(const ParsedOptions& options)
+{
+    std::vector<NamedFile> inputs;
+    if (!options.positional().empty())
+        inputs.push_back({"INPUT", options.positional()[0]});
+    for (const char* name : {"midi", "preset", "bank", "plugin"})
+        if (options.has(name))
+            inputs.push_back({std::string("--") + name, options.value(name)});
+    for (const std::string& tuning : options.values("tuning"))
+        inputs.push_back({"--tuning", tuning});
+    std::vector<NamedFile> outputs = {{"-o", options.required("output")}};
+    if (options.has("plot"))
+        outputs.push_back({"--plot", options.value("plot")});
+    checkDistinctFiles(inputs, outputs);
+}
+
 void runRender(const ParsedOptions& options)
 {
     const std::string outputPath = options.required("output");
@@ -111,9 +131,9 @@ void runRender(const ParsedOptions& options)
     if (options.has("bits"))
         format.bits = static_cast<int>(parseInteger(options.value("bits"), "--bits"));
     const bool integerSamples = checkOutputFormat(outputPath, format);
-    checkWritableOutput(outputPath);
     if (options.has("plot"))
-        checkWritableOutput(options.value("plot"));
+        checkPictureName(options.value("plot"));
+    checkRenderFiles(options);
 
     RenderSettings settings;
     if (options.has("block")) {
@@ -136,7 +156,13 @@ void runRender(const ParsedOptions& options)
     }
     const TimeSignature signature = options.has("time-sig") ? parseTimeSignature(options.value("time-sig")) : TimeSignature{};
     PlotSettings plot;
-    plot.title = outputPath;
+    plot.title = outputPath == "-" ? "standard output" : outputPath;
+
+    // The outputs exist, as their temporary files, before the first block is rendered.
+    PendingOutput output(outputPath);
+    std::optional<PendingOutput> picture;
+    if (options.has("plot"))
+        picture.emplace(options.value("plot"));
 
     std::vector<TimedMidi> events;
     for (const std::string& note : options.values("note"))
@@ -196,19 +222,20 @@ void runRender(const ParsedOptions& options)
                                        [&bar](std::size_t done, std::size_t planned) { bar.update(done, planned); });
     bar.finish();
     plugin->suspend();
-    const StereoBuffer& output = result.audio;
+    const StereoBuffer& audio = result.audio;
 
-    writeAudioFile(outputPath, output, format);
-    if (options.has("plot"))
-        writeRenderPlot(output, options.value("plot"), plot);
+    writeAudioFile(output, audio, format);
+    if (picture)
+        writeRenderPlot(audio, *picture, plot);
     if (quiet)
         return;
-    std::fprintf(stderr, "wrote %s: %.2f s at %.0f Hz%s\n", outputPath.c_str(),
-                 static_cast<double>(output.frames()) / output.sampleRate, output.sampleRate, demo ? " (demo)" : "");
+    const std::string written = output.toStandardOutput() ? "to standard output" : outputPath;
+    std::fprintf(stderr, "wrote %s: %.2f s at %.0f Hz%s\n", written.c_str(),
+                 static_cast<double>(audio.frames()) / audio.sampleRate, audio.sampleRate, demo ? " (demo)" : "");
     if (integerSamples)
-        warnAboutClipping(output, outputPath);
+        warnAboutClipping(audio, plot.title);
     if (result.tailCutAtCap)
-        warnAboutCutTail(output);
+        warnAboutCutTail(audio);
 }
 
 }  // namespace
@@ -220,6 +247,7 @@ Command renderCommand()
             .summary = "Renders INPUT (or the built-in demo) through the plug-in and writes OUTPUT.",
             .details = "INPUT is a WAV, FLAC, AIFF or Ogg Vorbis file; mono feeds both inputs. Without INPUT the demo\n"
                        "plays: a percussive pattern with notes on MIDI channels 1 and 2, through program 1.\n"
+                       "OUTPUT ends in .wav, .flac, .aif, .aiff, .ogg or .oga; -o - writes to standard output.\n"
                        "Notes on MIDI channel 2 play the feedback voice, on any other channel they open the envelopes\n"
                        "of their resonators. --tempo matters only in a tempo-synchronised feedback delay mode\n"
                        "(parameter 33 from 0.1 to 0.7) with a note on channel 2.",

@@ -1,14 +1,18 @@
 #include "tools/RenderPlot.h"
 
 #include "tools/FileUtil.h"
+#include "tools/PendingOutput.h"
 #include "tools/ToolError.h"
 
 #include <cairo.h>
 #include <kiss_fftr.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <numbers>
 #include <vector>
@@ -22,6 +26,10 @@ constexpr double kLowestHz = 20.0;
 constexpr double kFloorDb = -110.0;       // black in the spectrogram
 constexpr double kMargin = 56.0;          // room for axis labels, pixels
 constexpr double kWaveShare = 0.32;       // the waveform's share of the plotting height
+constexpr double kLabelGap = 14.0;        // pixels kept free between two time labels
+constexpr double kTextHeight = 13.0;      // pixels one line of labels takes (12-point text)
+constexpr int kMinPictureSize = 200;
+constexpr int kMaxPictureSize = 8000;
 
 struct Rgb {
     double r, g, b;
@@ -117,12 +125,101 @@ void drawWaveform(cairo_t* cr, const std::vector<float>& samples, double left, d
     cairo_stroke(cr);
 }
 
+double textWidth(cairo_t* cr, const std::string& text)
+{
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr, text.c_str(), &extents);
+    return extents.x_advance;
+}
+
+std::string timeLabel(double seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof(text), "%g s", seconds);
+    return text;
+}
+
+// The title as it fits in `room` pixels: whole, else without its folders, else
+// its end after an ellipsis.
+std::string fittedTitle(cairo_t* cr, const std::string& title, double room)
+{
+    if (textWidth(cr, title) <= room)
+        return title;
+    std::string shorter = title.substr(title.find_last_of('/') + 1);
+    if (textWidth(cr, shorter) <= room)
+        return shorter;
+    const std::string ellipsis = "\u2026";
+    while (!shorter.empty() && textWidth(cr, ellipsis + shorter) > room) {
+        // Drop one whole UTF-8 character from the front.
+        std::size_t cut = 1;
+        while (cut < shorter.size() && (static_cast<unsigned char>(shorter[cut]) & 0xC0) == 0x80)
+            ++cut;
+        shorter.erase(0, cut);
+    }
+    return shorter.empty() ? std::string() : ellipsis + shorter;
+}
+
+cairo_status_t writeToFile(void* closure, const unsigned char* data, unsigned int length)
+{
+    auto* file = static_cast<std::FILE*>(closure);
+    return std::fwrite(data, 1, length, file) == length ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+}
+
+void writePng(cairo_surface_t* surface, PendingOutput& png)
+{
+    std::FILE* file = std::fopen(png.temporaryPath().c_str(), "wb");
+    if (!file)
+        throw ToolError("cannot write picture " + png.path() + ": " + std::strerror(errno));
+    errno = 0;
+    const bool written = cairo_surface_write_to_png_stream(surface, writeToFile, file) == CAIRO_STATUS_SUCCESS;
+    const int writeErrno = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) {
+        const int reason = !written && writeErrno ? writeErrno : errno ? errno : EIO;
+        throw ToolError("cannot write picture " + png.path() + ": " + std::strerror(reason));
+    }
+    png.commit();
+}
+
+double chooseTimeLabelStep(double seconds, double axisPixels, const std::function<double(double step)>& labelPixels)
+{
+    if (!(seconds > 0) || !(axisPixels > 0))
+        return 1.0;
+    static const double mantissas[] = {1.0, 2.0, 5.0};
+    for (double decade = 1e-3;; decade *= 10.0)
+        for (double mantissa : mantissas) {
+            const double step = mantissa * decade;
+            if (axisPixels * step / seconds >= labelPixels(step) || step >= seconds)
+                return step;
+        }
+}
+
 }  // namespace
 
-void writeRenderPlot(const StereoBuffer& audio, const std::string& pngPath, const PlotSettings& settings)
+void checkPlotSettings(const PlotSettings& settings)
 {
-    if (settings.width < 200 || settings.height < 200 || settings.width > 8000 || settings.height > 8000)
-        throw usageError("picture size must be 200..8000 pixels each way");
+    const auto fits = [](int size) { return size >= kMinPictureSize && size <= kMaxPictureSize; };
+    if (!fits(settings.width) || !fits(settings.height))
+        throw usageError("picture size must be 200..8000 pixels each way, not " + std::to_string(settings.width) + " x "
+                         + std::to_string(settings.height));
+}
+
+void checkPictureName(const std::string& path)
+{
+    if (path.empty())
+        throw usageError("a picture needs a file name (- writes it to standard output)");
+    if (path != "-" && lowerCaseExtension(path) != "png")
+        throw usageError(path + ": pictures are written as PNG; give the file a .png name");
+}
+
+double timeLabelStep(double seconds, double axisPixels, double labelPixels)
+{
+    return chooseTimeLabelStep(seconds, axisPixels, [labelPixels](double) { return labelPixels; });
+}
+
+void writeRenderPlot(const StereoBuffer& audio, PendingOutput& png, const PlotSettings& settings)
+{
+    checkPlotSettings(settings);
     std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface(
         cairo_image_surface_create(CAIRO_FORMAT_RGB24, settings.width, settings.height), cairo_surface_destroy);
     std::unique_ptr<cairo_t, decltype(&cairo_destroy)> context(cairo_create(surface.get()), cairo_destroy);
@@ -142,15 +239,27 @@ void writeRenderPlot(const StereoBuffer& audio, const std::string& pngPath, cons
     const double seconds = static_cast<double>(audio.frames()) / audio.sampleRate;
 
     cairo_set_source_rgb(cr, 0.9, 0.9, 0.9);
-    char heading[512];
-    std::snprintf(heading, sizeof(heading), "%s  (%.2f s, %.0f Hz)", settings.title.c_str(), seconds, audio.sampleRate);
-    label(cr, plotLeft, 20.0, heading);
+    char facts[96];
+    std::snprintf(facts, sizeof(facts), "(%.2f s, %.0f Hz%s)", seconds, audio.sampleRate, settings.mono ? ", mono" : "");
+    // The title starts above the plot where there is room, at the edge of a small picture,
+    // where the file's name goes before the details.
+    const double titleLeft = settings.width >= 400 ? plotLeft : 8.0;
+    const std::string fileName = settings.title.substr(settings.title.find_last_of('/') + 1);
+    if (textWidth(cr, fileName + "  " + facts) > settings.width - titleLeft - 8.0)
+        std::snprintf(facts, sizeof(facts), "(%.1f s)", seconds);
+    const double titleRoom = settings.width - titleLeft - 8.0 - textWidth(cr, std::string("  ") + facts);
+    const std::string title = fittedTitle(cr, settings.title, titleRoom);
+    label(cr, titleLeft, 20.0, (title.empty() ? std::string() : title + "  ").append(facts).c_str());
 
-    drawWaveform(cr, audio.left, plotLeft, plotTop, plotWidth, laneHeight);
-    drawWaveform(cr, audio.right, plotLeft, plotTop + laneHeight + 6, plotWidth, laneHeight);
-    cairo_set_source_rgb(cr, 0.8, 0.8, 0.8);
-    label(cr, plotLeft - 8, plotTop + laneHeight / 2 + 4, "L", 1.0);
-    label(cr, plotLeft - 8, plotTop + laneHeight * 1.5 + 10, "R", 1.0);
+    if (settings.mono) {
+        drawWaveform(cr, audio.left, plotLeft, plotTop, plotWidth, 2 * laneHeight + 6);
+    } else {
+        drawWaveform(cr, audio.left, plotLeft, plotTop, plotWidth, laneHeight);
+        drawWaveform(cr, audio.right, plotLeft, plotTop + laneHeight + 6, plotWidth, laneHeight);
+        cairo_set_source_rgb(cr, 0.8, 0.8, 0.8);
+        label(cr, plotLeft - 8, plotTop + laneHeight / 2 + 4, "L", 1.0);
+        label(cr, plotLeft - 8, plotTop + laneHeight * 1.5 + 10, "R", 1.0);
+    }
 
     // Spectrogram pixels, written straight into the surface.
     const auto columns = static_cast<int>(plotWidth);
@@ -179,26 +288,29 @@ void writeRenderPlot(const StereoBuffer& audio, const std::string& pngPath, cons
 
     // Axes: frequency marks on the spectrogram, times in seconds below it.
     cairo_set_source_rgb(cr, 0.8, 0.8, 0.8);
+    double lastLabelY = spectrumTop + rows + kTextHeight;  // below the lowest row
     for (double hz : {50.0, 100.0, 200.0, 500.0, 1000.0, 2000.0, 5000.0, 10000.0, 20000.0}) {
         if (hz >= nyquist)
             break;
         const double y = spectrumTop + rows * (1.0 - std::log(hz / kLowestHz) / std::log(nyquist / kLowestHz));
+        if (lastLabelY - y < kTextHeight)
+            continue;  // a short spectrogram has room for fewer marks
+        lastLabelY = y;
         char text[32];
         std::snprintf(text, sizeof(text), hz >= 1000 ? "%.0fk" : "%.0f", hz >= 1000 ? hz / 1000 : hz);
         label(cr, plotLeft - 6, y + 4, text, 1.0);
     }
-    const double step = seconds > 60 ? 10.0 : seconds > 20 ? 5.0 : seconds > 5 ? 1.0 : 0.5;
-    for (double t = 0.0; t <= seconds + 1e-9 && seconds > 0; t += step) {
-        char text[32];
-        std::snprintf(text, sizeof(text), "%g s", t);
-        label(cr, plotLeft + plotWidth * t / seconds, spectrumTop + rows + 16, text, 0.5);
+    // The widest label of a step is the last one; labels are drawn at whole multiples of the step.
+    const auto labelPixels = [&](double step) {
+        return textWidth(cr, timeLabel(std::floor(seconds / step + 1e-9) * step)) + kLabelGap;
+    };
+    const double step = chooseTimeLabelStep(seconds, plotWidth, labelPixels);
+    for (long k = 0; seconds > 0 && static_cast<double>(k) * step <= seconds + 1e-9; ++k) {
+        const double t = static_cast<double>(k) * step;
+        label(cr, plotLeft + plotWidth * t / seconds, spectrumTop + rows + 16, timeLabel(t).c_str(), 0.5);
     }
     cairo_surface_flush(surface.get());
-
-    writeAtomically(pngPath, [&](const std::string& temporary) {
-        if (cairo_surface_write_to_png(surface.get(), temporary.c_str()) != CAIRO_STATUS_SUCCESS)
-            throw ToolError("cannot write picture " + pngPath);
-    });
+    writePng(surface.get(), png);
 }
 
 }  // namespace tovarine::cli

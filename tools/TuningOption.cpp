@@ -2,6 +2,7 @@
 
 #include "host/Vst2.h"
 #include "programs/ProgramRecord.h"
+#include "tools/FileUtil.h"
 #include "tools/OptionParser.h"
 #include "tools/PluginHost.h"
 #include "tools/ToolError.h"
@@ -17,8 +18,6 @@ namespace tovarine::cli {
 
 namespace {
 
-constexpr int32_t kTovarineId = ('T' << 24) | ('V' << 16) | ('R' << 8) | 'C';
-
 // What the option names: one ".tun" map, or a scale and/or a mapping.
 struct TuningFiles {
     std::string tunPath;
@@ -32,6 +31,10 @@ TuningFiles tuningFilesOf(const std::vector<std::string>& given)
         const std::string path = std::filesystem::absolute(text).lexically_normal().string();
         if (path.find('\n') != std::string::npos)
             throw usageError("--tuning " + text + ": a path with a line break cannot be stored");
+        // The plug-in takes any other name for a .tun map; here a wrong file is more likely a slip.
+        const std::string extension = lowerCaseExtension(path);
+        if (extension != "tun" && extension != "scl" && extension != "kbm")
+            throw usageError("--tuning " + text + ": not a tuning file; the name must end in .tun, .scl or .kbm");
         std::string* slot = nullptr;
         switch (kindOfTuningFile(path)) {
         case TuningFileKind::Tun: slot = &files.tunPath; break;
@@ -105,17 +108,33 @@ void applyTuningOption(PluginHost& plugin, const ParsedOptions& options)
         throw ToolError("the plug-in did not apply the tuning");
 }
 
-void printResonatorFrequencies(PluginHost& plugin)
+ResonatorPitch resonatorPitch(double wantedHz, double sampleRate)
+{
+    ResonatorPitch pitch;
+    const double period = sampleRate / wantedHz;
+    // Also a table's 0 Hz or infinite pitch: held at the longest or shortest loop.
+    pitch.heldAt = !(period <= kLongestLoopSamples) ? kLongestLoopSamples : !(period >= kShortestLoopSamples) ? kShortestLoopSamples : 0;
+    pitch.playedHz = sampleRate / (pitch.heldAt ? pitch.heldAt : period);
+    return pitch;
+}
+
+void printResonatorFrequencies(PluginHost& plugin, double sampleRate)
 {
     const std::vector<uint8_t> chunk = tovarineProgram(plugin);
-    std::printf("\nresonators (%d), frequency in Hz:\n", kNumCombs);
+    std::printf("\nresonators (%d), frequency in Hz at a sample rate of %.0f Hz (a loop holds %.0f to %.0f samples):\n", kNumCombs,
+                sampleRate, kShortestLoopSamples, kLongestLoopSamples);
     for (int i = 0; i < kNumCombs; ++i) {
-        float pitch = 0.f;
-        std::memcpy(&pitch, chunk.data() + offsetof(ProgramRecord, combSettings) + i * sizeof(CombSettings)
-                                + offsetof(CombSettings, normalPitch), sizeof(pitch));
+        float normalPitch = 0.f;
+        std::memcpy(&normalPitch, chunk.data() + offsetof(ProgramRecord, combSettings) + i * sizeof(CombSettings)
+                                      + offsetof(CombSettings, normalPitch), sizeof(normalPitch));
         // normalPitch v stands for 4 x 1024^v Hz.
-        const double hz = std::exp2(2.0 + 10.0 * static_cast<double>(pitch));
-        std::printf("  %2d  note %3d  %11.3f\n", i, kFirstCombNote + i, hz);
+        const ResonatorPitch pitch = resonatorPitch(std::exp2(2.0 + 10.0 * static_cast<double>(normalPitch)), sampleRate);
+        std::printf("  %2d  note %3d  %11.3f", i, kFirstCombNote + i, pitch.playedHz);
+        if (pitch.heldAt == kShortestLoopSamples)
+            std::printf("  held at the shortest loop (%.0f samples): the tuning asks for more", kShortestLoopSamples);
+        else if (pitch.heldAt == kLongestLoopSamples)
+            std::printf("  held at the longest loop (%.0f samples): the tuning asks for less", kLongestLoopSamples);
+        std::printf("\n");
     }
 }
 

@@ -52,7 +52,7 @@ std::optional<KeyboardMapping> parseKeyboardMapping(std::string_view text, std::
 {
     Lines lines(text);
     auto fail = [&](const std::string& message) {
-        error = std::string(fileName) + ", line " + std::to_string(lines.number()) + ": " + message;
+        error = std::string(fileName) + ": line " + std::to_string(lines.number()) + ": " + message;
         return std::nullopt;
     };
 
@@ -137,7 +137,7 @@ std::optional<KeyboardMapping> parseKeyboardMapping(std::string_view text, std::
     }
     // The reference key sets the frequency of the whole tuning, so it must play a degree.
     if (!mapping.degreeOfKey(mapping.referenceKey)) {
-        error = std::string(fileName) + ", line " + std::to_string(referenceLine) + ": the reference key "
+        error = std::string(fileName) + ": line " + std::to_string(referenceLine) + ": the reference key "
               + std::to_string(mapping.referenceKey) + " is unmapped (x) in the map";
         return std::nullopt;
     }

@@ -69,7 +69,7 @@ std::optional<double> pitchCents(std::string_view word)
 std::optional<ScalaScale> parseScalaScale(std::string_view text, std::string_view fileName, std::string& error)
 {
     Lines lines(text);
-    const std::string where = std::string(fileName) + ", line ";
+    const std::string where = std::string(fileName) + ": line ";
     auto fail = [&](const std::string& message) {
         error = where + std::to_string(lines.number()) + ": " + message;
         return std::nullopt;

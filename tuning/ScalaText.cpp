@@ -37,7 +37,7 @@ std::optional<std::string> readWholeFile(const char* path, std::string& error)
 {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
     if (!file) {
-        error = "Cannot open the file '" + std::string(path) + "'";
+        error = fileNameOf(path) + ": cannot open the file";
         return std::nullopt;
     }
     std::string text;
@@ -51,7 +51,7 @@ std::optional<std::string> readWholeFile(const char* path, std::string& error)
         text.append(buffer, got);
     }
     if (std::ferror(file.get())) {
-        error = "Cannot read the file '" + std::string(path) + "'";
+        error = fileNameOf(path) + ": cannot read the file";
         return std::nullopt;
     }
     return text;

@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "tuning/DecimalPrefix.h"
+#include "tuning/ScalaText.h"
 #include "tuning/TunLineReader.h"
 
 TuningMap::TuningMap()
@@ -123,9 +125,15 @@ bool TuningMap::readFile(const char* path)
     if (std::strlen(path) > 4)
         copyNameFromPath(path, name, sizeof(name));
 
+    // Every error names the file first, then the line where there is one.
+    std::string fileName = scala_text::fileNameOf(path);
+    if (fileName.empty())
+        fileName = "the tuning file";
+    const char* fileText = fileName.c_str();
+
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
     if (!file) {
-        std::snprintf(errorText, sizeof(errorText), "Error opening the file  '%s'", path);
+        std::snprintf(errorText, sizeof(errorText), "%s: cannot open the file", fileText);
         return false;
     }
 
@@ -141,7 +149,8 @@ bool TuningMap::readFile(const char* path)
         if (status == TunLineReader::Status::End)
             break;
         if (status == TunLineReader::Status::TooLong) {
-            std::snprintf(errorText, sizeof(errorText), "Line too long (line %d)", reader.lineNumber());
+            std::snprintf(errorText, sizeof(errorText), "%s: line %d: expected a line of at most %d characters", fileText,
+                          reader.lineNumber(), static_cast<int>(TunLineReader::kMaxLineLength));
             return false;
         }
 
@@ -152,7 +161,7 @@ bool TuningMap::readFile(const char* path)
         if (line.front() == '[') {
             if (line.back() != ']') {
                 std::snprintf(errorText, sizeof(errorText),
-                              "Syntax error: Section-tag must be the only string in the line! (line %d)",
+                              "%s: line %d: expected a section tag such as [Exact Tuning] alone on its line", fileText,
                               reader.lineNumber());
                 return false;
             }
@@ -173,7 +182,8 @@ bool TuningMap::readFile(const char* path)
 
         const std::size_t equals = line.find('=');
         if (equals == std::string_view::npos) {
-            std::snprintf(errorText, sizeof(errorText), "Syntax error: '=' missing! (line %d)", reader.lineNumber());
+            std::snprintf(errorText, sizeof(errorText), "%s: line %d: expected KEY = VALUE, such as note 69 = 6900", fileText,
+                          reader.lineNumber());
             return false;
         }
         const std::string_view key = trimEnd(line.substr(0, equals));
@@ -204,11 +214,11 @@ bool TuningMap::readFile(const char* path)
     }
 
     if (reader.readFailed()) {
-        std::snprintf(errorText, sizeof(errorText), "Error reading the file  '%s'", path);
+        std::snprintf(errorText, sizeof(errorText), "%s: cannot read the file", fileText);
         return false;
     }
     if (!sawTuning && !sawExactTuning) {
-        std::snprintf(errorText, sizeof(errorText), "%s", "No tuning data found!");
+        std::snprintf(errorText, sizeof(errorText), "%s: no [Tuning] or [Exact Tuning] section; the file holds no tuning", fileText);
         return false;
     }
 

@@ -218,15 +218,15 @@ TEST_F(ScalaTuning, MalformedFilesAreRefusedWithTheirReasonAndChangeNothing)
         const char* file;
         const char* message;
     } bad[] = {
-        {"badnote.scl", "badnote.scl, line 12: expected a pitch in cents (\"701.955\") or a ratio (\"3/2\"), found \"What is this\""},
-        {"blanknote.scl", "blanknote.scl, line 12: expected a pitch in cents (\"701.955\") or a ratio (\"3/2\"), found a blank line"},
-        {"missingnote.scl", "missingnote.scl, line 21: the file ends after 16 of its 17 pitches"},
-        {"extraline.scl", "extraline.scl, line 23: the scale's 17 pitches are complete; only comments may follow, found a blank line"},
-        {"blank-line.kbm", "blank-line.kbm, line 27: expected a scale degree (a whole number) or x, found a blank line"},
-        {"garbage-key.kbm", "garbage-key.kbm, line 26: expected a scale degree (a whole number) or x, found \"garbage\""},
-        {"missing-note.kbm", "missing-note.kbm, line 32: the file ends after 11 of the map's 12 keys"},
-        {"extraline-long.kbm", "extraline-long.kbm, line 34: the map's 12 keys are complete; only comments may follow, found a blank line"},
-        {"empty-bad.kbm", "empty-bad.kbm, line 15: the file ends where it should give the degree of the formal octave (a whole number)"},
+        {"badnote.scl", "badnote.scl: line 12: expected a pitch in cents (\"701.955\") or a ratio (\"3/2\"), found \"What is this\""},
+        {"blanknote.scl", "blanknote.scl: line 12: expected a pitch in cents (\"701.955\") or a ratio (\"3/2\"), found a blank line"},
+        {"missingnote.scl", "missingnote.scl: line 21: the file ends after 16 of its 17 pitches"},
+        {"extraline.scl", "extraline.scl: line 23: the scale's 17 pitches are complete; only comments may follow, found a blank line"},
+        {"blank-line.kbm", "blank-line.kbm: line 27: expected a scale degree (a whole number) or x, found a blank line"},
+        {"garbage-key.kbm", "garbage-key.kbm: line 26: expected a scale degree (a whole number) or x, found \"garbage\""},
+        {"missing-note.kbm", "missing-note.kbm: line 32: the file ends after 11 of the map's 12 keys"},
+        {"extraline-long.kbm", "extraline-long.kbm: line 34: the map's 12 keys are complete; only comments may follow, found a blank line"},
+        {"empty-bad.kbm", "empty-bad.kbm: line 15: the file ends where it should give the degree of the formal octave (a whole number)"},
     };
     loadFromDialog(kScalaDir + "zeus22.scl");
     const std::vector<float> before = collectDelays(*engine);

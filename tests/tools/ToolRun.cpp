@@ -21,18 +21,21 @@ std::string slurp(const std::string& path)
 
 }  // namespace
 
-ToolResult runTool(const std::vector<std::string>& arguments)
+ToolResult runTool(const std::vector<std::string>& arguments, const ToolSetup& setup)
 {
     TempDir capture;
     const std::string outPath = capture.file("stdout"), errPath = capture.file("stderr");
     const pid_t child = fork();
     if (child == 0) {
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const std::string& outTarget = setup.standardOutput.empty() ? outPath : setup.standardOutput;
+        const int out = open(outTarget.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(out, STDOUT_FILENO);
         dup2(err, STDERR_FILENO);
         std::vector<char*> argv;
-        std::string tool = TOVARINE_TOOL_PATH;
+        std::string tool = setup.tool.empty() ? TOVARINE_TOOL_PATH : setup.tool;
+        if (!setup.home.empty())
+            setenv("HOME", setup.home.c_str(), 1);
         argv.push_back(tool.data());
         std::vector<std::string> copies(arguments);
         for (std::string& a : copies)

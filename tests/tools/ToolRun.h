@@ -16,7 +16,13 @@ struct ToolResult {
     std::string err;
 };
 
-ToolResult runTool(const std::vector<std::string>& arguments);
+// Where the run's standard output goes (default: captured), which tool runs, and its HOME.
+struct ToolSetup {
+    std::string standardOutput;
+    std::string tool;
+    std::string home;
+};
+ToolResult runTool(const std::vector<std::string>& arguments, const ToolSetup& setup = {});
 
 // A fresh directory under /tmp, removed with everything in it.
 class TempDir {

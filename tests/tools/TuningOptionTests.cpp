@@ -43,8 +43,8 @@ TEST(ToolTuning, BadFilesAndCombinationsAreErrorsBeforeAnyWork)
         int exitCode;
         const char* message;
     } cases[] = {
-        {{kScala + "bad/badnote.scl"}, 1, "badnote.scl, line 12: expected a pitch"},
-        {{kScala + "12-intune.scl", kScala + "bad/garbage-key.kbm"}, 1, "garbage-key.kbm, line 26:"},
+        {{kScala + "bad/badnote.scl"}, 1, "badnote.scl: line 12: expected a pitch"},
+        {{kScala + "12-intune.scl", kScala + "bad/garbage-key.kbm"}, 1, "garbage-key.kbm: line 26:"},
         {{TOVARINE_TESTDATA_DIR "/tun/parnassus_19EDO_v1.tun", kScala + "piano.kbm"}, 2, "a .tun map goes alone"},
         {{kScala + "12-intune.scl", kScala + "31edo.scl"}, 2, "at most one .kbm"},
     };

@@ -23,15 +23,15 @@ TEST(ScalaFiles, ScaleTextRules)
         {"!\n  ! indented comment\nd\n1\n2/1\n", nullptr, 1200.0},
         {"d\n2\n-50.5\n700.\n", nullptr, 700.0},
         {"\xEF\xBB\xBF! a byte order mark first\nd\n1\n2/1\n", nullptr, 1200.0},
-        {"d\n1\n2000000.0\n", "s.scl, line 3: expected a pitch in cents (\"701.955\") or a ratio (\"3/2\"), found \"2000000.0\"", 0},
+        {"d\n1\n2000000.0\n", "s.scl: line 3: expected a pitch in cents (\"701.955\") or a ratio (\"3/2\"), found \"2000000.0\"", 0},
         {"d\n1\n3\n\n", nullptr, 1200.0 * std::log2(3.0)},  // one empty last line is harmless
-        {"d\n1\n3\n\n\n", "s.scl, line 4: the scale's 1 pitches are complete; only comments may follow, found a blank line", 0},
+        {"d\n1\n3\n\n\n", "s.scl: line 4: the scale's 1 pitches are complete; only comments may follow, found a blank line", 0},
         {"d\n1\n3\n! comment\n", nullptr, 1200.0 * std::log2(3.0)},
-        {"d\n0\n", "s.scl, line 2: expected the number of pitches (a whole number of 1 or more), found \"0\"", 0},
-        {"d\n2\n3/0\n2\n", "s.scl, line 3: expected a pitch in cents (\"701.955\") or a ratio (\"3/2\"), found \"3/0\"", 0},
-        {"d\n1\n-3/2\n", "s.scl, line 3: expected a pitch in cents (\"701.955\") or a ratio (\"3/2\"), found \"-3/2\"", 0},
-        {"d\n1\n1,5\n", "s.scl, line 3: expected a pitch in cents (\"701.955\") or a ratio (\"3/2\"), found \"1,5\"", 0},
-        {"d\n", "s.scl, line 1: the file ends before the number of pitches", 0},
+        {"d\n0\n", "s.scl: line 2: expected the number of pitches (a whole number of 1 or more), found \"0\"", 0},
+        {"d\n2\n3/0\n2\n", "s.scl: line 3: expected a pitch in cents (\"701.955\") or a ratio (\"3/2\"), found \"3/0\"", 0},
+        {"d\n1\n-3/2\n", "s.scl: line 3: expected a pitch in cents (\"701.955\") or a ratio (\"3/2\"), found \"-3/2\"", 0},
+        {"d\n1\n1,5\n", "s.scl: line 3: expected a pitch in cents (\"701.955\") or a ratio (\"3/2\"), found \"1,5\"", 0},
+        {"d\n", "s.scl: line 1: the file ends before the number of pitches", 0},
         {"! only a comment\n", "s.scl: no description line; the file holds no scale", 0},
     };
     for (const auto& c : cases) {
@@ -56,10 +56,10 @@ TEST(ScalaFiles, MappingTextRules)
     } cases[] = {
         {kMapHeader, nullptr},
         {std::string(kMapHeader) + "\n", nullptr},
-        {"1\n0\n127\n60\n69\n440\n1\nX\n", "m.kbm, line 5: the reference key 69 is unmapped (x) in the map"},
-        {"0\n0\n128\n60\n69\n440\n12\n", "m.kbm, line 3: expected the last MIDI key to retune (0..127), found \"128\""},
-        {"0\n0\n127\n60\n69\n0\n12\n", "m.kbm, line 6: expected the reference frequency in Hz (above 0, e.g. 440.0), found \"0\""},
-        {"2\n0\n127\n60\n60\n440\n12\n0\n-1\n", "m.kbm, line 9: expected a scale degree (a whole number) or x, found \"-1\""},
+        {"1\n0\n127\n60\n69\n440\n1\nX\n", "m.kbm: line 5: the reference key 69 is unmapped (x) in the map"},
+        {"0\n0\n128\n60\n69\n440\n12\n", "m.kbm: line 3: expected the last MIDI key to retune (0..127), found \"128\""},
+        {"0\n0\n127\n60\n69\n0\n12\n", "m.kbm: line 6: expected the reference frequency in Hz (above 0, e.g. 440.0), found \"0\""},
+        {"2\n0\n127\n60\n60\n440\n12\n0\n-1\n", "m.kbm: line 9: expected a scale degree (a whole number) or x, found \"-1\""},
         {"", "m.kbm: the file is empty"},
     };
     for (const auto& c : cases) {

@@ -65,16 +65,16 @@ TEST_F(TunFileTest, SyntaxErrorsAndLineNumbers)
         const char* message;  // nullptr: loads
     } cases[] = {
         {"[tuning]", nullptr},
-        {"\n[tuning]\nnote 5\n", "Syntax error: '=' missing! (line 2)"},
+        {"\n[tuning]\nnote 5\n", "map.tun: line 2: expected KEY = VALUE, such as note 69 = 6900"},
         // Empty lines (the LF of CR LF) do not count, a line of blanks does.
-        {"[tuning]\r\n  \r\nnote 1 = 1\r\n\r\nnote 5\r\n", "Syntax error: '=' missing! (line 4)"},
-        {std::string(zeroByteEnds, sizeof(zeroByteEnds) - 1), "Syntax error: '=' missing! (line 3)"},
+        {"[tuning]\r\n  \r\nnote 1 = 1\r\n\r\nnote 5\r\n", "map.tun: line 4: expected KEY = VALUE, such as note 69 = 6900"},
+        {std::string(zeroByteEnds, sizeof(zeroByteEnds) - 1), "map.tun: line 3: expected KEY = VALUE, such as note 69 = 6900"},
         {"[tuning]\n" + line509 + "\n", nullptr},
-        {"[tuning]\n" + line509 + "x\n", "Line too long (line 2)"},
-        {"[info]\n" + std::string(510, ' ') + "\n[tuning]\n", "Line too long (line 2)"},
-        {"; x\n[tuning] ; comment\n", "Syntax error: Section-tag must be the only string in the line! (line 2)"},
-        {"[ tuning ]\nnote 1 = 1\n", "No tuning data found!"},
-        {"; only a comment\n\n\t\n", "No tuning data found!"},
+        {"[tuning]\n" + line509 + "x\n", "map.tun: line 2: expected a line of at most 509 characters"},
+        {"[info]\n" + std::string(510, ' ') + "\n[tuning]\n", "map.tun: line 2: expected a line of at most 509 characters"},
+        {"; x\n[tuning] ; comment\n", "map.tun: line 2: expected a section tag such as [Exact Tuning] alone on its line"},
+        {"[ tuning ]\nnote 1 = 1\n", "map.tun: no [Tuning] or [Exact Tuning] section; the file holds no tuning"},
+        {"; only a comment\n\n\t\n", "map.tun: no [Tuning] or [Exact Tuning] section; the file holds no tuning"},
         // Text before any section and in unknown sections is not checked.
         {"free text\n[functional tuning]\nnote 69=\"! 440\"\nno equals\n[TUNING]\n", nullptr},
     };
@@ -141,7 +141,7 @@ TEST_F(TunFileTest, FailedLoadKeepsNameAndExactValuesReadBeforeTheError)
 TEST_F(TunFileTest, NamesAndUnreadableFiles)
 {
     EXPECT_FALSE(map.loadFromFile("C:\\x\\missing.tun"));
-    EXPECT_STREQ(map.errorText, "Error opening the file  'C:\\x\\missing.tun'");
+    EXPECT_STREQ(map.errorText, "missing.tun: cannot open the file");
     EXPECT_STREQ(map.name, "missing");
     EXPECT_FALSE(map.loadFromFile((dir / "sub.dir" / "scale.v2.tun").c_str()));
     EXPECT_STREQ(map.name, "scale");
