@@ -1,6 +1,7 @@
 // The editor inside a real plug-in object, on a scripted window: the menus' and
 // controls' actions reach the plug-in, and the views follow the plug-in's changes.
 #include "../gui/GuiTestSupport.h"
+#include "TovarineVersion.h"
 #include "EditorPixelProbes.h"
 
 #include "editor/CombDisplay.h"
@@ -248,7 +249,7 @@ TEST_F(EditorTest, AboutBoxOnlyFromTheHotspotsRightButtonMenu)
     std::string arguments;
     std::getline(std::ifstream(zenity.dir / "about.txt"), arguments);
     EXPECT_NE(arguments.find("--info --title=Tovarine"), std::string::npos) << arguments;
-    EXPECT_NE(arguments.find("v1.2"), std::string::npos) << arguments;
+    EXPECT_NE(arguments.find(std::string("v") + TOVARINE_VERSION), std::string::npos) << arguments;
 }
 
 TEST_F(EditorTest, ClosedEditorIgnoresNotificationsAndOpenCloseUnderAutomationLeaksNothing)
