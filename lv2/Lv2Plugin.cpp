@@ -181,7 +181,8 @@ void Lv2Plugin::run(uint32_t frames)
             if (at >= end && end < frames)
                 break;  // belongs to a later part of a block longer than the engine takes at once
             const LV2_Atom& body = event->body;
-            if (body.type == uris().atomObject || body.type == uris().atomBlank) {
+            const bool isObject = body.type == uris().atomObject || body.type == uris().atomBlank;
+            if (isObject && body.size >= sizeof(LV2_Atom_Object_Body)) {
                 transport.read(*reinterpret_cast<const LV2_Atom_Object*>(&body), uris());
             } else if (body.type == uris().midiEvent && end > start) {
                 const auto* bytes = static_cast<const uint8_t*>(LV2_ATOM_BODY_CONST(&body));
