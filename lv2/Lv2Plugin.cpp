@@ -1,6 +1,7 @@
 #include "lv2/Lv2Plugin.h"
 
 #include "host/ResonatorPlugin.h"
+#include "lv2/Features.h"
 #include "lv2/Lv2Ids.h"
 #include "lv2/RestoreJob.h"
 
@@ -18,15 +19,6 @@ namespace {
 
 // Events one call of processEvents takes; a block with more is cut at the event that does not fit.
 constexpr std::size_t kEventsPerCall = 1024;
-
-template <class T>
-const T* featureData(const LV2_Feature* const* features, const char* uri)
-{
-    for (const LV2_Feature* const* f = features; f && *f; ++f)
-        if (std::strcmp((*f)->URI, uri) == 0)
-            return static_cast<const T*>((*f)->data);
-    return nullptr;
-}
 
 int32_t maxBlockOf(const LV2_Options_Option* options, const Lv2Uris& uris)
 {
