@@ -7,9 +7,10 @@ case "$1" in -h|--help) sed -n '2,/^set -e/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac
 # The plug-in, its editor, the command-line host and the demo.
 BUILD_PACKAGES="build-essential cmake pkg-config ninja-build
   libcairo2-dev libx11-dev libfontconfig1-dev fonts-liberation
-  libsndfile1-dev libkissfft-dev libsmf-dev"
-# GoogleTest, Google Benchmark, a virtual X server for the editor tests, clang for the fuzzers.
-TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev
+  libsndfile1-dev libkissfft-dev libsmf-dev lv2-dev"
+# GoogleTest, Google Benchmark, a virtual X server for the editor tests, clang for the
+# fuzzers, the LV2 validator and lilv's tools for the bundle check.
+TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev sordi lilv-utils
   xvfb xauth xdotool x11-utils clang libclang-rt-14-dev locales"
 . "$(dirname "$0")/apt-packages.sh"
 if [ "$1" = "--tests" ]; then
