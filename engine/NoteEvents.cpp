@@ -269,7 +269,7 @@ void ResonatorEngine::triggerFeedbackVoice()
     design.slope = 1.f;
     design.bandwidthGiven = 0;
     design.constantPeakGain = 1;
-    const float typeValue = 10.f * blockParams[34];
+    const float typeValue = menuItemOf(blockParams[34]);
     // Types outside the designs (and a non-finite setting) leave the filters as they were.
     const int type = (typeValue > -1.f && typeValue < 100.f) ? static_cast<int>(typeValue) : -1;
     feedback.feedbackFilter[0].design(design, type);

@@ -129,6 +129,11 @@ public:
     // --- parameters, programs and tuning (programs/, tuning/) ------------
     void setParameter(int32_t index, float value) override;  // 0..42, commands 45 and 46
     float getParameter(int32_t index) override;
+    // The item a menu parameter (32 tension modeling, 33 feedback delay, 34
+    // feedback filter) selects, before rounding: 10 x its value. Hosts read
+    // the value itself through getParameter; the editor reads the item here.
+    float menuItem(int32_t index) const;
+    static float menuItemOf(float value) { return 10.f * value; }
     void getParameterName(int32_t index, char* text) override;
     void getParameterLabel(int32_t index, char* label) override;
     void getParameterDisplay(int32_t index, char* text) override;
