@@ -1,5 +1,6 @@
 // MIDI input: notes arm per-voice countdowns that the audio loop carries out
-// at the right sample; the comb envelopes and the feedback voice.
+// at the right sample; the sustain pedals and the controllers that end notes;
+// the comb envelopes and the feedback voice.
 #include "engine/ResonatorEngine.h"
 
 #include <charconv>

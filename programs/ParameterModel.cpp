@@ -68,7 +68,7 @@ void ResonatorEngine::setParameter(int32_t index, float value)
     liveParams[index] = value;
 }
 
-// Hosts get back exactly what they set, so a value they read can be written back.
+// The value as set (limited to 0..1 where the engine reads it): a host can write back what it reads.
 float ResonatorEngine::getParameter(int32_t index)
 {
     if (index < 0 || index >= kNumParams)
