@@ -68,10 +68,10 @@ View* addToFrame(CFrame* frame, View* view)
     return view;
 }
 
-// Menu parameters 32..34 read back as the item index (value x 10).
-float menuIndexOf(float parameterTimesTen)
+// The menu entry of parameters 32..34: their item number, rounded.
+float menuIndexOf(float item)
 {
-    return float(std::lround(parameterTimesTen));
+    return float(std::lround(item));
 }
 
 COptionMenu* makeMenu(CControlListener* listener, int32_t tag, int32_t style, const char* const* items, size_t count)
@@ -214,7 +214,7 @@ void ResonatorEditor::buildSubmenus()
     syncMenu = makeMenu(this, kSyncTag, kPopupStyle, kSyncItems, std::size(kSyncItems));
     for (COptionMenu* menu : {modelingMenu, feedbackDelayMenu, filterMenu}) {
         if (menu) {
-            menu->setValue(menuIndexOf(p->getParameter(menu->getTag())));
+            menu->setValue(menuIndexOf(p->menuItem(menu->getTag())));
             menu->setDirty();
         }
     }
@@ -408,7 +408,7 @@ void ResonatorEditor::applyParameter(int32_t index)
         }
     } else if (index >= kModelingTag && index <= kFilterTag) {
         if (COptionMenu* menu = getSubmenu(index)) {
-            menu->setValue(menuIndexOf(p->getParameter(index)));
+            menu->setValue(menuIndexOf(p->menuItem(index)));
             menu->setDirty();
         }
     } else if (CControl* knob = getControl(index)) {

@@ -1,5 +1,6 @@
 // MIDI input: notes arm per-voice countdowns that the audio loop carries out
-// at the right sample; the comb envelopes and the feedback voice.
+// at the right sample; the sustain pedals and the controllers that end notes;
+// the comb envelopes and the feedback voice.
 #include "engine/ResonatorEngine.h"
 
 #include <charconv>
@@ -11,6 +12,8 @@ namespace {
 
 constexpr int32_t kFeedbackChannel = 1;  // MIDI channel 2
 constexpr uint8_t kAllCombsIdleController = 126;
+constexpr uint8_t kAllSoundOffController = 120;
+constexpr uint8_t kAllNotesOffController = 123;
 constexpr float kVelocityScale = 0.007874016f;  // 1 / 127
 constexpr double kFeedbackLowestHz = 0.25;
 constexpr double kFeedbackHighestHz = 8000.0;
@@ -59,14 +62,109 @@ int32_t ResonatorEngine::processEvents(VstEvents* events)
         const int32_t command = status & 0xF0;
         const int32_t d1 = midi->midiData[1] & 0x7F;
         const int32_t d2 = midi->midiData[2] & 0x7F;
-        if (command == 0x80 || (command == 0x90 && d2 == 0))
-            noteOff(d1, channel);
-        else if (command == 0x90)
+        if (command == 0x80 || (command == 0x90 && d2 == 0)) {
+            if (pedals.isDown(channel))
+                pedals.hold(channel, d1);
+            else
+                noteOff(d1, channel);
+        } else if (command == 0x90) {
+            pedals.strike(channel, d1);
             noteOn(d2, d1, midi->deltaFrames, channel);
-        else if (command == 0xB0 && d1 == kAllCombsIdleController)
-            silenceCombEnvelopes();
+        } else if (command == 0xB0) {
+            controlChange(d1, d2, channel);
+        }
     }
     return 1;
+}
+
+void ResonatorEngine::controlChange(int32_t controller, int32_t value, int32_t channel)
+{
+    switch (controller) {
+    case kAllCombsIdleController:
+        silenceCombEnvelopes();
+        break;
+    case kAllSoundOffController:
+        silenceAllVoices();
+        break;
+    case kAllNotesOffController:
+        releaseAllNotes();
+        break;
+    case SustainPedals::kController:
+        if (SustainPedals::pressedBy(value))
+            pedals.press(channel);
+        else
+            liftSustainPedal(channel);
+        break;
+    default:
+        break;  // other controllers change nothing
+    }
+}
+
+bool ResonatorEngine::voiceSounds(int32_t v) const
+{
+    const int32_t state = voices.envState[v];
+    return state == kEnvAttack || state == kEnvDecay || state == kEnvSustain;
+}
+
+bool ResonatorEngine::noteOnPending(int32_t v) const
+{
+    return voices.triggerCountdown[v] >= 0 && voices.noteVelocity[v] > 0.f;
+}
+
+// The held note-offs of the channel arrive now, as they would have without
+// the pedal, except for a key struck again while the pedal was down (its
+// note-off is no longer held) and for envelopes already releasing, which
+// finish as they are.
+void ResonatorEngine::liftSustainPedal(int32_t channel)
+{
+    const NoteSet held = pedals.lift(channel);
+    if (held.empty())
+        return;
+    if (channel == kFeedbackChannel) {
+        // One voice for every note: a newer note whose key is still down plays on.
+        const bool pending = noteOnPending(kFeedbackVoice);
+        if (pending && !held.has(feedback.feedbackNote))
+            return;
+        if (voiceSounds(kFeedbackVoice) && held.has(feedback.voiceNote))
+            noteOff(feedback.voiceNote, channel);  // also drops a pending note-on
+        else if (pending)
+            noteOff(feedback.feedbackNote, channel);
+        return;
+    }
+    for (int32_t note = 0; note < 128; ++note) {
+        if (!held.has(note))
+            continue;
+        const int32_t comb = combOfNote(note);
+        if (voiceSounds(comb) || noteOnPending(comb))
+            noteOff(note, channel);
+    }
+}
+
+void ResonatorEngine::releaseAllNotes()
+{
+    pedals.forgetHeld();
+    for (int32_t v = 0; v < kVoiceCount; ++v) {
+        if (voiceSounds(v)) {
+            if (v == kFeedbackVoice)
+                feedback.feedbackNote = feedback.voiceNote;  // a note-off for the note that sounds
+            armNoteOff(v);
+        } else if (noteOnPending(v)) {
+            silence.wake();
+            voices.triggerCountdown[v] = -1;  // never started: nothing to release
+        }
+    }
+}
+
+void ResonatorEngine::silenceAllVoices()
+{
+    pedals.forgetHeld();
+    silenceCombEnvelopes();
+    constexpr int32_t v = kFeedbackVoice;
+    voices.envState[v] = kEnvIdle;
+    voices.envLevel[v] = 0.f;
+    voices.envStep[v] = 0.f;
+    voices.envCounter[v] = 0;
+    voices.triggerCountdown[v] = -1;
 }
 
 void ResonatorEngine::noteOn(int32_t velocity, int32_t note, int32_t deltaFrames, int32_t channel)
@@ -87,7 +185,6 @@ void ResonatorEngine::noteOn(int32_t velocity, int32_t note, int32_t deltaFrames
 // A note-off takes effect at the second sample of the next block, whatever its deltaFrames.
 void ResonatorEngine::noteOff(int32_t note, int32_t channel)
 {
-    silence.wake();
     int32_t entry;
     if (channel == kFeedbackChannel) {
         feedback.feedbackNote = note;
@@ -95,8 +192,14 @@ void ResonatorEngine::noteOff(int32_t note, int32_t channel)
     } else {
         entry = combOfNote(note);
     }
-    voices.triggerCountdown[entry] = 1;
-    voices.noteVelocity[entry] = -1.f;
+    armNoteOff(entry);
+}
+
+void ResonatorEngine::armNoteOff(int32_t v)
+{
+    silence.wake();
+    voices.triggerCountdown[v] = 1;
+    voices.noteVelocity[v] = -1.f;
 }
 
 void ResonatorEngine::silenceCombEnvelopes()
@@ -269,7 +372,7 @@ void ResonatorEngine::triggerFeedbackVoice()
     design.slope = 1.f;
     design.bandwidthGiven = 0;
     design.constantPeakGain = 1;
-    const float typeValue = 10.f * blockParams[34];
+    const float typeValue = menuItemOf(blockParams[34]);
     // Types outside the designs (and a non-finite setting) leave the filters as they were.
     const int type = (typeValue > -1.f && typeValue < 100.f) ? static_cast<int>(typeValue) : -1;
     feedback.feedbackFilter[0].design(design, type);

@@ -23,6 +23,7 @@
 #include "engine/FeedbackPath.h"
 #include "engine/SharedValue.h"
 #include "engine/SilenceWatch.h"
+#include "engine/SustainPedals.h"
 #include "engine/TensionLanes.h"
 #include "engine/VoiceState.h"
 #include "TovarineVersion.h"
@@ -56,6 +57,13 @@ public:
     virtual void noteOn(int32_t velocity, int32_t note, int32_t deltaFrames, int32_t channel);
     // MIDI controller 126: every comb envelope goes idle at once.
     void silenceCombEnvelopes();
+    // All Sound Off (controller 120): every comb envelope and the feedback voice
+    // go idle at once, and held note-offs are dropped.
+    void silenceAllVoices();
+    // All Notes Off (controller 123): every envelope a note opened, the feedback
+    // voice's included, is released as its note-off would release it; notes
+    // still waiting to start are dropped, and so are held note-offs.
+    void releaseAllNotes();
 
     // --- set-up ---------------------------------------------------------
     void resume() override;
@@ -129,6 +137,11 @@ public:
     // --- parameters, programs and tuning (programs/, tuning/) ------------
     void setParameter(int32_t index, float value) override;  // 0..42, commands 45 and 46
     float getParameter(int32_t index) override;
+    // The item a menu parameter (32 tension modeling, 33 feedback delay, 34
+    // feedback filter) selects, before rounding: 10 x its value. Hosts read
+    // the value itself through getParameter; the editor reads the item here.
+    float menuItem(int32_t index) const;
+    static float menuItemOf(float value) { return 10.f * value; }
     void getParameterName(int32_t index, char* text) override;
     void getParameterLabel(int32_t index, char* label) override;
     void getParameterDisplay(int32_t index, char* text) override;
@@ -237,6 +250,7 @@ private:
     TensionLanes tensionLanes;
     bool batchTensionMoves = true;
     SilenceWatch silence;
+    SustainPedals pedals;
 
     // --- the audio thread's copies of the settings, adopted at block starts ------
     CombSettings playingCombs[kNumCombs] = {};
@@ -314,6 +328,12 @@ private:
     bool wetOutputQuiet(int32_t frames) const;
     bool holdingStill() const;
     bool loopsSettled() const;
+    void controlChange(int32_t controller, int32_t value, int32_t channel);
+    void liftSustainPedal(int32_t channel);
+    void armNoteOff(int32_t voice);
+    // In attack, decay or sustain: a note holds the voice open.
+    bool voiceSounds(int32_t voice) const;
+    bool noteOnPending(int32_t voice) const;
     void stepCombEnvelope(int32_t comb);
     int32_t plainEnvelopeSteps(int32_t comb, int32_t limit) const;
     void stepCombEnvelopeOver(int32_t comb, int32_t lane, int32_t frames);

@@ -68,11 +68,17 @@ void ResonatorEngine::setParameter(int32_t index, float value)
     liveParams[index] = value;
 }
 
+// The value as set (limited to 0..1 where the engine reads it): a host can write back what it reads.
 float ResonatorEngine::getParameter(int32_t index)
 {
     if (index < 0 || index >= kNumParams)
         return 0.f;
-    return isMenuParameter(index) ? liveParams[index] * 10.f : liveParams[index].load();
+    return liveParams[index];
+}
+
+float ResonatorEngine::menuItem(int32_t index) const
+{
+    return isMenuParameter(index) ? menuItemOf(liveParams[index]) : 0.f;
 }
 
 void ResonatorEngine::getParameterName(int32_t index, char* text)

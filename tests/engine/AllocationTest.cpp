@@ -105,10 +105,11 @@ TEST(Allocation, AudioThreadNeverAllocates)
     float* ins[2] = {inL.data(), inR.data()};
     float* outs[2] = {outL.data(), outR.data()};
     // Event lists as the host hands them over, built before counting starts.
-    VstEventList notes{makeMidiEvent(0x91, 57, 100, 10),  // feedback voice
-                       makeMidiEvent(0x90, 60, 100, 0), makeMidiEvent(0x93, 72, 80, 300)};
-    VstEventList offs{makeMidiEvent(0x80, 60, 0, 0), makeMidiEvent(0x91, 57, 0, 5)};
-    VstEventList controller{makeMidiEvent(0xB0, 126, 0, 0)};
+    VstEventList notes{makeMidiEvent(0x91, 57, 100, 10), makeMidiEvent(0xB0, 64, 127),  // feedback voice, pedal
+                       makeMidiEvent(0x90, 60, 100, 0), makeMidiEvent(0x93, 72, 80, 300), makeMidiEvent(0xB1, 64, 99)};
+    VstEventList offs{makeMidiEvent(0x80, 60, 0, 0), makeMidiEvent(0x91, 57, 0, 5), makeMidiEvent(0xB0, 64, 0),
+                      makeMidiEvent(0xB1, 64, 0)};  // held, then let go as the pedals lift
+    VstEventList controller{makeMidiEvent(0xB3, 123, 0), makeMidiEvent(0xB0, 126, 0, 0), makeMidiEvent(0xB2, 120, 0)};
 
     // The counter sees allocations made through the plug-in's descriptor.
     counting = true;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 
 using namespace enginetest;
@@ -145,6 +146,53 @@ TEST(CombEnvelope, Controller126SilencesEveryComb)
         EXPECT_EQ(engine->voices.envLevel[i], 0.f);
         EXPECT_LT(engine->voices.triggerCountdown[i], 0);  // pending notes are dropped too
     }
+}
+
+// Controllers 64, 120 and 123 do what plain note-offs (or 126) do in the block where they
+// take effect: every envelope matches the reference's after each block ("row block/voice").
+TEST(NoteEvents, ControllersActAsTheNoteOffsTheyStandFor)
+{
+    using Blocks = std::map<int, std::vector<VstMidiEvent>>;
+    auto on = [](int ch, int note) { return makeMidiEvent(uint8_t(0x8F + ch), uint8_t(note), 100); };
+    auto off = [](int ch, int note) { return makeMidiEvent(uint8_t(0x7F + ch), uint8_t(note), 0); };
+    auto cc = [](int ch, int number, int v) { return makeMidiEvent(uint8_t(0xAF + ch), uint8_t(number), uint8_t(v)); };
+    const struct { const char* name; Blocks played, reference; } rows[] = {
+        {"all notes off", {{0, {cc(1, 64, 127), on(1, 60), on(3, 70), on(2, 57)}}, {1, {off(1, 60)}},  // held, dropped
+            {2, {on(2, 62), on(1, 64), cc(5, 123, 0)}}, {3, {on(1, 60)}}, {4, {cc(1, 64, 0)}}},
+            {{0, {on(1, 60), on(3, 70), on(2, 57)}}, {2, {off(1, 60), off(3, 70), off(2, 57)}}, {3, {on(1, 60)}}}},
+        {"pedals hold their own channel", {{0, {cc(1, 64, 127), cc(2, 64, 64), on(1, 60), on(3, 70), on(2, 57)}},
+            {1, {off(1, 60), off(3, 70), off(2, 57)}}, {3, {cc(1, 64, 0)}}, {5, {cc(2, 64, 63)}}},
+            {{0, {on(1, 60), on(3, 70), on(2, 57)}}, {1, {off(3, 70)}}, {3, {off(1, 60)}}, {5, {off(2, 57)}}}},
+        {"struck again while held", {{0, {cc(1, 64, 127), on(1, 60)}}, {1, {off(1, 60)}}, {2, {on(1, 60)}},
+            {3, {cc(1, 64, 0)}}, {5, {off(1, 60)}}}, {{0, {on(1, 60)}}, {2, {on(1, 60)}}, {5, {off(1, 60)}}}},
+        {"newer feedback note", {{0, {cc(2, 64, 127), on(2, 57)}}, {1, {on(2, 62), off(2, 57)}}, {3, {cc(2, 64, 0)}},
+            {5, {off(2, 62)}}}, {{0, {on(2, 57)}}, {1, {on(2, 62)}}, {5, {off(2, 62)}}}},
+        {"within one block", {{0, {cc(2, 64, 127), cc(1, 64, 127)}}, {1, {on(2, 57), off(2, 57), on(1, 64),
+            off(1, 64), cc(2, 64, 0), cc(1, 64, 0)}}}, {{1, {on(2, 57), off(2, 57), on(1, 64), off(1, 64)}}}},
+        {"all sound off", {{0, {cc(1, 64, 127), on(1, 60), on(1, 64)}}, {1, {off(1, 60)}}, {2, {cc(1, 120, 0)}},
+            {3, {on(1, 60)}}, {4, {cc(1, 64, 0)}}}, {{0, {on(1, 60), on(1, 64)}}, {2, {cc(9, 126, 0)}}, {3, {on(1, 60)}}}},
+    };
+    for (const auto& row : rows) {
+        std::unique_ptr<ResonatorEngine> e[2] = {makeQuietEngine(), makeQuietEngine()};
+        for (auto& engine : e)
+            for (int comb : {48, 52, 58})
+                setEnvelope(*engine, comb, 30, 30, 0.5f, 90);
+        for (int block = 0; block < 8; ++block) {
+            for (int which = 0; which < 2; ++which) {
+                const Blocks& blocks = which ? row.reference : row.played;
+                if (blocks.count(block))
+                    e[which]->processEvents(VstEventList(blocks.at(block)).get());
+                levels(*e[which], 0, 64, 64);
+            }
+            for (int v = 0; v < kVoiceCount; ++v)
+                EXPECT_EQ(e[0]->voices.envLevel[v], e[1]->voices.envLevel[v]) << row.name << " " << block << "/" << v;
+        }
+    }
+    auto engine = makeQuietEngine();  // all sound off ends the feedback voice too, at once
+    send(*engine, {makeMidiEvent(0x91, 57, 100)});
+    levels(*engine, kFeedbackVoice, 64, 64);
+    send(*engine, {makeMidiEvent(0xB0, 120, 0)});
+    EXPECT_EQ(engine->voices.envState[kFeedbackVoice], kEnvIdle);
 }
 
 class FeedbackVoiceTest : public ::testing::Test {

@@ -54,7 +54,7 @@ TEST(ParametersHost, NamesLabelsDisplaysAndValues)
         EXPECT_EQ(p->parameterLabel(k), "        ") << k;
         p->setParameter(k, 0.123456f);
         EXPECT_EQ(p->parameterDisplay(k), "0.1235") << k;  // the mode parameters too
-        EXPECT_FLOAT_EQ(p->getParameter(k), (k >= 32 && k <= 34) ? 1.23456f : 0.123456f) << k;
+        EXPECT_EQ(p->getParameter(k), 0.123456f) << k;      // as set: a host can write back what it read
         EXPECT_EQ(recordOf(p->getChunk(true)).fParams[k], 0.123456f) << k;
     }
     // A host running in a decimal-comma locale still gets a point.
@@ -63,7 +63,7 @@ TEST(ParametersHost, NamesLabelsDisplaysAndValues)
             break;
     p->setParameter(32, 0.2f);
     EXPECT_EQ(p->parameterDisplay(32), "0.2000");
-    EXPECT_FLOAT_EQ(p->getParameter(32), 2.f);
+    EXPECT_EQ(p->getParameter(32), 0.2f);
     std::setlocale(LC_NUMERIC, "C");
     // Outside 0..42 nothing is read: empty texts, value 0.
     for (int k : {-1, 43, 44, 47, 1000000}) {
@@ -104,6 +104,14 @@ TEST(ParametersHost, FactoryProgramZeroAtStartAndSelection)
 {
     auto p = loadPlugin();
     ASSERT_TRUE(p);
+    // Writing back what a factory program answers changes no stored byte.
+    for (int program : {0, 1, 2, 3, 4, 0}) {
+        p->dispatch(effSetProgram, 0, program);
+        const std::vector<uint8_t> bank = p->getChunk(false);
+        for (int k = 0; k < kNumParams; ++k)
+            p->setParameter(k, p->getParameter(k));
+        EXPECT_EQ(p->getChunk(false), bank) << program;
+    }
     EXPECT_EQ(p->dispatch(effGetProgram), 0);
     const char* names[] = {"Simple Panning Reverb", "Play On Ch 1", "Play Ch 2 Percussive",
                            "Play Ch 2 Drone/Whistle", "Init", "Init"};
@@ -125,7 +133,7 @@ TEST(ParametersHost, FactoryProgramZeroAtStartAndSelection)
     EXPECT_EQ(p->dispatch(effGetProgram), 6);
     EXPECT_EQ(p->getParameter(1), 0.f);  // re-applying its tuning selects the pitch type
     for (int k = 2; k < 35; ++k)
-        EXPECT_FLOAT_EQ(p->getParameter(k), six.fParams[k] * (k >= 32 ? 10.f : 1.f)) << k;
+        EXPECT_EQ(p->getParameter(k), six.fParams[k]) << k;
     EXPECT_FLOAT_EQ(p->getParameter(40), 0.9f);
     p->dispatch(effSetProgram, 0, 32);
     EXPECT_EQ(p->dispatch(effGetProgram), 6);
