@@ -176,11 +176,9 @@ public:
     void editCombs(const std::function<void(int, CombSettings&)>& edit) override
     {
         std::vector<uint8_t> chunk = p.getChunk(true);
-        ProgramRecord record;
-        std::memcpy(&record, chunk.data(), sizeof(record));
+        auto* record = reinterpret_cast<ProgramRecord*>(chunk.data());
         for (int i = 0; i < kNumCombs; ++i)
-            edit(i, record.combSettings[i]);
-        std::memcpy(chunk.data(), &record, sizeof(record));
+            edit(i, record->combSettings[i]);
         p.setChunk(chunk, true);
     }
     void setTempo(double bpm, int32_t numerator, int32_t denominator) override
