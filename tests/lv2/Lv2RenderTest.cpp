@@ -10,20 +10,10 @@
 
 namespace {
 
+using lv2testhost::firstDifference;
 using lv2testhost::Instance;
 using lv2testhost::Lv2SceneHost;
 using testhost::PluginInstance;
-
-// The first frame where the renders differ, or -1.
-long firstDifference(const std::vector<float>& a, const std::vector<float>& b)
-{
-    if (a.size() != b.size())
-        return 0;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::memcmp(&a[i], &b[i], sizeof(float)) != 0)
-            return static_cast<long>(i);
-    return -1;
-}
 
 std::vector<float> vstRender(const scenes::Scene& scene, const std::vector<int32_t>& blocks, std::size_t maxFrames,
                              int32_t program = 0)
@@ -69,6 +59,26 @@ TEST(Lv2Renders, EveryScenePlaysAsInTheVst2BuildAtEveryBlockLength)
                     << (inPlace ? ", buffers in place" : "");
         }
     }
+}
+
+// A host may set ports right after a restore, before the next block (as after
+// loading a preset): the values the ports hold when the block runs are the ones that play.
+TEST(Lv2Renders, PortsSetAfterARestorePlayInTheNextBlock)
+{
+    const scenes::Scene& onNoise = scenes::all()[0];
+    auto vst = PluginInstance::load();
+    ASSERT_TRUE(vst);
+    vst->prepare(scenes::kRate, 512);
+    auto lv2 = Instance::create();
+    ASSERT_TRUE(lv2);
+    lv2->restore(lv2->save());
+    for (auto [index, value] : {std::pair{20, 0.9f}, {31, 0.8f}, {22, 0.3f}}) {
+        vst->setParameter(index, value);
+        lv2->setParameter(static_cast<uint32_t>(index), value);
+    }
+    scenes::VstSceneHost vstHost(*vst);
+    Lv2SceneHost lv2Host(*lv2);
+    EXPECT_EQ(firstDifference(scenes::render(onNoise, lv2Host, {512}, 8192), scenes::render(onNoise, vstHost, {512}, 8192)), -1);
 }
 
 TEST(Lv2Presets, EachFactoryPresetIsItsProgram)

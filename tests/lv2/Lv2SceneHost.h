@@ -51,6 +51,10 @@ public:
         for (int i = 0; i < kNumCombs; ++i)
             edit(i, bank.record(bank.current())->combSettings[i]);
         lv2.restore(state);
+        // A cycle of no frames: the plug-in takes the ports as they are now as set by the
+        // restore, so the parameters the scene sets next reach it as changes.
+        float none[1] = {};
+        lv2.run(none, none, none, none, 0);
     }
     // Sent once: the plug-in holds the last tempo it was given.
     void setTempo(double bpm, int32_t numerator, int32_t denominator) override
@@ -87,5 +91,16 @@ private:
     Tempo tempo{};
     bool tempoPending = false;
 };
+
+// The first sample where two renders differ, or -1.
+inline long firstDifference(const std::vector<float>& a, const std::vector<float>& b)
+{
+    if (a.size() != b.size())
+        return 0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::memcmp(&a[i], &b[i], sizeof(float)) != 0)
+            return static_cast<long>(i);
+    return -1;
+}
 
 }  // namespace lv2testhost

@@ -21,12 +21,32 @@ using lv2testhost::World;
 
 const char* const kTuningFile = TOVARINE_TESTDATA_DIR "/tun/parnassus_19EDO_v1.tun";
 
-// From the start of processing, so earlier blocks leave nothing behind.
+// Instances compared by their renders have not played before.
 std::vector<float> renderFromStart(Instance& lv2)
 {
-    lv2.restart();
     Lv2SceneHost host(lv2);
     return scenes::render(scenes::all()[0], host, {512}, 8192);
+}
+
+// A preset keeps a link to a tuning file where a session keeps the file's path: both name the same file.
+Properties withFilesResolved(Properties state)
+{
+    const auto resolve = [](char* path, std::size_t size) {
+        std::error_code error;
+        const std::string file = std::filesystem::canonical(path, error).string();
+        if (!error)
+            std::snprintf(path, size, "%s", file.c_str());
+    };
+    for (auto& [key, property] : state) {
+        if (property.type == LV2_ATOM__Path) {
+            property.value.resize(4096);
+            resolve(reinterpret_cast<char*>(property.value.data()), 4096);
+        }
+    }
+    BankState bank(state);
+    for (int32_t p = 0; p < kNumPrograms; ++p)
+        resolve(bank.record(p)->tuningMapPath, kTuningMapPathSize);
+    return state;
 }
 
 // Program 5 with a tuning file, edited resonators and moved ports.
@@ -44,28 +64,31 @@ std::unique_ptr<Instance> instanceWithState(const std::string& tuningPath)
     Lv2SceneHost host(*lv2);
     scenes::allResonatorsSetUp(host);
     lv2->setParameter(31, 0.8f);
+    float none[1] = {};
+    lv2->run(none, none, none, none, 0);  // the ports reach the plug-in before its state is saved
     return lv2;
 }
 
-void expectSameInstance(Instance& restored, Instance& original, const char* how)
+void expectSameInstance(Instance& restored, Instance& original, const std::vector<float>& sound, const char* how)
 {
     for (uint32_t i = 0; i < lv2testhost::kParameterCount; ++i)
         EXPECT_EQ(restored.parameter(i), original.parameter(i)) << how << ", port of parameter " << i;
-    EXPECT_EQ(restored.save(), original.save()) << how;
-    EXPECT_EQ(renderFromStart(restored), renderFromStart(original)) << how;
+    EXPECT_TRUE(withFilesResolved(restored.save()) == withFilesResolved(original.save())) << how;
+    EXPECT_EQ(lv2testhost::firstDifference(renderFromStart(restored), sound), -1) << how;
 }
 
 TEST(Lv2State, RestoredIntoAFreshInstanceItSoundsTheSame)
 {
     auto original = instanceWithState(kTuningFile);
     ASSERT_TRUE(original);
-    auto untuned = instanceWithState("");
-    EXPECT_NE(renderFromStart(*original), renderFromStart(*untuned)) << "the tuning file was not applied";
+    const std::vector<float> sound = renderFromStart(*instanceWithState(kTuningFile));
+    EXPECT_NE(lv2testhost::firstDifference(sound, renderFromStart(*instanceWithState(""))), -1)
+        << "the tuning file was not applied";
 
     LilvState* inMemory = original->saveState();
     auto restored = Instance::create();
     restored->restoreState(inMemory);
-    expectSameInstance(*restored, *original, "state in memory");
+    expectSameInstance(*restored, *original, sound, "state in memory");
 
     // A user preset: the ports and the state in a preset file, loaded back.
     const testhost::ScratchDirectory dir("lv2-preset");
@@ -74,12 +97,14 @@ TEST(Lv2State, RestoredIntoAFreshInstanceItSoundsTheSame)
     lilv_state_set_label(preset, "Mine");
     ASSERT_EQ(lilv_state_save(w.world, &w.mapFeature, &w.unmapFeature, preset, "urn:tovarine:test-preset", dir.path().c_str(),
                               "mine.ttl"), 0);
-    LilvState* loaded = lilv_state_new_from_file(w.world, &w.mapFeature, nullptr, (dir.path() + "/mine.ttl").c_str());
+    LilvNode* uri = w.node("urn:tovarine:test-preset");
+    LilvState* loaded = lilv_state_new_from_file(w.world, &w.mapFeature, uri, (dir.path() + "/mine.ttl").c_str());
+    lilv_node_free(uri);
     ASSERT_TRUE(loaded);
     EXPECT_STREQ(lilv_state_get_label(loaded), "Mine");
     auto fromFile = Instance::create();
     fromFile->restoreState(loaded);
-    expectSameInstance(*fromFile, *original, "user preset");
+    expectSameInstance(*fromFile, *original, sound, "user preset");
     for (LilvState* s : {inMemory, preset, loaded})
         lilv_state_free(s);
 }
@@ -92,7 +117,7 @@ TEST(Lv2State, AMovedSessionFolderStillFindsItsTuningFile)
     std::filesystem::copy_file(kTuningFile, session + "/tunings/19.tun");
     auto original = instanceWithState(session + "/tunings/19.tun");
     ASSERT_TRUE(original);
-    const std::vector<float> tuned = renderFromStart(*original);
+    const std::vector<float> tuned = renderFromStart(*instanceWithState(session + "/tunings/19.tun"));
 
     World& w = World::get();
     LilvState* state = original->saveState(session);
@@ -106,7 +131,7 @@ TEST(Lv2State, AMovedSessionFolderStillFindsItsTuningFile)
     auto restored = Instance::create();
     restored->restoreState(reopened);
     lilv_state_free(reopened);
-    EXPECT_EQ(renderFromStart(*restored), tuned);
+    EXPECT_EQ(lv2testhost::firstDifference(renderFromStart(*restored), tuned), -1);
     Properties after = restored->save();
     const lv2testhost::Property* path = lv2testhost::find(after, LV2_ATOM__Path);
     ASSERT_TRUE(path);
@@ -137,18 +162,22 @@ TEST(Lv2State, StateNoInstanceSavedChangesNothing)
         {"path of the wrong type", [](Properties& s) { lv2testhost::find(s, LV2_ATOM__Path)->type = LV2_ATOM__Int; }},
     };
     ASSERT_TRUE(lv2testhost::find(const_cast<Properties&>(saved), LV2_ATOM__Path)) << "no tuning path in the state";
-    for (const Case& c : cases) {
+    const auto restoredGood = [&] {
         auto lv2 = Instance::create();
-        ASSERT_EQ(lv2->restore(saved), LV2_STATE_SUCCESS);
+        EXPECT_EQ(lv2->restore(saved), LV2_STATE_SUCCESS);
+        return lv2;
+    };
+    const std::vector<float> sound = renderFromStart(*restoredGood());
+    for (const Case& c : cases) {
+        auto lv2 = restoredGood();
         const Properties before = lv2->save();
-        const std::vector<float> sound = renderFromStart(*lv2);
         const std::size_t messages = lv2->logged.size();
         Properties bad = saved;
         c.spoil(bad);
         EXPECT_NE(lv2->restore(bad), LV2_STATE_SUCCESS) << c.what;
         EXPECT_GT(lv2->logged.size(), messages) << c.what << ": nothing in the host's log";
-        EXPECT_EQ(lv2->save(), before) << c.what;
-        EXPECT_EQ(renderFromStart(*lv2), sound) << c.what;
+        EXPECT_TRUE(lv2->save() == before) << c.what;
+        EXPECT_EQ(lv2testhost::firstDifference(renderFromStart(*lv2), sound), -1) << c.what;
     }
 }
 

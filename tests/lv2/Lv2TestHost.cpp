@@ -72,11 +72,17 @@ World& World::get()
         w.mapFeature = {nullptr, mapUri};
         w.unmapFeature = {nullptr, unmapUrid};
         w.world = lilv_world_new();
-        const char* path = std::getenv("LV2_PATH");
-        LilvNode* pathNode = lilv_new_string(w.world, path ? path : TOVARINE_LV2_PATH);
-        lilv_world_set_option(w.world, LILV_OPTION_LV2_PATH, pathNode);
-        lilv_node_free(pathNode);
-        lilv_world_load_all(w.world);
+        // The bundle this build made, unless LV2_PATH names where to look, as for any host.
+        if (const char* path = std::getenv("LV2_PATH")) {
+            LilvNode* pathNode = lilv_new_string(w.world, path);
+            lilv_world_set_option(w.world, LILV_OPTION_LV2_PATH, pathNode);
+            lilv_node_free(pathNode);
+            lilv_world_load_all(w.world);
+        } else {
+            LilvNode* bundle = lilv_new_file_uri(w.world, nullptr, TOVARINE_LV2_BUNDLE "/");
+            lilv_world_load_bundle(w.world, bundle);
+            lilv_node_free(bundle);
+        }
         LilvNode* uri = lilv_new_uri(w.world, kPluginUri);
         w.plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(w.world), uri);
         lilv_node_free(uri);
