@@ -8,26 +8,19 @@ ardour {
 asks for, at the transport's position; silence while it stands still.]]
 }
 
--- The notes, "sample status data1 data2;..." from the driver, parsed once.
-local notes
+-- The notes come in the shared memory, written before the processor joins
+-- the track (DSP scripts have no os library): their count, then per note
+-- sample, status, data1, data2.
 
 function dsp_ioconfig ()
 	return { { audio_in = 2, audio_out = 2, midi_out = 1 } }
 end
 
-local function parse_notes ()
-	notes = {}
-	for t, s, d1, d2 in (os.getenv ("LV2C_NOTES") or ""):gmatch ("(%d+) (%d+) (%d+) (%d+)") do
-		notes[#notes + 1] = { tonumber (t), tonumber (s), tonumber (d1), tonumber (d2) }
-	end
-end
-
 function dsp_run (ins, outs, n_samples)
-	if not notes then parse_notes () end
 	local rolling = Session:transport_rolling ()
 	local pos = Session:transport_sample ()
 	local rate = Session:nominal_sample_rate ()
-	local left, right = outs[1]:array (), outs[2]:array ()
+	local left, right = {}, {}
 	for i = 1, n_samples do
 		local p = pos + i - 1
 		local v = 0
@@ -36,11 +29,15 @@ function dsp_run (ins, outs, n_samples)
 		end
 		left[i], right[i] = v, -v
 	end
+	outs[1]:set_table (left, n_samples)
+	outs[2]:set_table (right, n_samples)
 	if not rolling then return end
+	local notes = self:shmem ():to_int (0):array ()
 	local k = 1
-	for _, e in ipairs (notes) do
-		if e[1] >= pos and e[1] < pos + n_samples then
-			midiout[k] = { time = e[1] - pos + 1, data = { e[2], e[3], e[4] } }
+	for n = 0, notes[1] - 1 do
+		local t = notes[2 + 4 * n]
+		if t >= pos and t < pos + n_samples then
+			midiout[k] = { time = t - pos + 1, data = { notes[3 + 4 * n], notes[4 + 4 * n], notes[5 + 4 * n] } }
 			k = k + 1
 		end
 	end

@@ -25,7 +25,7 @@ function dsp_run (ins, outs, n_samples)
 	local sums = self:shmem ():to_float (0):array ()
 	local sq, peak = sums[2], sums[3]
 	for c = 1, 2 do
-		local a = ins[c]:array ()
+		local a = ins[c]:get_table (n_samples)
 		for i = 1, n_samples do
 			local v = a[i]
 			sq = sq + v * v

@@ -29,13 +29,22 @@ local function find_plugin (route)
 	end
 end
 
--- One roll from 0 through source, plug-in and tap; the tap's sums as RMS and peak in dBFS.
-local function play (track, at)
+-- One roll from 0 through source, [plug-in,] tap; the tap's sums as RMS and peak in dBFS.
+local function play (track, name, processors)
 	local src = ARDOUR.LuaAPI.new_luaproc (Session, "LV2 Check Source")
 	local tap = ARDOUR.LuaAPI.new_luaproc (Session, "LV2 Check Tap")
 	if src:isnil () or tap:isnil () then fail ("the check's Lua processors are missing") end
+	local notes = {}
+	for t, status, d1, d2 in os.getenv ("LV2C_NOTES"):gmatch ("(%d+) (%d+) (%d+) (%d+)") do
+		for _, v in ipairs ({ t, status, d1, d2 }) do notes[#notes + 1] = tonumber (v) end
+	end
+	local shm = src:to_insert ():plugin (0):to_luaproc ():shmem ()
+	shm:allocate (1 + #notes)
+	local ints = shm:to_int (0):array ()
+	ints[1] = #notes // 4
+	for i, v in ipairs (notes) do ints[i + 1] = v end
 	track:add_processor_by_index (src, 0, nil, true)
-	track:add_processor_by_index (tap, at + 2, nil, true)
+	track:add_processor_by_index (tap, processors + 1, nil, true)
 	local sums = tap:to_insert ():plugin (0):to_luaproc ():shmem ():to_float (0):array ()
 	local frames = seconds * Session:nominal_sample_rate ()
 	Session:request_locate (0, false, ARDOUR.LocateTransportDisposition.MustStop, TRS)
@@ -50,9 +59,9 @@ local function play (track, at)
 	local rms, peak = math.sqrt (sums[2] / (2 * sums[1])), sums[3]
 	-- Ardour's Lua is built with -ffast-math: non-finite values are told by their bits.
 	local bits = string.unpack ("<I4", string.pack ("<f", sums[2]))
-	put ("finite", bits & 0x7f800000 ~= 0x7f800000 and "yes" or "no")
-	put ("rms_db", string.format ("%.2f", rms > 0 and 20 * math.log (rms, 10) or -999))
-	put ("peak_db", string.format ("%.2f", peak > 0 and 20 * math.log (peak, 10) or -999))
+	put (name .. "_finite", bits & 0x7f800000 ~= 0x7f800000 and "yes" or "no")
+	put (name .. "_rms_db", string.format ("%.2f", rms > 0 and 20 * math.log (rms, 10) or -999))
+	put (name .. "_peak_db", string.format ("%.2f", peak > 0 and 20 * math.log (peak, 10) or -999))
 	track:remove_processor (src, nil, true)
 	track:remove_processor (tap, nil, true)
 end
@@ -69,16 +78,15 @@ backend:set_driver ("10x Speed")
 
 local track, pi
 if step == "create" then
-	local scanned
-	for p in ARDOUR.LuaAPI.list_plugins ():iter () do
-		if p.unique_id == uri then scanned = p end
-	end
-	if not scanned then fail ("Ardour did not find " .. uri .. " on LV2_PATH") end
-	put ("scan", string.format ("\"%s\" by \"%s\", type %s", scanned.name, scanned.creator, scanned.type))
+	-- Ardour lists its plug-ins once a session exists.
 	if not create_session (work .. "/session", "lv2check", 48000) then fail ("cannot create the session") end
+	local scanned = ARDOUR.LuaAPI.new_plugin_info (uri, ARDOUR.PluginType.LV2)
+	if scanned:isnil () then fail ("Ardour did not find " .. uri .. " on LV2_PATH") end
+	put ("scan", string.format ("\"%s\" by \"%s\"", scanned.name, scanned.creator))
 	Session:new_audio_track (2, 2, nil, 1, "lv2", ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true, false)
 	track = Session:route_by_name ("lv2")
 	if track:isnil () then fail ("cannot add a stereo track") end
+	play (track, "dry", 0)  -- the check's own source and tap, without the plug-in
 	pi = ARDOUR.LuaAPI.new_plugin (Session, uri, ARDOUR.PluginType.LV2, "")
 	if pi:isnil () then fail ("Ardour could not instantiate the plug-in") end
 	if track:add_processor_by_index (pi, 0, nil, true) ~= 0 then fail ("Ardour refused to insert the plug-in") end
@@ -101,8 +109,8 @@ else
 	if not pi then fail ("the plug-in is missing from the reopened session") end
 end
 
-play (track, 0)
-put_parameters (pi, pi:to_insert ():plugin (0):parameter_count ())
+play (track, "wet", 1)
+put_parameters (pi, 43)  -- the control inputs come first
 if Session:save_state ("", false, false, false, false, false) ~= 0 then fail ("cannot save the session") end
 put ("saved", "yes")
 pi, track = nil, nil
