@@ -154,7 +154,6 @@ void Lv2Plugin::deactivate()
 
 void Lv2Plugin::sendChangedParameters()
 {
-    const bool stale = portsStale.exchange(false, std::memory_order_acq_rel);
     for (int32_t k = 0; k < kNumParams; ++k) {
         if (!parameterPorts[k])
             continue;
@@ -163,8 +162,7 @@ void Lv2Plugin::sendChangedParameters()
         if (bits == lastSent[k])
             continue;
         lastSent[k] = bits;
-        if (!stale)
-            effect->setParameter(effect, k, value);
+        effect->setParameter(effect, k, value);
     }
 }
 

@@ -15,7 +15,6 @@
 #include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -40,9 +39,6 @@ public:
 
     // --- for state and presets (any thread but the audio one) ---
     intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr, float opt = 0.f);
-    // After a restore: the ports' present values are the baseline again, so only a
-    // later change of a port reaches the engine, not what the port held before.
-    void markPortsStale() { portsStale.store(true, std::memory_order_release); }
     const Lv2Uris& uris() const { return *uriIds; }
     const LV2_URID_Map& urids() const { return map; }
     const Lv2Log& log() const { return *messages; }
@@ -73,8 +69,9 @@ private:
     float* outputs[2] = {};
     const LV2_Atom_Sequence* events = nullptr;
     const float* parameterPorts[kNumParams] = {};
-    uint32_t lastSent[kNumParams] = {};  // bit patterns of the values last given to setParameter
-    std::atomic<bool> portsStale{false};
+    // Bit patterns of the values last given to setParameter: a port reaches the engine
+    // when the host changes it, so a restored program keeps its values until then.
+    uint32_t lastSent[kNumParams] = {};
 
     std::vector<float> inputCopy[2];  // for hosts that hand one buffer as input and output
     VstEventList midi;

@@ -152,13 +152,10 @@ bool RestoreJob::tuningsLoad(Lv2Plugin& plugin, std::string& why) const
 
 void RestoreJob::apply(Lv2Plugin& plugin) const
 {
-    {
-        // One change: the audio thread adopts the bank and the selection together.
-        ResonatorEngine::ControlScope scope(plugin.engine());
-        if (!bank.empty())
-            plugin.dispatch(effSetChunk, 0, kBankChunkSize, const_cast<ProgramRecord*>(bank.data()));
-        if (program >= 0 && (bank.empty() || program != plugin.dispatch(effGetProgram)))
-            plugin.dispatch(effSetProgram, 0, program);
-    }
-    plugin.markPortsStale();
+    // One change: the audio thread adopts the bank and the selection together.
+    ResonatorEngine::ControlScope scope(plugin.engine());
+    if (!bank.empty())
+        plugin.dispatch(effSetChunk, 0, kBankChunkSize, const_cast<ProgramRecord*>(bank.data()));
+    if (program >= 0 && (bank.empty() || program != plugin.dispatch(effGetProgram)))
+        plugin.dispatch(effSetProgram, 0, program);
 }

@@ -7,7 +7,7 @@ PACKAGES="build-essential cmake pkg-config ninja-build
   libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev libx11-dev libfontconfig1-dev fonts-liberation
   libsndfile1-dev libkissfft-dev libsmf-dev
-  liblilv-dev
+  lv2-dev sordi lilv-utils liblilv-dev
   xvfb xauth xdotool x11-utils clang libclang-rt-14-dev locales"
 . "$(dirname "$0")/apt-packages.sh"
 install_missing $PACKAGES

@@ -2,7 +2,7 @@
 # Writes the release packages, each with the plug-in, an install note and the
 # licences of what it contains:
 #   dist/Tovarine-VERSION-windows-x86.zip, dist/Tovarine-VERSION-windows-x64.zip,
-#   dist/Tovarine-VERSION-linux-x86_64.tar.gz
+#   dist/Tovarine-VERSION-linux-x86_64.tar.gz (the VST 2 plug-in and the LV2 bundle)
 set -e
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
@@ -11,7 +11,7 @@ VERSION=$(sed -n 's/^project(Tovarine VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
 ./scripts/install-deps.sh
 ./scripts/build-windows.sh Tovarine
 [ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-ninja -C build -j"$JOBS" Tovarine >/dev/null
+ninja -C build -j"$JOBS" Tovarine tovarine_lv2 >/dev/null
 
 rm -rf dist/stage && mkdir -p dist/stage
 
@@ -45,6 +45,13 @@ stage "Tovarine-$VERSION-windows-x64" build-win64/Tovarine.dll x86_64-w64-mingw3
 NEEDED=$(objdump -p build/Tovarine.so | awk '/NEEDED/ {printf "%s ", $2}')
 stage "Tovarine-$VERSION-linux-x86_64" build/Tovarine.so strip packaging/INSTALL-linux.txt \
     /usr/share/doc/libkissfft-dev/copyright
+# The LV2 bundle beside it: its Turtle and its stripped binaries.
+lv2="dist/stage/Tovarine-$VERSION-linux-x86_64/Tovarine.lv2"
+mkdir -p "$lv2"
+cp build/Tovarine.lv2/*.ttl "$lv2/"
+for binary in build/Tovarine.lv2/*.so; do
+    strip --strip-debug -o "$lv2/$(basename "$binary")" "$binary"
+done
 
 cd dist/stage
 for arch in x86 x64; do

@@ -57,11 +57,17 @@ void writeParameterPort(std::ostream& out, int32_t k, float defaultValue)
 void writePlugin(std::ostream& out, const ProgramRecord& startProgram)
 {
     out << kPrefixes;
-    out << "<" TOVARINE_LV2_URI "#maintainer>\n    a foaf:Person ;\n    foaf:name \"Tovarine\" ;\n"
-           "    foaf:homepage <https://tovarine.org/> .\n\n";
+    out << "<" TOVARINE_LV2_URI "#project>\n    a doap:Project ;\n    doap:name \"Tovarine 88 Resonator\" ;\n"
+           "    doap:maintainer [\n        a foaf:Person ;\n        foaf:name \"Tovarine\" ;\n"
+           "        foaf:homepage <https://tovarine.org/> ;\n    ] .\n\n";
+    // The state keys a preset's state holds.
+    out << "<" << lv2_ids::kProgramKey << ">\n    a rdf:Property ;\n    rdfs:label \"program\" ;\n"
+           "    rdfs:comment \"The program selected, 0 to 31.\" .\n\n";
+    out << "<" << lv2_ids::kBankKey << ">\n    a rdf:Property ;\n    rdfs:label \"bank\" ;\n"
+           "    rdfs:comment \"The 32 programs, as the bank chunk of the VST 2 build.\" .\n\n";
     out << "<" TOVARINE_LV2_URI ">\n    a lv2:Plugin , lv2:CombPlugin ;\n"
            "    doap:name \"Tovarine 88 Resonator\" ;\n"
-           "    doap:maintainer <" TOVARINE_LV2_URI "#maintainer> ;\n"
+           "    lv2:project <" TOVARINE_LV2_URI "#project> ;\n"
         << "    lv2:minorVersion " << versionPart(TOVARINE_VERSION, 1) << " ;\n    lv2:microVersion "
         << versionPart(TOVARINE_VERSION, 2)
         << " ;\n"

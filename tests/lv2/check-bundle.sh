@@ -1,0 +1,82 @@
+#!/bin/sh
+# Checks the built LV2 bundle as a host and a plug-in linter would see it:
+# the Turtle against the LV2 schemas, the DSP binary's exports and libraries,
+# and the ports, features and presets lilv reads from the bundle.
+# Usage: check-bundle.sh BUNDLE_DIR
+set -eu
+bundle=${1:?usage: check-bundle.sh BUNDLE_DIR}
+uri=https://tovarine.org/lv2/88-resonator
+binary=$bundle/Tovarine_dsp.so
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+for f in manifest.ttl Tovarine.ttl presets.ttl Tovarine_dsp.so; do
+    [ -f "$bundle/$f" ] || fail "the bundle has no $f"
+done
+[ "$failures" -eq 0 ] || exit 1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+lv2_validate "$bundle"/*.ttl >"$work/validate.log" 2>&1 || { cat "$work/validate.log" >&2; fail "lv2_validate found errors"; }
+
+exports=$(nm -D --defined-only "$binary" | awk '{print $NF}')
+[ "$exports" = lv2_descriptor ] || fail "the DSP binary exports more than lv2_descriptor: $exports"
+gui=$(objdump -p "$binary" | awk '/NEEDED/ {print $2}' | grep -Ei 'x11|xcb|cairo|fontconfig|freetype|gtk|qt' || true)
+[ -z "$gui" ] || fail "the DSP binary links GUI libraries: $gui"
+
+# lilv sees the bundle alone (and the LV2 schemas) through a folder of its own.
+mkdir "$work/path"
+ln -s "$(cd "$bundle" && pwd)" "$work/path/Tovarine.lv2"
+LV2_PATH="$work/path:/usr/lib/lv2" lv2info "$uri" >"$work/info.txt" 2>"$work/info.err" || { cat "$work/info.err" >&2; fail "lv2info cannot read the plug-in"; }
+
+ports=$(grep -c '^	Port [0-9]*:' "$work/info.txt" || true)
+[ "$ports" -eq 48 ] || fail "lv2info lists $ports ports, not 48"
+presets=$(awk '/^	Presets:/ {on = 1; next} on && /^	         / {n++; next} on {on = 0} END {print n + 0}' "$work/info.txt")
+[ "$presets" -eq 32 ] || fail "lv2info lists $presets presets, not 32"
+
+# One line per port: symbol, minimum, maximum, default, properties, scale point values.
+awk '
+    /^	Port [0-9]*:/ { if (sym != "") print sym "|" min "|" max "|" def "|" props "|" points; sym = min = max = def = props = points = ""; inPoints = 0; next }
+    /^		Scale Points:/ { inPoints = 1; next }
+    inPoints && /^			/ { split($0, kv, " = "); gsub(/[ \t]/, "", kv[1]); points = points " " kv[1]; next }
+    { inPoints = 0 }
+    /^		Symbol:/ { sym = $2 }
+    /^		Minimum:/ { min = $2 }
+    /^		Maximum:/ { max = $2 }
+    /^		Default:/ { def = $2 }
+    /^		Properties:/ { props = props " " $2 }
+    /^		             http/ && props != "" { props = props " " $1 }
+    END { if (sym != "") print sym "|" min "|" max "|" def "|" props "|" points }
+' "$work/info.txt" >"$work/ports.txt"
+duplicates=$(cut -d'|' -f1 "$work/ports.txt" | sort | uniq -d)
+[ -z "$duplicates" ] || fail "port symbols used twice: $duplicates"
+awk -F'|' '
+    function whole(v) { return v == int(v) }
+    $2 != "" {
+        if (!($2 + 0 <= $4 + 0 && $4 + 0 <= $3 + 0)) print $1 ": default " $4 " outside " $2 ".." $3
+        if ($5 ~ /#integer/ && !(whole($2) && whole($3) && whole($4))) print $1 ": an integer port with a fraction"
+        if ($5 ~ /#enumeration/) {
+            n = split($6, values, " "); listed = 0
+            for (i = 1; i <= n; i++) if (values[i] - $4 < 1e-6 && $4 - values[i] < 1e-6) listed = 1
+            if (!listed) print $1 ": default " $4 " is none of its scale points"
+            if ($5 ~ /#integer/) for (i = 1; i <= n; i++) if (!whole(values[i])) print $1 ": scale point " values[i] " not whole"
+        }
+    }
+' "$work/ports.txt" >"$work/ranges.txt"
+[ ! -s "$work/ranges.txt" ] || { cat "$work/ranges.txt" >&2; fail "control ports with bad ranges"; }
+
+# Every feature the binary asks its host for, and every extension it answers, is declared.
+declared=$(sed -n '/Required Features:/,/Presets:/p' "$work/info.txt")
+for name in urid#map urid#unmap options#options log#log worker#schedule state#mapPath state#makePath \
+    state#freePath state#interface worker#interface options#interface data-access instance-access; do
+    full="http://lv2plug.in/ns/ext/$name"
+    if strings "$binary" | grep -qx "$full"; then
+        echo "$declared" | grep -q "$full" || fail "the binary uses $full, the Turtle does not declare it"
+    fi
+done
+for name in urid#map buf-size#boundedBlockLength; do
+    sed -n '/Required Features:/,/Optional Features:/p' "$work/info.txt" | grep -q "ext/$name" || fail "$name is not a required feature"
+done
+
+[ "$failures" -eq 0 ] && echo "bundle check passed: $ports ports, $presets presets"
+exit "$failures"
