@@ -51,10 +51,6 @@ public:
         for (int i = 0; i < kNumCombs; ++i)
             edit(i, bank.record(bank.current())->combSettings[i]);
         lv2.restore(state);
-        // A cycle of no frames: the plug-in takes the ports as they are now as set by the
-        // restore, so the parameters the scene sets next reach it as changes.
-        float none[1] = {};
-        lv2.run(none, none, none, none, 0);
     }
     // Sent once: the plug-in holds the last tempo it was given.
     void setTempo(double bpm, int32_t numerator, int32_t denominator) override
