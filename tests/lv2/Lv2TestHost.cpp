@@ -1,244 +1,153 @@
 #include "tests/lv2/Lv2TestHost.h"
 
-#include <lv2/atom/forge.h>
 #include <lv2/buf-size/buf-size.h>
-#include <lv2/log/log.h>
 #include <lv2/midi/midi.h>
-#include <lv2/options/options.h>
 #include <lv2/parameters/parameters.h>
 #include <lv2/time/time.h>
-#include <lv2/worker/worker.h>
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <mutex>
-#include <unordered_map>
 
 namespace lv2testhost {
 
 namespace {
 
 std::mutex mapMutex;
-std::deque<std::string> uris;  // URID n is uris[n - 1]; a deque keeps the strings in place
-std::unordered_map<std::string, LV2_URID> urids;
+std::map<std::string, LV2_URID> ids;
+std::deque<std::string> names;  // URID n is names[n - 1], kept in place
 
-LV2_URID mapUri(LV2_URID_Map_Handle, const char* uri) { return World::get().map(uri); }
-const char* unmapUrid(LV2_URID_Unmap_Handle, LV2_URID urid) { return World::get().unmap(urid); }
+LV2_URID map(LV2_URID_Map_Handle, const char* uri)
+{
+    const std::lock_guard<std::mutex> lock(mapMutex);
+    auto [it, added] = ids.emplace(uri, static_cast<LV2_URID>(names.size() + 1));
+    if (added)
+        names.emplace_back(uri);
+    return it->second;
+}
 
-// The spin lock guards what the audio thread shares without a system call.
+const char* unmap(LV2_URID_Unmap_Handle, LV2_URID urid)
+{
+    const std::lock_guard<std::mutex> lock(mapMutex);
+    return urid >= 1 && urid <= names.size() ? names[urid - 1].c_str() : nullptr;
+}
+
+LV2_URID id(const char* uri) { return map(nullptr, uri); }
+
+char* samePath(LV2_State_Map_Path_Handle, const char* path) { return strdup(path); }
+LV2_State_Map_Path mapPath{nullptr, samePath, samePath};
+
+struct Loaded {
+    LilvWorld* world = lilv_world_new();
+    const LilvPlugin* plugin = nullptr;
+    Loaded()
+    {
+        // This build's bundle, unless LV2_PATH says where to look, as for any host.
+        if (const char* path = std::getenv("LV2_PATH")) {
+            LilvNode* node = lilv_new_string(world, path);
+            lilv_world_set_option(world, LILV_OPTION_LV2_PATH, node);
+            lilv_node_free(node);
+            lilv_world_load_all(world);
+        } else {
+            LilvNode* bundle = lilv_new_file_uri(world, nullptr, TOVARINE_LV2_BUNDLE "/");
+            lilv_world_load_bundle(world, bundle);
+            lilv_node_free(bundle);
+        }
+        LilvNode* uri = lilv_new_uri(world, kPluginUri);
+        plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world), uri);
+        lilv_node_free(uri);
+    }
+};
+
+Loaded& loaded()
+{
+    static Loaded bundle;
+    return bundle;
+}
+
 struct SpinLock {
     std::atomic_flag& flag;
     explicit SpinLock(std::atomic_flag& f) : flag(f) { while (flag.test_and_set(std::memory_order_acquire)) {} }
     ~SpinLock() { flag.clear(std::memory_order_release); }
 };
 
-// Size-prefixed messages in a buffer reserved up front, so appending never allocates.
-struct MessageQueue {
-    std::vector<uint8_t> bytes;
-    MessageQueue() { bytes.reserve(1 << 20); }
-    bool push(uint32_t size, const void* data)
-    {
-        if (bytes.size() + sizeof(size) + size > bytes.capacity())
-            return false;
-        const auto* p = reinterpret_cast<const uint8_t*>(&size);
-        bytes.insert(bytes.end(), p, p + sizeof(size));
-        bytes.insert(bytes.end(), static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
-        return true;
-    }
-    template <typename Fn>
-    void forEach(Fn fn) const
-    {
-        for (std::size_t pos = 0; pos + sizeof(uint32_t) <= bytes.size();) {
-            uint32_t size;
-            std::memcpy(&size, &bytes[pos], sizeof(size));
-            fn(size, &bytes[pos + sizeof(size)]);
-            pos += sizeof(size) + size;
-        }
-    }
-};
-
-char* samePath(LV2_State_Map_Path_Handle, const char* path) { return strdup(path); }
-void freePath(LV2_State_Free_Path_Handle, char* path) { std::free(path); }
+int32_t parameterOf(const char* symbol)
+{
+    LilvNode* node = lilv_new_string(world(), symbol);
+    const LilvPort* port = lilv_plugin_get_port_by_symbol(plugin(), node);
+    lilv_node_free(node);
+    const auto index = port ? static_cast<int32_t>(lilv_port_get_index(plugin(), port)) : -1;
+    return index >= static_cast<int32_t>(kFirstParameterPort) ? index - static_cast<int32_t>(kFirstParameterPort) : -1;
+}
 
 }  // namespace
 
-World& World::get()
+LilvWorld* world() { return loaded().world; }
+const LilvPlugin* plugin() { return loaded().plugin; }
+LV2_URID_Map* uridMap()
 {
-    static World world = [] {
-        World w;
-        w.mapFeature = {nullptr, mapUri};
-        w.unmapFeature = {nullptr, unmapUrid};
-        w.world = lilv_world_new();
-        // The bundle this build made, unless LV2_PATH names where to look, as for any host.
-        if (const char* path = std::getenv("LV2_PATH")) {
-            LilvNode* pathNode = lilv_new_string(w.world, path);
-            lilv_world_set_option(w.world, LILV_OPTION_LV2_PATH, pathNode);
-            lilv_node_free(pathNode);
-            lilv_world_load_all(w.world);
-        } else {
-            LilvNode* bundle = lilv_new_file_uri(w.world, nullptr, TOVARINE_LV2_BUNDLE "/");
-            lilv_world_load_bundle(w.world, bundle);
-            lilv_node_free(bundle);
-        }
-        LilvNode* uri = lilv_new_uri(w.world, kPluginUri);
-        w.plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(w.world), uri);
-        lilv_node_free(uri);
-        return w;
-    }();
-    return world;
+    static LV2_URID_Map feature{nullptr, map};
+    return &feature;
+}
+LV2_URID_Unmap* uridUnmap()
+{
+    static LV2_URID_Unmap feature{nullptr, unmap};
+    return &feature;
 }
 
-LV2_URID World::map(const char* uri)
+LilvState* presetState(int32_t program)
 {
-    const std::lock_guard<std::mutex> lock(mapMutex);
-    auto [it, added] = urids.emplace(uri, static_cast<LV2_URID>(uris.size() + 1));
-    if (added)
-        uris.emplace_back(uri);
-    return it->second;
+    char uri[128];
+    std::snprintf(uri, sizeof(uri), "%s#preset-%02d", kPluginUri, program);
+    LilvNode* node = lilv_new_uri(world(), uri);
+    lilv_world_load_resource(world(), node);
+    LilvState* state = lilv_state_new_from_world(world(), uridMap(), node);
+    lilv_node_free(node);
+    return state;
 }
 
-const char* World::unmap(LV2_URID urid)
+Property* find(Properties& properties, const char* type, std::size_t size)
 {
-    const std::lock_guard<std::mutex> lock(mapMutex);
-    return urid >= 1 && urid <= uris.size() ? uris[urid - 1].c_str() : nullptr;
+    for (auto& [key, property] : properties)
+        if (property.type == type && (size == 0 || property.value.size() == size))
+            return &property;
+    return nullptr;
 }
 
-struct Instance::Parts {
-    Instance* owner = nullptr;
-    const LV2_Worker_Interface* workerInterface = nullptr;
-    LV2_Worker_Schedule schedule{};
-    std::atomic_flag requestsBusy = ATOMIC_FLAG_INIT, responsesBusy = ATOMIC_FLAG_INIT;
-    std::mutex workMutex;  // one worker at a time: after run, or after a restore on another thread
-    MessageQueue requests, working, responses, delivering;
-    LV2_Log_Log log{};
-    std::mutex logMutex;
-    int32_t blockLengths[3] = {1, 8192, 512};  // minimum, maximum, nominal
-    float sampleRate = 44100.f;
-    LV2_Options_Option options[5]{};
-    LV2_State_Map_Path mapPath{nullptr, samePath, samePath};
-    LV2_State_Free_Path freePath{nullptr, lv2testhost::freePath};
-    std::vector<LV2_Feature> featureList;
-    std::vector<const LV2_Feature*> features, stateFeatures;
-    std::vector<uint8_t> sequence = std::vector<uint8_t>(1 << 16);
-    LV2_Atom_Forge forge{};
-    LV2_Atom_Forge_Frame sequenceFrame{};
-    float portValue = 0.f;  // what lilv reads when it saves a port
-
-    static LV2_Worker_Status scheduleWork(LV2_Worker_Schedule_Handle handle, uint32_t size, const void* data)
-    {
-        auto* parts = static_cast<Parts*>(handle);
-        const SpinLock lock(parts->requestsBusy);
-        return parts->requests.push(size, data) ? LV2_WORKER_SUCCESS : LV2_WORKER_ERR_NO_SPACE;
-    }
-    static LV2_Worker_Status respond(LV2_Worker_Respond_Handle handle, uint32_t size, const void* data)
-    {
-        auto* parts = static_cast<Parts*>(handle);
-        const SpinLock lock(parts->responsesBusy);
-        return parts->responses.push(size, data) ? LV2_WORKER_SUCCESS : LV2_WORKER_ERR_NO_SPACE;
-    }
-    static int logText(LV2_Log_Handle handle, LV2_URID, const char* format, va_list args)
-    {
-        char text[1024];
-        const int n = std::vsnprintf(text, sizeof(text), format, args);
-        auto* parts = static_cast<Parts*>(handle);
-        const std::lock_guard<std::mutex> lock(parts->logMutex);
-        parts->owner->logged.emplace_back(text);
-        return n;
-    }
-    static int logPrintf(LV2_Log_Handle handle, LV2_URID type, const char* format, ...)
-    {
-        va_list args;
-        va_start(args, format);
-        const int n = logText(handle, type, format, args);
-        va_end(args);
-        return n;
-    }
-    static const void* portValueOf(const char* symbol, void* user, uint32_t* size, uint32_t* type)
-    {
-        auto* self = static_cast<Instance*>(user);
-        const int32_t port = portIndex(symbol);
-        if (port < static_cast<int32_t>(kFirstParameterPort))
-            return nullptr;
-        self->parts->portValue = self->parameter(static_cast<uint32_t>(port) - kFirstParameterPort);
-        *size = sizeof(float);
-        *type = World::get().map(LV2_ATOM__Float);
-        return &self->parts->portValue;
-    }
-    static void setPortValue(const char* symbol, void* user, const void* value, uint32_t size, uint32_t type)
-    {
-        const int32_t port = portIndex(symbol);
-        if (port >= static_cast<int32_t>(kFirstParameterPort) && size == sizeof(float) && type == World::get().map(LV2_ATOM__Float))
-            static_cast<Instance*>(user)->setParameter(static_cast<uint32_t>(port) - kFirstParameterPort,
-                                                       *static_cast<const float*>(value));
-    }
-    static int32_t portIndex(const char* symbol)
-    {
-        World& w = World::get();
-        LilvNode* node = lilv_new_string(w.world, symbol);
-        const LilvPort* port = lilv_plugin_get_port_by_symbol(w.plugin, node);
-        lilv_node_free(node);
-        return port ? static_cast<int32_t>(lilv_port_get_index(w.plugin, port)) : -1;
-    }
-};
-
-Instance::Instance() : parts(std::make_unique<Parts>()) { parts->owner = this; }
-
-std::unique_ptr<Instance> Instance::create(const Options& options)
+std::unique_ptr<Instance> Instance::create(int32_t nominalBlock, double rate)
 {
-    World& w = World::get();
-    if (!w.plugin)
+    if (!plugin())
         return nullptr;
     std::unique_ptr<Instance> self(new Instance());
-    Parts& p = *self->parts;
-    p.blockLengths[2] = options.nominalBlock;
-    p.sampleRate = static_cast<float>(options.sampleRate);
-    const LV2_URID intType = w.map(LV2_ATOM__Int);
-    const char* lengthKeys[3] = {LV2_BUF_SIZE__minBlockLength, LV2_BUF_SIZE__maxBlockLength, LV2_BUF_SIZE__nominalBlockLength};
+    self->blockLengths[2] = nominalBlock;
+    self->sampleRate = static_cast<float>(rate);
+    const char* lengths[3] = {LV2_BUF_SIZE__minBlockLength, LV2_BUF_SIZE__maxBlockLength, LV2_BUF_SIZE__nominalBlockLength};
     for (int k = 0; k < 3; ++k)
-        p.options[k] = {LV2_OPTIONS_INSTANCE, 0, w.map(lengthKeys[k]), sizeof(int32_t), intType, &p.blockLengths[k]};
-    p.options[3] = {LV2_OPTIONS_INSTANCE, 0, w.map(LV2_PARAMETERS__sampleRate), sizeof(float), w.map(LV2_ATOM__Float), &p.sampleRate};
-    p.log = {&p, Parts::logPrintf, Parts::logText};
-    p.schedule = {&p, Parts::scheduleWork};
-    p.mapPath.handle = &p;
-    p.freePath.handle = &p;
+        self->options[k] = {LV2_OPTIONS_INSTANCE, 0, id(lengths[k]), sizeof(int32_t), id(LV2_ATOM__Int), &self->blockLengths[k]};
+    self->options[3] = {LV2_OPTIONS_INSTANCE, 0, id(LV2_PARAMETERS__sampleRate), sizeof(float), id(LV2_ATOM__Float),
+                        &self->sampleRate};
+    self->logFeature = {self.get(), logf, log};
+    self->featureData = {{LV2_URID__map, uridMap()},           {LV2_URID__unmap, uridUnmap()},
+                         {LV2_OPTIONS__options, self->options.data()}, {LV2_BUF_SIZE__boundedBlockLength, nullptr},
+                         {LV2_LOG__log, &self->logFeature},      {LV2_WORKER__schedule, &self->scheduleFeature}};
+    for (const LV2_Feature& f : self->featureData)
+        self->features.push_back(&f);
+    self->features.push_back(nullptr);
 
-    p.featureList = {{LV2_URID__map, &w.mapFeature},
-                     {LV2_URID__unmap, &w.unmapFeature},
-                     {LV2_OPTIONS__options, p.options},
-                     {LV2_BUF_SIZE__boundedBlockLength, nullptr}};
-    if (options.log)
-        p.featureList.push_back({LV2_LOG__log, &p.log});
-    if (options.worker)
-        p.featureList.push_back({LV2_WORKER__schedule, &p.schedule});
-    const std::size_t instanceFeatures = p.featureList.size();
-    p.featureList.push_back({LV2_STATE__mapPath, &p.mapPath});
-    p.featureList.push_back({LV2_STATE__freePath, &p.freePath});
-    for (std::size_t k = 0; k < p.featureList.size(); ++k)
-        (k < instanceFeatures ? p.features : p.stateFeatures).push_back(&p.featureList[k]);
-    for (std::size_t k = 0; k < instanceFeatures; ++k)
-        if (p.featureList[k].data != &p.schedule)
-            p.stateFeatures.push_back(&p.featureList[k]);
-    p.features.push_back(nullptr);
-    p.stateFeatures.push_back(nullptr);
-
-    self->instance = lilv_plugin_instantiate(w.plugin, options.sampleRate, p.features.data());
+    self->instance = lilv_plugin_instantiate(plugin(), rate, self->features.data());
     if (!self->instance)
         return nullptr;
-    if (options.worker)
-        p.workerInterface = static_cast<const LV2_Worker_Interface*>(
-            lilv_instance_get_extension_data(self->instance, LV2_WORKER__interface));
-
-    std::vector<float> defaults(lilv_plugin_get_num_ports(w.plugin));
-    lilv_plugin_get_port_ranges_float(w.plugin, nullptr, nullptr, defaults.data());
+    self->worker = static_cast<const LV2_Worker_Interface*>(lilv_instance_get_extension_data(self->instance, LV2_WORKER__interface));
+    std::vector<float> defaults(lilv_plugin_get_num_ports(plugin()));
+    lilv_plugin_get_port_ranges_float(plugin(), nullptr, nullptr, defaults.data());
     for (uint32_t i = 0; i < kParameterCount; ++i) {
-        self->staged[i] = defaults[kFirstParameterPort + i];
+        self->parameters[i] = defaults[kFirstParameterPort + i];
         lilv_instance_connect_port(self->instance, kFirstParameterPort + i, &self->controls[i]);
     }
-    lv2_atom_forge_init(&p.forge, &w.mapFeature);
-    lilv_instance_connect_port(self->instance, kEventsPort, p.sequence.data());
+    lv2_atom_forge_init(&self->forge, uridMap());
+    lilv_instance_connect_port(self->instance, 4, self->sequence.data());
     self->clearEvents();
     lilv_instance_activate(self->instance);
     return self;
@@ -252,93 +161,113 @@ Instance::~Instance()
     }
 }
 
+int Instance::log(LV2_Log_Handle handle, LV2_URID, const char* format, va_list args)
+{
+    char text[1024];
+    const int n = std::vsnprintf(text, sizeof(text), format, args);
+    static_cast<Instance*>(handle)->logged.emplace_back(text);
+    return n;
+}
+
+int Instance::logf(LV2_Log_Handle handle, LV2_URID type, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    const int n = log(handle, type, format, args);
+    va_end(args);
+    return n;
+}
+
 void Instance::clearEvents()
 {
-    lv2_atom_forge_set_buffer(&parts->forge, parts->sequence.data(), parts->sequence.size());
-    lv2_atom_forge_sequence_head(&parts->forge, &parts->sequenceFrame, 0);
+    lv2_atom_forge_set_buffer(&forge, sequence.data(), sequence.size());
+    lv2_atom_forge_sequence_head(&forge, &sequenceFrame, 0);
 }
 
 void Instance::midi(uint32_t frame, uint8_t status, uint8_t data1, uint8_t data2)
 {
     const uint8_t bytes[3] = {status, data1, data2};
-    lv2_atom_forge_frame_time(&parts->forge, frame);
-    lv2_atom_forge_atom(&parts->forge, 3, World::get().map(LV2_MIDI__MidiEvent));
-    lv2_atom_forge_write(&parts->forge, bytes, 3);
+    lv2_atom_forge_frame_time(&forge, frame);
+    lv2_atom_forge_atom(&forge, 3, id(LV2_MIDI__MidiEvent));
+    lv2_atom_forge_write(&forge, bytes, 3);
 }
 
-void Instance::tempo(uint32_t frame, double bpm, float beatsPerBar, int32_t beatUnit, float speed)
+void Instance::tempo(double bpm, float beatsPerBar, int32_t beatUnit)
 {
-    World& w = World::get();
-    LV2_Atom_Forge& f = parts->forge;
     LV2_Atom_Forge_Frame object;
-    lv2_atom_forge_frame_time(&f, frame);
-    lv2_atom_forge_object(&f, &object, 0, w.map(LV2_TIME__Position));
-    lv2_atom_forge_key(&f, w.map(LV2_TIME__bar));
-    lv2_atom_forge_long(&f, 0);
-    lv2_atom_forge_key(&f, w.map(LV2_TIME__barBeat));
-    lv2_atom_forge_float(&f, 0.f);
-    lv2_atom_forge_key(&f, w.map(LV2_TIME__beatsPerBar));
-    lv2_atom_forge_float(&f, beatsPerBar);
-    lv2_atom_forge_key(&f, w.map(LV2_TIME__beatUnit));
-    lv2_atom_forge_int(&f, beatUnit);
-    lv2_atom_forge_key(&f, w.map(LV2_TIME__beatsPerMinute));
-    lv2_atom_forge_float(&f, static_cast<float>(bpm));
-    lv2_atom_forge_key(&f, w.map(LV2_TIME__speed));
-    lv2_atom_forge_float(&f, speed);
-    lv2_atom_forge_pop(&f, &object);
+    lv2_atom_forge_frame_time(&forge, 0);
+    lv2_atom_forge_object(&forge, &object, 0, id(LV2_TIME__Position));
+    lv2_atom_forge_key(&forge, id(LV2_TIME__bar));
+    lv2_atom_forge_long(&forge, 0);
+    lv2_atom_forge_key(&forge, id(LV2_TIME__barBeat));
+    lv2_atom_forge_float(&forge, 0.f);
+    lv2_atom_forge_key(&forge, id(LV2_TIME__beatsPerBar));
+    lv2_atom_forge_float(&forge, beatsPerBar);
+    lv2_atom_forge_key(&forge, id(LV2_TIME__beatUnit));
+    lv2_atom_forge_int(&forge, beatUnit);
+    lv2_atom_forge_key(&forge, id(LV2_TIME__beatsPerMinute));
+    lv2_atom_forge_float(&forge, static_cast<float>(bpm));
+    lv2_atom_forge_key(&forge, id(LV2_TIME__speed));
+    lv2_atom_forge_float(&forge, 1.f);
+    lv2_atom_forge_pop(&forge, &object);
 }
 
 void Instance::process(const float* inL, const float* inR, float* outL, float* outR, uint32_t frames)
 {
     for (uint32_t i = 0; i < kParameterCount; ++i)
-        controls[i] = staged[i].load();
-    lilv_instance_connect_port(instance, 0, const_cast<float*>(inL));
-    lilv_instance_connect_port(instance, 1, const_cast<float*>(inR));
-    lilv_instance_connect_port(instance, 2, outL);
-    lilv_instance_connect_port(instance, 3, outR);
+        controls[i] = parameters[i].load();
+    const void* ports[4] = {inL, inR, outL, outR};
+    for (uint32_t port = 0; port < 4; ++port)
+        lilv_instance_connect_port(instance, port, const_cast<void*>(ports[port]));
     lilv_instance_run(instance, frames);
     clearEvents();
 }
 
-void Instance::doScheduledWork()
+LV2_Worker_Status Instance::schedule(LV2_Worker_Schedule_Handle handle, uint32_t size, const void* data)
 {
-    if (!parts->workerInterface)
-        return;
-    const std::lock_guard<std::mutex> worker(parts->workMutex);
-    {
-        const SpinLock lock(parts->requestsBusy);
-        parts->working.bytes.assign(parts->requests.bytes.begin(), parts->requests.bytes.end());
-        parts->requests.bytes.clear();
-    }
-    LV2_Handle handle = lilv_instance_get_handle(instance);
-    parts->working.forEach([&](uint32_t size, const void* data) {
-        parts->workerInterface->work(handle, Parts::respond, parts.get(), size, data);
-    });
-    parts->working.bytes.clear();
+    auto& self = *static_cast<Instance*>(handle);
+    const SpinLock lock(self.requestsBusy);
+    if (self.requested + sizeof(size) + size > self.requests.size())
+        return LV2_WORKER_ERR_NO_SPACE;
+    std::memcpy(&self.requests[self.requested], &size, sizeof(size));
+    std::memcpy(&self.requests[self.requested + sizeof(size)], data, size);
+    self.requested += sizeof(size) + size;
+    return LV2_WORKER_SUCCESS;
 }
 
-void Instance::deliverWorkResponses()
+void Instance::work()
 {
-    const LV2_Worker_Interface* iface = parts->workerInterface;
-    if (!iface)
+    if (!worker)
         return;
+    std::vector<uint8_t> taken;
     {
-        const SpinLock lock(parts->responsesBusy);
-        parts->delivering.bytes.assign(parts->responses.bytes.begin(), parts->responses.bytes.end());
-        parts->responses.bytes.clear();
+        const SpinLock lock(requestsBusy);
+        taken.assign(requests.begin(), requests.begin() + static_cast<std::ptrdiff_t>(requested));
+        requested = 0;
     }
+    std::vector<std::vector<uint8_t>> answers;
+    const auto respond = [](LV2_Worker_Respond_Handle h, uint32_t size, const void* data) {
+        const auto* bytes = static_cast<const uint8_t*>(data);
+        static_cast<std::vector<std::vector<uint8_t>>*>(h)->emplace_back(bytes, bytes + size);
+        return LV2_WORKER_SUCCESS;
+    };
     LV2_Handle handle = lilv_instance_get_handle(instance);
-    parts->delivering.forEach([&](uint32_t size, const void* data) { iface->work_response(handle, size, data); });
-    parts->delivering.bytes.clear();
-    if (iface->end_run)
-        iface->end_run(handle);
+    for (std::size_t pos = 0; pos < taken.size();) {
+        uint32_t size;
+        std::memcpy(&size, &taken[pos], sizeof(size));
+        worker->work(handle, respond, &answers, size, &taken[pos + sizeof(size)]);
+        pos += sizeof(size) + size;
+    }
+    for (const auto& answer : answers)
+        worker->work_response(handle, static_cast<uint32_t>(answer.size()), answer.data());
+    if (worker->end_run)
+        worker->end_run(handle);
 }
 
 void Instance::run(const float* inL, const float* inR, float* outL, float* outR, uint32_t frames)
 {
     process(inL, inR, outL, outR, frames);
-    doScheduledWork();
-    deliverWorkResponses();
+    work();
 }
 
 void Instance::restart()
@@ -347,71 +276,63 @@ void Instance::restart()
     lilv_instance_activate(instance);
 }
 
-LilvState* Instance::saveState(const std::string& dir)
+LilvState* Instance::saveState(const char* dir)
 {
-    const char* d = dir.empty() ? nullptr : dir.c_str();
-    return lilv_state_new_from_instance(World::get().plugin, instance, &World::get().mapFeature, nullptr, d, d, d,
-                                        Parts::portValueOf, this, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE,
-                                        parts->features.data());
+    const auto portValue = [](const char* symbol, void* user, uint32_t* size, uint32_t* type) -> const void* {
+        auto& self = *static_cast<Instance*>(user);
+        const int32_t k = parameterOf(symbol);
+        if (k < 0)
+            return nullptr;
+        self.portValue = self.parameters[static_cast<std::size_t>(k)];
+        *size = sizeof(float);
+        *type = id(LV2_ATOM__Float);
+        return &self.portValue;
+    };
+    return lilv_state_new_from_instance(plugin(), instance, uridMap(), nullptr, dir, dir, dir, portValue, this,
+                                        LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE, features.data());
 }
 
 void Instance::restoreState(const LilvState* state)
 {
-    lilv_state_restore(state, instance, Parts::setPortValue, this, 0, parts->features.data());
-    doScheduledWork();
+    const auto setPort = [](const char* symbol, void* user, const void* value, uint32_t size, uint32_t type) {
+        const int32_t k = parameterOf(symbol);
+        if (k >= 0 && size == sizeof(float) && type == id(LV2_ATOM__Float))
+            static_cast<Instance*>(user)->parameters[static_cast<std::size_t>(k)] = *static_cast<const float*>(value);
+    };
+    lilv_state_restore(state, instance, setPort, this, 0, features.data());
 }
 
 Properties Instance::save()
 {
     Properties saved;
-    const auto* iface = static_cast<const LV2_State_Interface*>(lilv_instance_get_extension_data(instance, LV2_STATE__interface));
-    auto store = [](LV2_State_Handle handle, uint32_t key, const void* value, size_t size, uint32_t type, uint32_t flags) {
-        World& w = World::get();
+    const auto store = [](LV2_State_Handle h, uint32_t key, const void* value, size_t size, uint32_t type, uint32_t) {
         const auto* bytes = static_cast<const uint8_t*>(value);
-        (*static_cast<Properties*>(handle))[w.unmap(key)] = {w.unmap(type), {bytes, bytes + size}, flags};
+        (*static_cast<Properties*>(h))[unmap(nullptr, key)] = {unmap(nullptr, type), {bytes, bytes + size}};
         return LV2_STATE_SUCCESS;
     };
-    iface->save(lilv_instance_get_handle(instance), store, &saved, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE,
-                parts->stateFeatures.data());
+    const LV2_Feature path{LV2_STATE__mapPath, &mapPath};
+    const LV2_Feature* pathFeatures[] = {&path, nullptr};
+    const auto* state = static_cast<const LV2_State_Interface*>(lilv_instance_get_extension_data(instance, LV2_STATE__interface));
+    state->save(lilv_instance_get_handle(instance), store, &saved, LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE, pathFeatures);
     return saved;
 }
 
 LV2_State_Status Instance::restore(const Properties& properties)
 {
-    const auto* iface = static_cast<const LV2_State_Interface*>(lilv_instance_get_extension_data(instance, LV2_STATE__interface));
-    auto retrieve = [](LV2_State_Handle handle, uint32_t key, size_t* size, uint32_t* type, uint32_t* flags) -> const void* {
-        World& w = World::get();
-        const auto& props = *static_cast<const Properties*>(handle);
-        const auto it = props.find(w.unmap(key));
-        if (it == props.end())
+    const auto retrieve = [](LV2_State_Handle h, uint32_t key, size_t* size, uint32_t* type, uint32_t* flags) -> const void* {
+        const auto& all = *static_cast<const Properties*>(h);
+        const auto it = all.find(unmap(nullptr, key));
+        if (it == all.end())
             return nullptr;
         *size = it->second.value.size();
-        *type = w.map(it->second.type.c_str());
-        *flags = it->second.flags;
+        *type = id(it->second.type.c_str());
+        *flags = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
         return it->second.value.data();
     };
-    const LV2_State_Status status = iface->restore(lilv_instance_get_handle(instance), retrieve,
-                                                   const_cast<Properties*>(&properties), 0, parts->stateFeatures.data());
-    doScheduledWork();
-    return status;
-}
-
-Property* find(Properties& properties, const char* type, std::size_t size)
-{
-    for (auto& [key, property] : properties)
-        if (property.type == type && (size == 0 || property.value.size() == size))
-            return &property;
-    return nullptr;
-}
-
-LilvState* presetState(const std::string& uri)
-{
-    World& w = World::get();
-    LilvNode* node = lilv_new_uri(w.world, uri.c_str());
-    lilv_world_load_resource(w.world, node);
-    LilvState* state = lilv_state_new_from_world(w.world, &w.mapFeature, node);
-    lilv_node_free(node);
-    return state;
+    const LV2_Feature path{LV2_STATE__mapPath, &mapPath};
+    const LV2_Feature* pathFeatures[] = {&path, nullptr};
+    const auto* state = static_cast<const LV2_State_Interface*>(lilv_instance_get_extension_data(instance, LV2_STATE__interface));
+    return state->restore(lilv_instance_get_handle(instance), retrieve, const_cast<Properties*>(&properties), 0, pathFeatures);
 }
 
 }  // namespace lv2testhost

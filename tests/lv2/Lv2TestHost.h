@@ -1,15 +1,17 @@
-// A host for tests: finds the built bundle through lilv, as LV2 hosts do, and
-// drives one instance of the plug-in with the features hosts give it (URID
-// map, options, log, a worker), MIDI and tempo atoms in its event port, and
-// its state, through lilv or through the plug-in's own state interface.
+// A host for tests: loads the built bundle through lilv and drives one instance
+// with the features hosts give (URID map, options, log, a worker), MIDI and
+// tempo atoms, and its state through lilv or through its own state interface.
 #pragma once
 
 #include <lilv/lilv.h>
+#include <lv2/atom/forge.h>
+#include <lv2/log/log.h>
+#include <lv2/options/options.h>
 #include <lv2/state/state.h>
+#include <lv2/worker/worker.h>
 
 #include <array>
 #include <atomic>
-#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -18,84 +20,71 @@
 namespace lv2testhost {
 
 inline constexpr const char* kPluginUri = "https://tovarine.org/lv2/88-resonator";
-inline constexpr uint32_t kEventsPort = 4;
-inline constexpr uint32_t kFirstParameterPort = 5;
-inline constexpr uint32_t kParameterCount = 43;
+inline constexpr uint32_t kFirstParameterPort = 5, kParameterCount = 43;
 
-// The lilv world with the bundle loaded, and the URID map every instance shares.
-struct World {
-    static World& get();
-    LV2_URID map(const char* uri);
-    const char* unmap(LV2_URID urid);
-    LilvNode* node(const char* uri) { return lilv_new_uri(world, uri); }  // the caller frees it
+LilvWorld* world();
+const LilvPlugin* plugin();  // null when the bundle is not found
+LV2_URID_Map* uridMap();
+LV2_URID_Unmap* uridUnmap();
+LilvState* presetState(int32_t program);  // the caller frees it
 
-    LilvWorld* world = nullptr;
-    const LilvPlugin* plugin = nullptr;  // null when the bundle is not found
-    LV2_URID_Map mapFeature{};
-    LV2_URID_Unmap unmapFeature{};
-};
-
-// One stored state property as the plug-in handed it over.
 struct Property {
     std::string type;  // URI
     std::vector<uint8_t> value;
-    uint32_t flags = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
+    bool operator==(const Property&) const = default;
 };
 using Properties = std::map<std::string, Property>;  // by key URI
-
-inline bool operator==(const Property& a, const Property& b) { return a.type == b.type && a.value == b.value; }
-// The first property of that type (and size, unless 0); null without one.
+// The first property of that type (and size, unless 0), or null.
 Property* find(Properties& properties, const char* type, std::size_t size = 0);
-
-struct Options {
-    double sampleRate = 44100.0;
-    int32_t nominalBlock = 512;
-    bool worker = true;
-    bool log = true;
-};
 
 class Instance {
 public:
-    // Instantiated, its control ports at the defaults of its Turtle, activated; null when that fails.
-    static std::unique_ptr<Instance> create(const Options& options = {});
+    // Instantiated, its control ports at their Turtle defaults, activated; null on failure.
+    static std::unique_ptr<Instance> create(int32_t nominalBlock = 512, double rate = 44100.0);
     ~Instance();
 
-    // Control ports: staged here from any thread, copied into the ports when a block starts.
-    void setParameter(uint32_t index, float value) { staged[index].store(value); }
-    float parameter(uint32_t index) const { return staged[index].load(); }
-    // For the next block only, in the order of their frames.
+    // The control ports as the host sees them, from any thread; copied into the ports as a block starts.
+    std::array<std::atomic<float>, kParameterCount> parameters{};
+    // Events for the next block, in the order of their frames.
     void midi(uint32_t frame, uint8_t status, uint8_t data1, uint8_t data2);
-    void tempo(uint32_t frame, double bpm, float beatsPerBar, int32_t beatUnit, float speed = 1.f);
-    // outL == inL and outR == inR connect the ports in place. Then the worker's requests are answered.
+    void tempo(double bpm, float beatsPerBar, int32_t beatUnit);
+    // The plug-in's run; outputs equal to inputs connect the ports in place.
+    void process(const float* inL, const float* inR, float* outL, float* outR, uint32_t frames);
+    // The worker: what the plug-in scheduled, then the answers (synchronously, as hosts do offline).
+    void work();
     void run(const float* inL, const float* inR, float* outL, float* outR, uint32_t frames);
     void restart();  // deactivate, activate
 
-    // State through lilv: with `dir` its files are saved beside it; the caller frees the state.
-    LilvState* saveState(const std::string& dir = "");
-    void restoreState(const LilvState* state);
-    // State through the plug-in's interface, paths mapped as they are.
-    Properties save();
+    LilvState* saveState(const char* dir = nullptr);  // with dir, files are kept beside the state
+    void restoreState(const LilvState* state);        // the worker then finishes it
+    Properties save();                                // paths as they are
     LV2_State_Status restore(const Properties& properties);
 
-    std::vector<std::string> logged;  // messages of the log feature
-
-    // The parts of run: the plug-in's own call, the worker's work (outside the
-    // audio thread in a real host) and its answers (inside it).
-    void process(const float* inL, const float* inR, float* outL, float* outR, uint32_t frames);
-    void doScheduledWork();
-    void deliverWorkResponses();
+    std::vector<std::string> logged;
 
 private:
-    Instance();
+    static LV2_Worker_Status schedule(LV2_Worker_Schedule_Handle handle, uint32_t size, const void* data);
+    static int log(LV2_Log_Handle handle, LV2_URID, const char* format, va_list args);
+    static int logf(LV2_Log_Handle handle, LV2_URID type, const char* format, ...);
     void clearEvents();
-    struct Parts;  // features, worker and the event buffer
-    std::unique_ptr<Parts> parts;
-    LilvInstance* instance = nullptr;
-    std::array<std::atomic<float>, kParameterCount> staged{};
-    std::array<float, kParameterCount> controls{};
-};
 
-// A preset of the bundle, by URI; null when lilv does not know it. The caller frees it.
-LilvState* presetState(const std::string& uri);
+    LilvInstance* instance = nullptr;
+    std::vector<const LV2_Feature*> features;
+    std::vector<LV2_Feature> featureData;
+    std::array<float, kParameterCount> controls{};
+    std::vector<uint8_t> sequence = std::vector<uint8_t>(1 << 16);
+    LV2_Atom_Forge forge{};
+    LV2_Atom_Forge_Frame sequenceFrame{};
+    std::array<uint8_t, 1 << 16> requests{};  // what run schedules, without allocating
+    std::size_t requested = 0;
+    std::atomic_flag requestsBusy = ATOMIC_FLAG_INIT;
+    const LV2_Worker_Interface* worker = nullptr;
+    LV2_Worker_Schedule scheduleFeature{this, schedule};
+    LV2_Log_Log logFeature{};
+    int32_t blockLengths[3] = {1, 8192, 512};  // minimum, maximum, nominal
+    float sampleRate = 44100.f;
+    std::array<LV2_Options_Option, 5> options{};
+    float portValue = 0.f;
+};
 
 }  // namespace lv2testhost
