@@ -21,7 +21,8 @@ work=$(mktemp -d -t lv2-host-check.XXXXXX)
 trap '[ -n "$LV2C_KEEP" ] && echo "kept $work" || rm -rf "$work"' EXIT
 # A private Ardour home, and exactly this bundle on the LV2 path.
 mkdir -p "$work/config/ardour7/scripts" "$work/cache" "$work/data" "$work/lv2"
-cp tests/lv2/ardour/lv2-check-source.lua tests/lv2/ardour/lv2-check-tap.lua "$work/config/ardour7/scripts/"
+cp scripts/lv2-host-check/source.lua "$work/config/ardour7/scripts/lv2-check-source.lua"
+cp scripts/lv2-host-check/tap.lua "$work/config/ardour7/scripts/lv2-check-tap.lua"
 cp -r "$BUILD/Tovarine.lv2" "$work/lv2/"
 export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" XDG_DATA_HOME="$work/data"
 export LV2_PATH="$work/lv2"
@@ -33,7 +34,7 @@ export LV2C_NOTES="4800 144 48 100;4800 144 60 100;4800 144 64 90;24000 145 45 1
 
 get() { awk -F'\t' -v k="$1" '$1 == k { v = $2 } END { print v }' "$work/$2.tsv"; }
 step() {
-    LV2C_STEP=$1 timeout -k 10 180 stdbuf -oL ardour7-lua tests/lv2/ardour/lv2-check.lua > "$work/$1.log" 2>&1 </dev/null || true
+    LV2C_STEP=$1 timeout -k 10 180 stdbuf -oL ardour7-lua scripts/lv2-host-check/session.lua > "$work/$1.log" 2>&1 </dev/null || true
     [ -z "$(get dry_rms_db "$1")" ] || echo "$1: the check's source alone: RMS $(get dry_rms_db "$1") dBFS"
     echo "$1: output RMS $(get wet_rms_db "$1") dBFS, peak $(get wet_peak_db "$1") dBFS, finite $(get wet_finite "$1")"
     if [ -n "$(get fail "$1")" ] || [ "$(get closed "$1")" != yes ]; then
