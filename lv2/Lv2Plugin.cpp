@@ -1,6 +1,7 @@
 #include "lv2/Lv2Plugin.h"
 
 #include "host/ResonatorPlugin.h"
+#include "lv2/Features.h"
 #include "lv2/Lv2Ids.h"
 #include "lv2/RestoreJob.h"
 
@@ -18,15 +19,6 @@ namespace {
 
 // Events one call of processEvents takes; a block with more is cut at the event that does not fit.
 constexpr std::size_t kEventsPerCall = 1024;
-
-template <class T>
-const T* featureData(const LV2_Feature* const* features, const char* uri)
-{
-    for (const LV2_Feature* const* f = features; f && *f; ++f)
-        if (std::strcmp((*f)->URI, uri) == 0)
-            return static_cast<const T*>((*f)->data);
-    return nullptr;
-}
 
 int32_t maxBlockOf(const LV2_Options_Option* options, const Lv2Uris& uris)
 {
@@ -181,7 +173,8 @@ void Lv2Plugin::run(uint32_t frames)
             if (at >= end && end < frames)
                 break;  // belongs to a later part of a block longer than the engine takes at once
             const LV2_Atom& body = event->body;
-            if (body.type == uris().atomObject || body.type == uris().atomBlank) {
+            const bool isObject = body.type == uris().atomObject || body.type == uris().atomBlank;
+            if (isObject && body.size >= sizeof(LV2_Atom_Object_Body)) {
                 transport.read(*reinterpret_cast<const LV2_Atom_Object*>(&body), uris());
             } else if (body.type == uris().midiEvent && end > start) {
                 const auto* bytes = static_cast<const uint8_t*>(LV2_ATOM_BODY_CONST(&body));

@@ -1,5 +1,6 @@
 #include "lv2/Lv2StateInterface.h"
 
+#include "lv2/Features.h"
 #include "lv2/Lv2Plugin.h"
 #include "lv2/RestoreJob.h"
 #include "lv2/StateKeys.h"
@@ -16,15 +17,6 @@
 namespace lv2_state {
 
 namespace {
-
-template <class T>
-const T* featureData(const LV2_Feature* const* features, const char* uri)
-{
-    for (const LV2_Feature* const* f = features; f && *f; ++f)
-        if (std::strcmp((*f)->URI, uri) == 0)
-            return static_cast<const T*>((*f)->data);
-    return nullptr;
-}
 
 constexpr uint32_t kPortableValue = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
 

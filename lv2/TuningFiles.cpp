@@ -5,6 +5,7 @@
 #include "tuning/ScalaTuning.h"
 #include "tuning/TuningMap.h"
 
+#include <cstring>
 #include <memory>
 #include <new>
 #include <optional>
@@ -51,6 +52,8 @@ bool replaceTuningFiles(ProgramRecord& record, const TuningFiles& replacements)
     }
     if (field.size() >= kTuningMapPathSize)
         return false;
+    // Zeros after the text: the field's bytes depend on the path alone, not on what it held.
+    std::memset(record.tuningMapPath, 0, sizeof(record.tuningMapPath));
     copyText(record.tuningMapPath, sizeof(record.tuningMapPath), field.c_str());
     return true;
 }

@@ -40,11 +40,16 @@ void writePresets(std::ostream& out, const ProgramRecord* factory)
         const ProgramRecord& record = factory[p];
         out << presetUri(p) << "\n    a pset:Preset ;\n    lv2:appliesTo <" TOVARINE_LV2_URI "> ;\n"
             << "    rdfs:label " << quoted(nameOf(record)) << " ;\n    lv2:port";
+        // The parameters that change nothing are left as they are, as selecting a program leaves
+        // most of them; the others take the program's values (within the ports' range).
+        bool first = true;
         for (int32_t k = 0; k < kNumParams; ++k) {
-            // The ports take 0..1; a stored value beyond (the unused word 42 of "Init") is not a port value.
+            if (parameter_table::info(k).use == parameter_table::Use::Unused)
+                continue;
             const float value = std::clamp(record.fParams[k], parameter_table::kMinimum, parameter_table::kMaximum);
-            out << (k ? " ,\n        " : " ") << "[ lv2:symbol " << quoted(parameter_table::info(k).symbol)
+            out << (first ? " " : " ,\n        ") << "[ lv2:symbol " << quoted(parameter_table::info(k).symbol)
                 << " ; pset:value " << number(value) << " ]";
+            first = false;
         }
         out << " ;\n    state:state [\n        <" << lv2_ids::kProgramKey << "> \"" << p << "\"^^xsd:int\n    ] .\n\n";
     }
