@@ -29,8 +29,9 @@ export LV2_PATH="$work/lv2"
 unset DISPLAY WAYLAND_DISPLAY
 # Channel 1: a chord from 0.1 s to 2 s; channel 2: the feedback voice from 0.5 s to 2.5 s (samples at 48 kHz).
 export LV2C_WORK="$work" LV2C_URI="$URI" LV2C_SECONDS=4 LV2C_PRESET="$URI#preset-02"
-export LV2C_PARAMS="20=0.6 31=0.8 33=0.3"
-export LV2C_NOTES="4800 144 48 100;4800 144 60 100;4800 144 64 90;24000 145 45 110;96000 128 48 0;96000 128 60 0;96000 128 64 0;120000 129 45 0"
+# The feedback delay follows the tempo (parameter 33: a quarter note a step): note 7 echoes every second.
+export LV2C_PARAMS="20=0.8 31=0.8 33=0.3"
+export LV2C_NOTES="4800 144 48 100;4800 144 60 100;4800 144 64 90;24000 145 7 110;96000 128 48 0;96000 128 60 0;96000 128 64 0;120000 129 7 0"
 
 get() { awk -F'\t' -v k="$1" '$1 == k { v = $2 } END { print v }' "$work/$2.tsv"; }
 step() {
@@ -50,6 +51,9 @@ last_state() { find "$work/session/plugins" -name state.ttl -printf '%T@ %p\n' |
 
 step create
 echo "scan: $(get scan create); $(get ports create); preset \"$(get preset create)\""
+echo "create: without the notes: RMS $(get quiet_rms_db create) dBFS"
+awk -v a="$(get wet_rms_db create)" -v b="$(get quiet_rms_db create)" 'BEGIN { exit !(a > b + 3) }' ||
+    { echo "lv2 host check: the notes make no difference: MIDI does not reach the plug-in" >&2; exit 1; }
 cp "$(last_state)" "$work/state-created.ttl"
 grep -q 'atom:Chunk\|base64Binary' "$work/state-created.ttl" || { echo "lv2 host check: no bank in the saved state" >&2; exit 1; }
 step reopen

@@ -30,12 +30,12 @@ local function find_plugin (route)
 end
 
 -- One roll from 0 through source, [plug-in,] tap; the tap's sums as RMS and peak in dBFS.
-local function play (track, name, processors)
+local function play (track, name, processors, notes_text)
 	local src = ARDOUR.LuaAPI.new_luaproc (Session, "LV2 Check Source")
 	local tap = ARDOUR.LuaAPI.new_luaproc (Session, "LV2 Check Tap")
 	if src:isnil () or tap:isnil () then fail ("the check's Lua processors are missing") end
 	local notes = {}
-	for t, status, d1, d2 in os.getenv ("LV2C_NOTES"):gmatch ("(%d+) (%d+) (%d+) (%d+)") do
+	for t, status, d1, d2 in notes_text:gmatch ("(%d+) (%d+) (%d+) (%d+)") do
 		for _, v in ipairs ({ t, status, d1, d2 }) do notes[#notes + 1] = tonumber (v) end
 	end
 	local shm = src:to_insert ():plugin (0):to_luaproc ():shmem ()
@@ -86,7 +86,7 @@ if step == "create" then
 	Session:new_audio_track (2, 2, nil, 1, "lv2", ARDOUR.PresentationInfo.max_order, ARDOUR.TrackMode.Normal, true, false)
 	track = Session:route_by_name ("lv2")
 	if track:isnil () then fail ("cannot add a stereo track") end
-	play (track, "dry", 0)  -- the check's own source and tap, without the plug-in
+	play (track, "dry", 0, "")  -- the check's own source and tap, without the plug-in
 	pi = ARDOUR.LuaAPI.new_plugin (Session, uri, ARDOUR.PluginType.LV2, "")
 	if pi:isnil () then fail ("Ardour could not instantiate the plug-in") end
 	if track:add_processor_by_index (pi, 0, nil, true) ~= 0 then fail ("Ardour refused to insert the plug-in") end
@@ -109,7 +109,8 @@ else
 	if not pi then fail ("the plug-in is missing from the reopened session") end
 end
 
-play (track, "wet", 1)
+if step == "create" then play (track, "quiet", 1, "") end  -- without the notes, which must be heard
+play (track, "wet", 1, os.getenv ("LV2C_NOTES"))
 put_parameters (pi, 43)  -- the control inputs come first
 if Session:save_state ("", false, false, false, false, false) ~= 0 then fail ("cannot save the session") end
 put ("saved", "yes")
