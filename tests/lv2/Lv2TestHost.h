@@ -55,7 +55,9 @@ public:
     void run(const float* inL, const float* inR, float* outL, float* outR, uint32_t frames);
     void restart();  // deactivate, activate
 
-    LilvState* saveState(const char* dir = nullptr);  // with dir, files are kept beside the state
+    // With dir, files outside it are linked from it (without a link folder lilv 0.24's
+    // lilv_state_save deletes such a file).
+    LilvState* saveState(const char* dir = nullptr);
     void restoreState(const LilvState* state);        // the worker then finishes it
     Properties save();                                // paths as they are
     LV2_State_Status restore(const Properties& properties);
