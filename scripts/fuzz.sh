@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for a
-# bounded time from the committed seed corpus. Any crash fails the run; the
+# bounded time from the committed seed corpus (the LV2 restore through the
+# bundle's module among them). Any crash fails the run; the
 # crashing input is left in build-fuzz/crashes/ to become a regression test.
 set -e
 case "$1" in -h|--help) sed -n '2,/^set -e/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac
