@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <thread>
@@ -46,8 +47,10 @@ Properties resolved(Properties state)
         char* path = recordOf(state, p).tuningMapPath;
         std::error_code error;
         const std::string file = std::filesystem::canonical(path, error).string();
-        if (!error)
+        if (!error) {
+            std::memset(path, 0, kTuningMapPathSize);  // the record's bytes past the text count too
             std::snprintf(path, kTuningMapPathSize, "%s", file.c_str());
+        }
     }
     return state;
 }
