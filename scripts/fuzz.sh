@@ -10,7 +10,8 @@ SECONDS_EACH=${FUZZ_SECONDS:-30}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVARINE_FUZZ=ON \
     -DTOVARINE_SANITIZE=address,undefined -DTOVARINE_TESTS=OFF -DTOVARINE_BENCH=OFF -DTOVARINE_TOOLS=OFF \
     -DTOVARINE_WERROR=OFF >/dev/null
-ninja -C build-fuzz
+. ./scripts/ninja-quietly.sh
+ninja_quietly -C build-fuzz
 mkdir -p build-fuzz/crashes
 status=0
 # Restored programs may name tuning files that do not exist here; their dialog is cancelled at once.
