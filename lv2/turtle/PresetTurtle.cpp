@@ -21,7 +21,7 @@ constexpr const char* kPrefixes = R"(@prefix lv2: <http://lv2plug.in/ns/lv2core#
 
 std::string presetUri(int program)
 {
-    char number[8];
+    char number[16];  // room for any int, so no compiler sees a truncation
     std::snprintf(number, sizeof(number), "%02d", program);
     return std::string("<" TOVARINE_LV2_PRESET_PREFIX) + number + ">";
 }
