@@ -11,7 +11,6 @@
 #include <cctype>
 #include <cmath>
 #include <filesystem>
-#include <regex>
 #include <sstream>
 
 using namespace clitest;
@@ -55,11 +54,19 @@ TEST(ToolOutput, EveryTuningErrorNamesTheFileThenTheLine)
                                       dir.file("missing.kbm")};
     for (const auto& entry : std::filesystem::directory_iterator(TOVARINE_TESTDATA_DIR "/scala/bad"))
         files.push_back(entry.path().string());
-    const std::regex oneLine(R"(tovarine: [^/: ]+\.(tun|TUN|scl|kbm): (line [0-9]+: )?[^\n]+\n)");
+    // "tovarine: NAME.EXT: [line N: ]what", one line, the file named without its folder.
+    const auto oneLine = [](const std::string& err) {
+        const std::size_t name = err.find(": ") + 2, colon = err.find(": ", name);
+        const std::string file = err.substr(name, colon - name);
+        const std::string ext = file.substr(file.rfind('.') + 1);
+        return err.starts_with("tovarine: ") && colon != std::string::npos && file.find('/') == std::string::npos
+               && (ext == "tun" || ext == "TUN" || ext == "scl" || ext == "kbm") && err.size() > colon + 2
+               && err.find('\n') == err.size() - 1;
+    };
     for (const std::string& file : files) {
         const ToolResult run = runTool({"info", "--plugin", realPluginPath(), "--tuning", file});
         EXPECT_EQ(run.exitCode, 1) << file;
-        EXPECT_TRUE(std::regex_match(run.err, oneLine)) << run.err;
+        EXPECT_TRUE(oneLine(run.err)) << run.err;
     }
 }
 
