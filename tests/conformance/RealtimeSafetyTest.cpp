@@ -3,8 +3,8 @@
 // the mutex entry points and the common system-call wrappers for the whole
 // process (the plug-in resolves them through the executable) and counts the
 // calls made while the audio thread is inside the plug-in.
-#include "tests/conformance/AudioCallCounter.h"
 #include "tests/conformance/Signal.h"
+#include "tests/lv2/Lv2TestHost.h"
 #include "tests/testhost/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -26,14 +26,10 @@ void* __libc_realloc(void*, size_t);
 void __libc_free(void*);
 }
 
-namespace realtime {
+namespace {
 thread_local bool inAudioCall = false;
 std::atomic<int> forbiddenCalls{0};
 const char* lastForbidden = "";
-}  // namespace realtime
-
-namespace {
-using namespace realtime;
 
 void note(const char* what)
 {
@@ -101,6 +97,11 @@ namespace {
 
 using testhost::PluginInstance;
 
+struct AudioCall {
+    AudioCall() { inAudioCall = true; }
+    ~AudioCall() { inAudioCall = false; }
+};
+
 TEST(RealtimeSafety, CountingWorks)
 {
     forbiddenCalls = 0;
@@ -151,6 +152,52 @@ TEST(RealtimeSafety, AudioCallsNeitherAllocateNorLockNorCallTheSystem)
                 }
                 EXPECT_EQ(forbiddenCalls.load(), 0)
                     << lastForbidden << " during audio, program " << program << ", mode " << mode << ", " << rate << " Hz";
+            }
+        }
+    }
+}
+
+// The LV2 run: blocks of 512, 17 and 1 frames, every other one in place, MIDI
+// and tempo atoms. The worker finishes restores outside the counted calls, as a host's.
+TEST(RealtimeSafety, Lv2RunNeitherAllocatesNorLocksNorCallsTheSystem)
+{
+    for (double rate : {44100.0, 96000.0}) {
+        auto lv2 = lv2testhost::Instance::create(512, rate);
+        ASSERT_TRUE(lv2);
+        std::vector<float> in = conformance::noise(512, 1), l(512), r(512);
+        forbiddenCalls = 0;
+        {
+            AudioCall scope;
+            lv2->save();  // the counters see into the bundle's module
+        }
+        ASSERT_GT(forbiddenCalls.load(), 0);
+        for (int32_t program : {0, 1, 2, 3}) {
+            LilvState* preset = lv2testhost::presetState(program);
+            lv2->restoreState(preset);
+            lilv_state_free(preset);
+            for (int32_t mode = 0; mode < 8; ++mode) {
+                lv2->parameters[33] = static_cast<float>(mode) / 10.f;
+                lv2->parameters[32] = static_cast<float>(mode % 3) / 10.f;
+                forbiddenCalls = 0;
+                for (int block = 0; block < 40; ++block) {
+                    const uint32_t frames = block % 3 == 0 ? 512 : block % 3 == 1 ? 17 : 1;
+                    if (block % 10 == 0) {
+                        lv2->tempo(90.0 + block, 7.f, 8);
+                        for (uint32_t i = 0; i < 64; ++i)
+                            lv2->midi(i * frames / 64, static_cast<uint8_t>((i % 2 ? 0x80 : 0x90) | (i % 3)),
+                                      static_cast<uint8_t>(24 + i), 100);
+                    }
+                    const bool inPlace = block % 2;
+                    if (inPlace)
+                        l = r = in;
+                    {
+                        AudioCall scope;
+                        lv2->run(inPlace ? l.data() : in.data(), inPlace ? r.data() : in.data(), l.data(), r.data(), frames, false);
+                    }
+                    lv2->work();
+                }
+                EXPECT_EQ(forbiddenCalls.load(), 0) << lastForbidden << " during the LV2 run, program " << program
+                                                    << ", mode " << mode << ", " << rate << " Hz";
             }
         }
     }

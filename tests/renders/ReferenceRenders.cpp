@@ -52,8 +52,7 @@ bool runScenes(const testhost::LoadOptions& options, const std::string& source)
         if (!p)
             return false;
         p->prepare(scenes::kRate, scenes::kBlock);
-        scenes::VstSceneHost host(*p);
-        const std::vector<float> out = scenes::render(scene, host, scenes::recordedBlocks(scene));
+        const std::vector<float> out = scenes::renderVst(*p, scene, scene.blocks);
         Fingerprint fp;
         fp.add(out.data(), sizeof(float) * out.size());
         std::printf("%s %s %016llx\n", scene.name, source.c_str(), static_cast<unsigned long long>(fp.value));
