@@ -34,6 +34,9 @@ void setTuningPath(ProgramRecord& record, const std::string& path)
     std::snprintf(record.tuningMapPath, kTuningMapPathSize, "%s", path.c_str());
 }
 
+// The first scene, by an instance that has not played yet.
+std::vector<float> render(Instance& lv2) { return scenes::render(scenes::all()[0], {512}, 8192, lv2); }
+
 bool sameBits(const std::vector<float>& a, const std::vector<float>& b)
 {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), sizeof(float) * a.size()) == 0;
@@ -55,31 +58,6 @@ void setUp(Instance& lv2, const scenes::Scene& scene)
         lv2.tempo(scene.bpm, 3.f, 4);
 }
 
-// Played by an instance set up for it; in place, each output buffer is an input too.
-std::vector<float> play(Instance& lv2, const scenes::Scene& scene, const std::vector<int32_t>& blocks,
-                        std::size_t maxFrames = 8192, bool inPlace = false)
-{
-    const auto midi = [&](const scenes::TimedMidi& e, int32_t delta) {
-        lv2.midi(static_cast<uint32_t>(delta), e.status, e.data1, e.data2);
-    };
-    return scenes::render(scene, blocks, maxFrames, midi, [&](const float* in, float* outL, float* outR, int32_t n) {
-        if (inPlace) {
-            std::copy(in, in + n, outL);
-            std::copy(in, in + n, outR);
-        }
-        lv2.run(inPlace ? outL : in, inPlace ? outR : in, outL, outR, static_cast<uint32_t>(n));
-    });
-}
-
-std::vector<float> vstRender(const scenes::Scene& scene, const std::vector<int32_t>& blocks, std::size_t frames,
-                             int32_t program = 0)
-{
-    auto vst = testhost::PluginInstance::load();
-    vst->prepare(scenes::kRate, *std::max_element(blocks.begin(), blocks.end()));
-    vst->dispatch(effSetProgram, 0, program);
-    return scenes::renderVst(*vst, scene, blocks, frames);
-}
-
 TEST(Lv2Renders, EveryScenePlaysAsInTheVst2BuildAtEveryBlockLengthAndInPlace)
 {
     ASSERT_TRUE(Instance::create()) << "the bundle was not found or did not instantiate";
@@ -88,11 +66,11 @@ TEST(Lv2Renders, EveryScenePlaysAsInTheVst2BuildAtEveryBlockLengthAndInPlace)
         const std::pair<std::vector<int32_t>, std::size_t> cases[] = {
             {{1}, 12000}, {{17}, SIZE_MAX}, {{512}, SIZE_MAX}, {{8192}, SIZE_MAX}, {scene.blocks, SIZE_MAX}};
         for (const auto& [blocks, frames] : cases) {
-            const std::vector<float> expected = vstRender(scene, blocks, frames);
+            const std::vector<float> expected = scenes::renderVst(scene, blocks, frames);
             for (bool inPlace : {false, true}) {
                 auto lv2 = Instance::create(*std::max_element(blocks.begin(), blocks.end()));
                 setUp(*lv2, scene);
-                EXPECT_TRUE(sameBits(play(*lv2, scene, blocks, frames, inPlace), expected))
+                EXPECT_TRUE(sameBits(scenes::render(scene, blocks, frames, *lv2, inPlace), expected))
                     << scene.name << ", blocks of " << blocks[0] << (blocks.size() > 1 ? " and others" : "")
                     << (inPlace ? ", buffers in place" : "");
             }
@@ -115,7 +93,7 @@ TEST(Lv2Presets, EachFactoryPresetIsItsProgram)
             lv2->restoreState(preset);
             lv2->work();
             setUp(*lv2, scene);
-            EXPECT_TRUE(sameBits(play(*lv2, scene, {512}, 16384), vstRender(scene, {512}, 16384, n)))
+            EXPECT_TRUE(sameBits(scenes::render(scene, {512}, 16384, *lv2), scenes::renderVst(scene, {512}, 16384, n)))
                 << "preset " << n << (scene.parameters.empty() ? "" : ", ports set after it");
         }
         lilv_state_free(preset);
@@ -143,11 +121,11 @@ TEST(Lv2State, RestoredIntoAFreshInstanceFromMemoryOrAMovedSessionFolderItIsTheS
     std::filesystem::create_directories(session + "/tunings");
     std::filesystem::copy_file(kTuningFile, session + "/tunings/19.tun");
     auto original = instanceWithState(session + "/tunings/19.tun");
-    const std::vector<float> sound = play(*instanceWithState(session + "/tunings/19.tun"), scenes::all()[0], {512});
-    EXPECT_FALSE(sameBits(sound, play(*instanceWithState(""), scenes::all()[0], {512}))) << "the tuning was not applied";
+    const std::vector<float> sound = render(*instanceWithState(session + "/tunings/19.tun"));
+    EXPECT_FALSE(sameBits(sound, render(*instanceWithState("")))) << "the tuning was not applied";
 
     LilvState* inFolder = original->saveState(session.c_str());
-    ASSERT_EQ(lilv_state_save(world(), uridMap(), uridUnmap(), inFolder, nullptr, session.c_str(), "state.ttl"), 0);
+    ASSERT_EQ(lilv_state_save(world(), &uridMap, &uridUnmap, inFolder, nullptr, session.c_str(), "state.ttl"), 0);
     lilv_state_free(inFolder);
     const auto restoresAsSaved = [&](LilvState* state, const std::string& folder) {
         ASSERT_TRUE(state);
@@ -163,22 +141,17 @@ TEST(Lv2State, RestoredIntoAFreshInstanceFromMemoryOrAMovedSessionFolderItIsTheS
         setTuningPath(recordOf(expected, 5), tuning);
         expected[kTunKey] = now[kTunKey];
         EXPECT_TRUE(now == expected) << "restored from " << folder;
-        EXPECT_TRUE(sameBits(play(*lv2, scenes::all()[0], {512}), sound)) << "restored from " << folder;
+        EXPECT_TRUE(sameBits(render(*lv2), sound)) << "restored from " << folder;
     };
     restoresAsSaved(original->saveState(), session);
     std::filesystem::rename(session, moved);
-    restoresAsSaved(lilv_state_new_from_file(world(), uridMap(), nullptr, (moved + "/state.ttl").c_str()), moved);
+    restoresAsSaved(lilv_state_new_from_file(world(), &uridMap, nullptr, (moved + "/state.ttl").c_str()), moved);
 }
 
 TEST(Lv2State, StateNoInstanceSavedChangesNothingAndSaysWhy)
 {
     const Properties saved = instanceWithState(kTuningFile)->save();
-    struct Case {
-        const char* what;
-        void (*spoil)(Properties&);
-        const char* why;  // in the log
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, void (*)(Properties&), const char*> cases[] = {  // what, how, why in the log
         {"bank of the wrong type", [](Properties& s) { s[lv2_ids::kBankKey].type = LV2_ATOM__String; }, "not a chunk"},
         {"bank a byte too long", [](Properties& s) { s[lv2_ids::kBankKey].value.push_back(0); }, "bytes, not"},
         {"bank cut short", [](Properties& s) { s[lv2_ids::kBankKey].value.resize(1000); }, "1000 bytes"},
@@ -193,7 +166,7 @@ TEST(Lv2State, StateNoInstanceSavedChangesNothingAndSaysWhy)
         EXPECT_EQ(lv2->restore(saved), LV2_STATE_SUCCESS);
         return lv2;
     };
-    const std::vector<float> sound = play(*restoredGood(), scenes::all()[0], {512});
+    const std::vector<float> sound = render(*restoredGood());
     for (const auto& [what, spoil, why] : cases) {
         auto lv2 = restoredGood();
         const Properties before = lv2->save();
@@ -202,7 +175,7 @@ TEST(Lv2State, StateNoInstanceSavedChangesNothingAndSaysWhy)
         EXPECT_NE(lv2->restore(bad), LV2_STATE_SUCCESS) << what;
         EXPECT_TRUE(!lv2->logged.empty() && lv2->logged.back().find(why) != std::string::npos) << what << ": the log does not say why";
         EXPECT_TRUE(lv2->save() == before) << what;
-        EXPECT_TRUE(sameBits(play(*lv2, scenes::all()[0], {512}), sound)) << what;
+        EXPECT_TRUE(sameBits(render(*lv2), sound)) << what;
     }
 }
 

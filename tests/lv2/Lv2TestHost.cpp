@@ -20,7 +20,7 @@ constexpr uint32_t kPodPortable = LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE;
 std::mutex mapMutex;
 std::deque<std::string> uris;  // URID n is uris[n - 1]; a deque keeps the texts in place
 
-LV2_URID map(LV2_URID_Map_Handle, const char* uri)
+LV2_URID id(const char* uri)
 {
     const std::lock_guard lock(mapMutex);
     auto found = std::find(uris.begin(), uris.end(), uri);
@@ -29,13 +29,11 @@ LV2_URID map(LV2_URID_Map_Handle, const char* uri)
     return static_cast<LV2_URID>(found - uris.begin() + 1);
 }
 
-const char* unmap(LV2_URID_Unmap_Handle, LV2_URID urid)
+const char* uriOf(LV2_URID urid)
 {
     const std::lock_guard lock(mapMutex);
     return urid >= 1 && urid <= uris.size() ? uris[urid - 1].c_str() : nullptr;
 }
-
-LV2_URID id(const char* uri) { return map(nullptr, uri); }
 
 const LilvPlugin* plugin()
 {
@@ -80,22 +78,13 @@ int logf(LV2_Log_Handle logged, LV2_URID type, const char* format, ...)
 
 }  // namespace
 
+LV2_URID_Map uridMap{nullptr, [](LV2_URID_Map_Handle, const char* uri) { return id(uri); }};
+LV2_URID_Unmap uridUnmap{nullptr, [](LV2_URID_Unmap_Handle, LV2_URID urid) { return uriOf(urid); }};
+
 LilvWorld* world()
 {
     static LilvWorld* const loaded = lilv_world_new();
     return loaded;
-}
-
-LV2_URID_Map* uridMap()
-{
-    static LV2_URID_Map feature{nullptr, map};
-    return &feature;
-}
-
-LV2_URID_Unmap* uridUnmap()
-{
-    static LV2_URID_Unmap feature{nullptr, unmap};
-    return &feature;
 }
 
 LilvState* presetState(int32_t program)
@@ -104,7 +93,7 @@ LilvState* presetState(int32_t program)
     std::snprintf(uri, sizeof(uri), "%s#preset-%02d", lv2_ids::kPluginUri, program);
     LilvNode* node = lilv_new_uri(world(), uri);
     lilv_world_load_resource(world(), node);
-    LilvState* state = lilv_state_new_from_world(world(), uridMap(), node);
+    LilvState* state = lilv_state_new_from_world(world(), &uridMap, node);
     lilv_node_free(node);
     return state;
 }
@@ -115,10 +104,9 @@ std::unique_ptr<Instance> Instance::create(int32_t maxBlock, double rate)
         return nullptr;
     std::unique_ptr<Instance> self(new Instance());
     self->blockLengths[1] = maxBlock;
-    self->options[0] = {LV2_OPTIONS_INSTANCE, 0, id(LV2_BUF_SIZE__minBlockLength), sizeof(int32_t), id(LV2_ATOM__Int),
-                        &self->blockLengths[0]};
-    self->options[1] = {LV2_OPTIONS_INSTANCE, 0, id(LV2_BUF_SIZE__maxBlockLength), sizeof(int32_t), id(LV2_ATOM__Int),
-                        &self->blockLengths[1]};
+    for (int k = 0; k < 2; ++k)
+        self->options[k] = {LV2_OPTIONS_INSTANCE, 0, id(k ? LV2_BUF_SIZE__maxBlockLength : LV2_BUF_SIZE__minBlockLength),
+                            sizeof(int32_t), id(LV2_ATOM__Int), &self->blockLengths[k]};
     self->scheduleFeature = {self.get(), [](LV2_Worker_Schedule_Handle host, uint32_t size, const void* data) {
         auto& self = *static_cast<Instance*>(host);
         const std::lock_guard lock(self.requestsMutex);
@@ -126,18 +114,18 @@ std::unique_ptr<Instance> Instance::create(int32_t maxBlock, double rate)
         return LV2_WORKER_SUCCESS;
     }};
     self->logFeature = {&self->logged, logf, logv};
-    self->featureList = {{{LV2_URID__map, uridMap()},
-                          {LV2_URID__unmap, uridUnmap()},
+    self->featureList = {{{LV2_URID__map, &uridMap},
+                          {LV2_URID__unmap, &uridUnmap},
                           {LV2_OPTIONS__options, self->options.data()},
                           {LV2_BUF_SIZE__boundedBlockLength, nullptr},
                           {LV2_LOG__log, &self->logFeature},
                           {LV2_WORKER__schedule, &self->scheduleFeature}}};
     for (std::size_t k = 0; k < self->featureList.size(); ++k)
         self->features[k] = &self->featureList[k];
-
     self->instance = lilv_plugin_instantiate(plugin(), rate, self->features.data());
     if (!self->instance)
         return nullptr;
+    self->state = static_cast<const LV2_State_Interface*>(lilv_instance_get_extension_data(self->instance, LV2_STATE__interface));
     self->worker = static_cast<const LV2_Worker_Interface*>(lilv_instance_get_extension_data(self->instance, LV2_WORKER__interface));
     std::vector<float> defaults(lilv_plugin_get_num_ports(plugin()));
     lilv_plugin_get_port_ranges_float(plugin(), nullptr, nullptr, defaults.data());
@@ -145,7 +133,7 @@ std::unique_ptr<Instance> Instance::create(int32_t maxBlock, double rate)
         self->parameters[k] = defaults[lv2_ids::kFirstParameterPort + k];
         lilv_instance_connect_port(self->instance, lv2_ids::kFirstParameterPort + k, &self->controls[k]);
     }
-    lv2_atom_forge_init(&self->forge, uridMap());
+    lv2_atom_forge_init(&self->forge, &uridMap);
     lilv_instance_connect_port(self->instance, lv2_ids::kEventsPort, self->sequence.data());
     self->clearEvents();
     lilv_instance_activate(self->instance);
@@ -174,7 +162,7 @@ void Instance::midi(uint32_t frame, uint8_t status, uint8_t data1, uint8_t data2
     lv2_atom_forge_write(&forge, bytes, 3);
 }
 
-// At the block's start, with the types hosts send.
+// At the block's start, playing from its first beat, in the atom types hosts send.
 void Instance::tempo(double bpm, float beatsPerBar, int32_t beatUnit)
 {
     LV2_Atom_Forge_Frame object;
@@ -199,9 +187,9 @@ void Instance::run(const float* inL, const float* inR, float* outL, float* outR,
 {
     for (uint32_t k = 0; k < kParameterCount; ++k)
         controls[k] = parameters[k].load();
-    const void* ports[4] = {inL, inR, outL, outR};
+    const void* audio[4] = {inL, inR, outL, outR};
     for (uint32_t port = 0; port < 4; ++port)
-        lilv_instance_connect_port(instance, port, const_cast<void*>(ports[port]));
+        lilv_instance_connect_port(instance, port, const_cast<void*>(audio[port]));
     lilv_instance_run(instance, frames);
     clearEvents();
     if (thenWork)
@@ -241,23 +229,18 @@ LilvState* Instance::saveState(const char* dir)
         *type = id(LV2_ATOM__Float);
         return &self.portValue;
     };
-    return lilv_state_new_from_instance(plugin(), instance, uridMap(), nullptr, dir, dir, dir, portValue, this,
+    return lilv_state_new_from_instance(plugin(), instance, &uridMap, nullptr, dir, dir, dir, portValue, this,
                                         kPodPortable, features.data());
 }
 
-void Instance::restoreState(const LilvState* state)
+void Instance::restoreState(const LilvState* saved)
 {
     const auto setPort = [](const char* symbol, void* host, const void* value, uint32_t size, uint32_t type) {
         const int32_t k = parameterOf(symbol);
         if (k >= 0 && size == sizeof(float) && type == id(LV2_ATOM__Float))
             static_cast<Instance*>(host)->parameters[static_cast<std::size_t>(k)] = *static_cast<const float*>(value);
     };
-    lilv_state_restore(state, instance, setPort, this, 0, features.data());
-}
-
-const LV2_State_Interface& Instance::state() const
-{
-    return *static_cast<const LV2_State_Interface*>(lilv_instance_get_extension_data(instance, LV2_STATE__interface));
+    lilv_state_restore(saved, instance, setPort, this, 0, features.data());
 }
 
 Properties Instance::save()
@@ -265,10 +248,10 @@ Properties Instance::save()
     Properties saved;
     const auto store = [](LV2_State_Handle h, uint32_t key, const void* value, size_t size, uint32_t type, uint32_t) {
         const auto* bytes = static_cast<const uint8_t*>(value);
-        (*static_cast<Properties*>(h))[unmap(nullptr, key)] = {unmap(nullptr, type), {bytes, bytes + size}};
+        (*static_cast<Properties*>(h))[uriOf(key)] = {uriOf(type), {bytes, bytes + size}};
         return LV2_STATE_SUCCESS;
     };
-    state().save(lilv_instance_get_handle(instance), store, &saved, kPodPortable, nullptr);
+    state->save(lilv_instance_get_handle(instance), store, &saved, kPodPortable, nullptr);
     return saved;
 }
 
@@ -276,7 +259,7 @@ LV2_State_Status Instance::restore(const Properties& properties)
 {
     const auto retrieve = [](LV2_State_Handle h, uint32_t key, size_t* size, uint32_t* type, uint32_t* flags) -> const void* {
         const auto& all = *static_cast<const Properties*>(h);
-        const auto found = all.find(unmap(nullptr, key));
+        const auto found = all.find(uriOf(key));
         if (found == all.end())
             return nullptr;
         *size = found->second.value.size();
@@ -284,7 +267,7 @@ LV2_State_Status Instance::restore(const Properties& properties)
         *flags = kPodPortable;
         return found->second.value.data();
     };
-    return state().restore(lilv_instance_get_handle(instance), retrieve, const_cast<Properties*>(&properties), 0, nullptr);
+    return state->restore(lilv_instance_get_handle(instance), retrieve, const_cast<Properties*>(&properties), 0, nullptr);
 }
 
 }  // namespace lv2testhost

@@ -23,8 +23,8 @@ namespace lv2testhost {
 inline constexpr uint32_t kParameterCount = 43;
 
 LilvWorld* world();
-LV2_URID_Map* uridMap();
-LV2_URID_Unmap* uridUnmap();
+extern LV2_URID_Map uridMap;
+extern LV2_URID_Unmap uridUnmap;
 LilvState* presetState(int32_t program);  // the caller frees it
 
 struct Property {
@@ -36,8 +36,7 @@ using Properties = std::map<std::string, Property>;  // by key URI
 
 class Instance {
 public:
-    // Instantiated for blocks of 1 to maxBlock frames, its control ports at their Turtle defaults,
-    // activated; null on failure.
+    // For blocks of 1 to maxBlock frames, its control ports at their Turtle defaults, activated; null on failure.
     static std::unique_ptr<Instance> create(int32_t maxBlock = 8192, double rate = 44100.0);
     ~Instance();
 
@@ -62,17 +61,17 @@ public:
     std::vector<std::string> logged;
 
 private:
-    const LV2_State_Interface& state() const;
     void clearEvents();
 
     LilvInstance* instance = nullptr;
+    const LV2_State_Interface* state = nullptr;
+    const LV2_Worker_Interface* worker = nullptr;
     std::array<float, kParameterCount> controls{};
     std::vector<uint8_t> sequence = std::vector<uint8_t>(1 << 16);
     LV2_Atom_Forge forge{};
     LV2_Atom_Forge_Frame sequenceFrame{};
     std::mutex requestsMutex;  // restore schedules on its thread, the worker takes on the audio one
     std::vector<std::vector<uint8_t>> requests;
-    const LV2_Worker_Interface* worker = nullptr;
     LV2_Worker_Schedule scheduleFeature{};
     LV2_Log_Log logFeature{};
     int32_t blockLengths[2] = {1, 8192};

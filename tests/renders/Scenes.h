@@ -32,12 +32,13 @@ struct Scene {
     std::vector<int32_t> blocks = {kBlock};  // the block lengths it was recorded with, in turn
 };
 
-// Blocks of the lengths in `blockSizes` in turn; each event goes to `midi(event, delta)`
-// before `process(in, outL, outR, frames)` plays the block holding its frame.
-// Returns both channels, block after block.
-template <class Midi, class Process>
-std::vector<float> render(const Scene& scene, const std::vector<int32_t>& blockSizes, std::size_t maxFrames, Midi midi,
-                          Process process)
+// Blocks of the lengths in `blockSizes` in turn, each event given to the host
+// (host.midi(frame in the block, bytes)) before the block that holds it; in
+// place, the host's inputs are its output buffers. Returns both channels, block
+// after block.
+template <class Host>
+std::vector<float> render(const Scene& scene, const std::vector<int32_t>& blockSizes, std::size_t maxFrames, Host& host,
+                          bool inPlace = false)
 {
     const std::size_t frames = std::min(scene.frames, maxFrames);
     const std::vector<float> in = conformance::noise(frames, scene.seed, 0.3f);
@@ -46,8 +47,14 @@ std::vector<float> render(const Scene& scene, const std::vector<int32_t>& blockS
     for (std::size_t pos = 0, block = 0; pos < frames; ++block) {
         const std::size_t n = std::min(static_cast<std::size_t>(blockSizes[block % blockSizes.size()]), frames - pos);
         for (; event != scene.midi.end() && event->frame < pos + n; ++event)
-            midi(*event, static_cast<int32_t>(event->frame - pos));
-        process(in.data() + pos, out.data() + 2 * pos, out.data() + 2 * pos + n, static_cast<int32_t>(n));
+            host.midi(static_cast<uint32_t>(event->frame - pos), event->status, event->data1, event->data2);
+        float* outL = out.data() + 2 * pos;
+        float* outR = outL + n;
+        if (inPlace) {
+            std::copy(in.begin() + pos, in.begin() + pos + n, outL);
+            std::copy(in.begin() + pos, in.begin() + pos + n, outR);
+        }
+        host.run(inPlace ? outL : in.data() + pos, inPlace ? outR : in.data() + pos, outL, outR, static_cast<uint32_t>(n));
         pos += n;
     }
     return out;
@@ -123,31 +130,45 @@ inline const std::vector<Scene>& all()
     return kScenes;
 }
 
-// The scene through a VST 2 instance of the test host that has not played yet:
+// The scene through a fresh VST 2 instance of the test host, the program selected:
 // the resonators through its chunk calls, the tempo read as processing resumes.
-inline std::vector<float> renderVst(testhost::PluginInstance& p, const Scene& scene, const std::vector<int32_t>& blocks,
-                                    std::size_t maxFrames = SIZE_MAX)
+// Empty when the plug-in does not load.
+inline std::vector<float> renderVst(const Scene& scene, const std::vector<int32_t>& blocks, std::size_t maxFrames = SIZE_MAX,
+                                    int32_t program = 0, const testhost::LoadOptions& options = {})
 {
+    auto p = testhost::PluginInstance::load(options);
+    if (!p)
+        return {};
+    p->prepare(kRate, *std::max_element(blocks.begin(), blocks.end()));
+    p->dispatch(effSetProgram, 0, program);
     if (scene.combs) {
-        std::vector<uint8_t> chunk = p.getChunk(true);
+        std::vector<uint8_t> chunk = p->getChunk(true);
         for (int i = 0; i < kNumCombs; ++i)
             scene.combs(i, reinterpret_cast<ProgramRecord*>(chunk.data())->combSettings[i]);
-        p.setChunk(chunk, true);
+        p->setChunk(chunk, true);
     }
     for (auto [index, value] : scene.parameters)
-        p.setParameter(index, value);
+        p->setParameter(index, value);
     if (scene.bpm > 0.0) {
-        p.timeInfo.tempo = scene.bpm;
-        p.timeInfo.timeSigNumerator = 3;
-        p.timeInfo.timeSigDenominator = 4;
-        p.timeInfo.flags = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstTimeSigValid;
-        p.dispatch(effMainsChanged, 0, 0);
-        p.dispatch(effMainsChanged, 0, 1);
+        p->timeInfo.tempo = scene.bpm;
+        p->timeInfo.timeSigNumerator = 3;
+        p->timeInfo.timeSigDenominator = 4;
+        p->timeInfo.flags = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstTimeSigValid;
+        p->dispatch(effMainsChanged, 0, 0);
+        p->dispatch(effMainsChanged, 0, 1);
     }
-    return render(
-        scene, blocks, maxFrames,
-        [&](const TimedMidi& e, int32_t delta) { p.sendMidi({makeMidiEvent(e.status, e.data1, e.data2, delta)}); },
-        [&](const float* in, float* outL, float* outR, int32_t n) { p.processBlock(in, in, outL, outR, n); });
+    struct {
+        testhost::PluginInstance& p;
+        void midi(uint32_t frame, uint8_t status, uint8_t data1, uint8_t data2)
+        {
+            p.sendMidi({makeMidiEvent(status, data1, data2, static_cast<int32_t>(frame))});
+        }
+        void run(const float* inL, const float* inR, float* outL, float* outR, uint32_t n)
+        {
+            p.processBlock(inL, inR, outL, outR, static_cast<int32_t>(n));
+        }
+    } host{*p};
+    return render(scene, blocks, maxFrames, host);
 }
 
 }  // namespace scenes
