@@ -155,7 +155,7 @@ TEST(RealtimeSafety, AudioCallsNeitherAllocateNorLockNorCallTheSystem)
                 plugin->setParameter(32, static_cast<float>(mode % 3) / 10.f);  // both tension models
                 lv2->parameters[33] = static_cast<float>(mode) / 10.f;
                 lv2->parameters[32] = static_cast<float>(mode % 3) / 10.f;
-                int vst2Calls = 0;
+                int vst2Calls = 0, lv2Calls = 0;
                 forbiddenCalls = 0;
                 for (int block = 0; block < 40; ++block) {
                     const uint32_t frames = block % 3 == 0 ? 512 : block % 3 == 1 ? 17 : 1;
@@ -173,15 +173,16 @@ TEST(RealtimeSafety, AudioCallsNeitherAllocateNorLockNorCallTheSystem)
                             e->process(e, inputs, outputs, 512);
                         else
                             e->processReplacing(e, inputs, outputs, 512);
-                        vst2Calls += forbiddenCalls.exchange(0);  // what is left is the LV2 run's
+                        vst2Calls += forbiddenCalls.exchange(0);
                         lv2->run(block % 2 ? l.data() : in.data(), block % 2 ? r.data() : in.data(), l.data(), r.data(),
                                  frames, false);
+                        lv2Calls += forbiddenCalls.exchange(0);
                     }
                     lv2->work();
                 }
                 EXPECT_EQ(vst2Calls, 0) << lastForbidden << " during VST 2 audio, program " << program << ", mode " << mode
                                         << ", " << rate << " Hz";
-                EXPECT_EQ(forbiddenCalls.load(), 0) << lastForbidden << " during the LV2 run, program " << program
+                EXPECT_EQ(lv2Calls, 0) << lastForbidden << " during the LV2 run, program " << program
                                                     << ", mode " << mode << ", " << rate << " Hz";
             }
         }
