@@ -89,6 +89,8 @@ LilvWorld* world()
 
 LilvState* presetState(int32_t program)
 {
+    if (!plugin())  // loads the bundle
+        return nullptr;
     char uri[128];
     std::snprintf(uri, sizeof(uri), "%s#preset-%02d", lv2_ids::kPluginUri, program);
     LilvNode* node = lilv_new_uri(world(), uri);
