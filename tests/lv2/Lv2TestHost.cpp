@@ -10,6 +10,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <deque>
+#include <utility>
 
 namespace lv2testhost {
 
@@ -172,16 +173,14 @@ void Instance::tempo(double bpm, float beatsPerBar, int32_t beatUnit)
     lv2_atom_forge_object(&forge, &object, 0, id(LV2_TIME__Position));
     lv2_atom_forge_key(&forge, id(LV2_TIME__bar));
     lv2_atom_forge_long(&forge, 0);
-    lv2_atom_forge_key(&forge, id(LV2_TIME__barBeat));
-    lv2_atom_forge_float(&forge, 0.f);
-    lv2_atom_forge_key(&forge, id(LV2_TIME__beatsPerBar));
-    lv2_atom_forge_float(&forge, beatsPerBar);
     lv2_atom_forge_key(&forge, id(LV2_TIME__beatUnit));
     lv2_atom_forge_int(&forge, beatUnit);
-    lv2_atom_forge_key(&forge, id(LV2_TIME__beatsPerMinute));
-    lv2_atom_forge_float(&forge, static_cast<float>(bpm));
-    lv2_atom_forge_key(&forge, id(LV2_TIME__speed));
-    lv2_atom_forge_float(&forge, 1.f);
+    const std::pair<const char*, float> floats[] = {{LV2_TIME__barBeat, 0.f}, {LV2_TIME__beatsPerBar, beatsPerBar},
+                                                    {LV2_TIME__beatsPerMinute, static_cast<float>(bpm)}, {LV2_TIME__speed, 1.f}};
+    for (const auto& [key, value] : floats) {
+        lv2_atom_forge_key(&forge, id(key));
+        lv2_atom_forge_float(&forge, value);
+    }
     lv2_atom_forge_pop(&forge, &object);
 }
 
