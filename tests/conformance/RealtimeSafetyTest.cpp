@@ -3,8 +3,8 @@
 // the mutex entry points and the common system-call wrappers for the whole
 // process (the plug-in resolves them through the executable) and counts the
 // calls made while the audio thread is inside the plug-in.
-#include "tests/conformance/AudioCallCounter.h"
 #include "tests/conformance/Signal.h"
+#include "tests/lv2/Lv2TestHost.h"
 #include "tests/testhost/TestHost.h"
 
 #include <gtest/gtest.h>
@@ -26,14 +26,10 @@ void* __libc_realloc(void*, size_t);
 void __libc_free(void*);
 }
 
-namespace realtime {
+namespace {
 thread_local bool inAudioCall = false;
 std::atomic<int> forbiddenCalls{0};
 const char* lastForbidden = "";
-}  // namespace realtime
-
-namespace {
-using namespace realtime;
 
 void note(const char* what)
 {
@@ -101,6 +97,11 @@ namespace {
 
 using testhost::PluginInstance;
 
+struct AudioCall {
+    AudioCall() { inAudioCall = true; }
+    ~AudioCall() { inAudioCall = false; }
+};
+
 TEST(RealtimeSafety, CountingWorks)
 {
     forbiddenCalls = 0;
@@ -112,11 +113,15 @@ TEST(RealtimeSafety, CountingWorks)
     EXPECT_EQ(forbiddenCalls.load(), 2);
 }
 
+// Both formats, side by side. VST 2: blocks of 512 frames through process and
+// processReplacing in turn. LV2: blocks of 512, 17 and 1 frames, every other one
+// in place, and its worker finishing restores outside the counted calls, as a host's.
 TEST(RealtimeSafety, AudioCallsNeitherAllocateNorLockNorCallTheSystem)
 {
     for (float rate : {44100.f, 96000.f}) {
         auto plugin = PluginInstance::load();
-        ASSERT_TRUE(plugin);
+        auto lv2 = lv2testhost::Instance::create(512, rate);
+        ASSERT_TRUE(plugin && lv2);
         plugin->prepare(rate, 512);
         plugin->timeInfo.tempo = 90;
         plugin->timeInfo.timeSigNumerator = 7;
@@ -127,6 +132,12 @@ TEST(RealtimeSafety, AudioCallsNeitherAllocateNorLockNorCallTheSystem)
         float* inputs[2] = {const_cast<float*>(in.data()), const_cast<float*>(in.data())};
         float* outputs[2] = {l.data(), r.data()};
         AEffect* e = plugin->effect();
+        forbiddenCalls = 0;
+        {
+            AudioCall scope;
+            lv2->save();  // the counters see into the LV2 bundle's module too
+        }
+        ASSERT_GT(forbiddenCalls.load(), 0);
 
         // Event lists prepared outside the measured calls, as a host does.
         VstEventList list(64);
@@ -136,21 +147,43 @@ TEST(RealtimeSafety, AudioCallsNeitherAllocateNorLockNorCallTheSystem)
 
         for (int32_t program : {0, 1, 2, 3}) {
             plugin->dispatch(effSetProgram, 0, program);
+            LilvState* preset = lv2testhost::presetState(program);
+            lv2->restoreState(preset);
+            lilv_state_free(preset);
             for (int32_t mode = 0; mode < 8; ++mode) {
                 plugin->setParameter(33, static_cast<float>(mode) / 10.f);  // every feedback delay mode
                 plugin->setParameter(32, static_cast<float>(mode % 3) / 10.f);  // both tension models
+                lv2->parameters[33] = static_cast<float>(mode) / 10.f;
+                lv2->parameters[32] = static_cast<float>(mode % 3) / 10.f;
+                int vst2Calls = 0, lv2Calls = 0;
                 forbiddenCalls = 0;
                 for (int block = 0; block < 40; ++block) {
-                    AudioCall scope;
-                    if (block % 10 == 0)
-                        e->dispatcher(e, effProcessEvents, 0, 0, list.get(), 0.f);
-                    if (block % 2)
-                        e->process(e, inputs, outputs, 512);
-                    else
-                        e->processReplacing(e, inputs, outputs, 512);
+                    const uint32_t frames = block % 3 == 0 ? 512 : block % 3 == 1 ? 17 : 1;
+                    if (block % 10 == 0) {
+                        lv2->tempo(90.0 + block, 7.f, 8);
+                        for (uint32_t i = 0; i < 64; ++i)
+                            lv2->midi(i * frames / 64, static_cast<uint8_t>((i % 2 ? 0x80 : 0x90) | (i % 3)),
+                                      static_cast<uint8_t>(24 + i), 100);
+                    }
+                    {
+                        AudioCall scope;
+                        if (block % 10 == 0)
+                            e->dispatcher(e, effProcessEvents, 0, 0, list.get(), 0.f);
+                        if (block % 2)
+                            e->process(e, inputs, outputs, 512);
+                        else
+                            e->processReplacing(e, inputs, outputs, 512);
+                        vst2Calls += forbiddenCalls.exchange(0);
+                        lv2->run(block % 2 ? l.data() : in.data(), block % 2 ? r.data() : in.data(), l.data(), r.data(),
+                                 frames, false);
+                        lv2Calls += forbiddenCalls.exchange(0);
+                    }
+                    lv2->work();
                 }
-                EXPECT_EQ(forbiddenCalls.load(), 0)
-                    << lastForbidden << " during audio, program " << program << ", mode " << mode << ", " << rate << " Hz";
+                EXPECT_EQ(vst2Calls, 0) << lastForbidden << " during VST 2 audio, program " << program << ", mode " << mode
+                                        << ", " << rate << " Hz";
+                EXPECT_EQ(lv2Calls, 0) << lastForbidden << " during the LV2 run, program " << program
+                                                    << ", mode " << mode << ", " << rate << " Hz";
             }
         }
     }

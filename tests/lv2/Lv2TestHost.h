@@ -14,18 +14,17 @@
 #include <atomic>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 namespace lv2testhost {
 
-inline constexpr const char* kPluginUri = "https://tovarine.org/lv2/88-resonator";
-inline constexpr uint32_t kFirstParameterPort = 5, kParameterCount = 43;
+inline constexpr uint32_t kParameterCount = 43;
 
 LilvWorld* world();
-const LilvPlugin* plugin();  // null when the bundle is not found
-LV2_URID_Map* uridMap();
-LV2_URID_Unmap* uridUnmap();
+extern LV2_URID_Map uridMap;
+extern LV2_URID_Unmap uridUnmap;
 LilvState* presetState(int32_t program);  // the caller frees it
 
 struct Property {
@@ -34,13 +33,11 @@ struct Property {
     bool operator==(const Property&) const = default;
 };
 using Properties = std::map<std::string, Property>;  // by key URI
-// The first property of that type (and size, unless 0), or null.
-Property* find(Properties& properties, const char* type, std::size_t size = 0);
 
 class Instance {
 public:
-    // Instantiated, its control ports at their Turtle defaults, activated; null on failure.
-    static std::unique_ptr<Instance> create(int32_t nominalBlock = 512, double rate = 44100.0);
+    // For blocks of 1 to maxBlock frames, its control ports at their Turtle defaults, activated; null on failure.
+    static std::unique_ptr<Instance> create(int32_t maxBlock = 8192, double rate = 44100.0);
     ~Instance();
 
     // The control ports as the host sees them, from any thread; copied into the ports as a block starts.
@@ -48,44 +45,39 @@ public:
     // Events for the next block, in the order of their frames.
     void midi(uint32_t frame, uint8_t status, uint8_t data1, uint8_t data2);
     void tempo(double bpm, float beatsPerBar, int32_t beatUnit);
-    // The plug-in's run; outputs equal to inputs connect the ports in place.
-    void process(const float* inL, const float* inR, float* outL, float* outR, uint32_t frames);
+    // The plug-in's run (outputs equal to inputs connect the ports in place), then the worker's turn.
+    void run(const float* inL, const float* inR, float* outL, float* outR, uint32_t frames, bool thenWork = true);
     // The worker: what the plug-in scheduled, then the answers (synchronously, as hosts do offline).
     void work();
-    void run(const float* inL, const float* inR, float* outL, float* outR, uint32_t frames);
-    void restart();  // deactivate, activate
 
     // With dir, files outside it are linked from it (without a link folder lilv 0.24's
     // lilv_state_save deletes such a file).
     LilvState* saveState(const char* dir = nullptr);
-    void restoreState(const LilvState* state);        // the worker then finishes it
-    Properties save();                                // paths as they are
+    void restoreState(const LilvState* state);  // the worker then finishes it
+    // Through the plug-in's state interface, without a worker or path mapping: applied at once.
+    Properties save();
     LV2_State_Status restore(const Properties& properties);
 
     std::vector<std::string> logged;
 
 private:
-    static LV2_Worker_Status schedule(LV2_Worker_Schedule_Handle handle, uint32_t size, const void* data);
-    static int log(LV2_Log_Handle handle, LV2_URID, const char* format, va_list args);
-    static int logf(LV2_Log_Handle handle, LV2_URID type, const char* format, ...);
     void clearEvents();
 
     LilvInstance* instance = nullptr;
-    std::vector<const LV2_Feature*> features;
-    std::vector<LV2_Feature> featureData;
+    const LV2_State_Interface* state = nullptr;
+    const LV2_Worker_Interface* worker = nullptr;
     std::array<float, kParameterCount> controls{};
     std::vector<uint8_t> sequence = std::vector<uint8_t>(1 << 16);
     LV2_Atom_Forge forge{};
     LV2_Atom_Forge_Frame sequenceFrame{};
-    std::array<uint8_t, 1 << 16> requests{};  // what run schedules, without allocating
-    std::size_t requested = 0;
-    std::atomic_flag requestsBusy = ATOMIC_FLAG_INIT;
-    const LV2_Worker_Interface* worker = nullptr;
-    LV2_Worker_Schedule scheduleFeature{this, schedule};
+    std::mutex requestsMutex;  // restore schedules on its thread, the worker takes on the audio one
+    std::vector<std::vector<uint8_t>> requests;
+    LV2_Worker_Schedule scheduleFeature{};
     LV2_Log_Log logFeature{};
-    int32_t blockLengths[3] = {1, 8192, 512};  // minimum, maximum, nominal
-    float sampleRate = 44100.f;
-    std::array<LV2_Options_Option, 5> options{};
+    int32_t blockLengths[2] = {1, 8192};
+    std::array<LV2_Options_Option, 3> options{};
+    std::array<LV2_Feature, 6> featureList{};
+    std::array<const LV2_Feature*, 7> features{};
     float portValue = 0.f;
 };
 

@@ -11,9 +11,8 @@ failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 for f in manifest.ttl Tovarine.ttl presets.ttl Tovarine_dsp.so; do
-    [ -f "$bundle/$f" ] || fail "the bundle has no $f"
+    [ -f "$bundle/$f" ] || { echo "FAIL: the bundle has no $f" >&2; exit 1; }
 done
-[ "$failures" -eq 0 ] || exit 1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -29,16 +28,29 @@ mkdir "$work/path"
 ln -s "$(cd "$bundle" && pwd)" "$work/path/Tovarine.lv2"
 LV2_PATH="$work/path:/usr/lib/lv2" lv2info "$uri" >"$work/info.txt" 2>"$work/info.err" || { cat "$work/info.err" >&2; fail "lv2info cannot read the plug-in"; }
 
-ports=$(grep -c '^	Port [0-9]*:' "$work/info.txt" || true)
-[ "$ports" -eq 48 ] || fail "lv2info lists $ports ports, not 48"
 presets=$(awk '/^	Presets:/ {on = 1; next} on && /^	         / {n++; next} on {on = 0} END {print n + 0}' "$work/info.txt")
 [ "$presets" -eq 32 ] || fail "lv2info lists $presets presets, not 32"
 
-# One line per port: symbol, minimum, maximum, default, properties, scale point values.
+# Every port: a symbol of its own; every control port: minimum <= default <= maximum,
+# whole values where it is an integer, its default among its scale points where it is an enumeration.
 awk '
-    /^	Port [0-9]*:/ { if (sym != "") print sym "|" min "|" max "|" def "|" props "|" points; sym = min = max = def = props = points = ""; inPoints = 0; next }
+    function whole(v) { return v == int(v) }
+    function check(i, listed) {
+        if (sym == "") return
+        if (seen[sym]++) print sym ": a symbol used twice"
+        if (min == "") return
+        if (!(min + 0 <= def + 0 && def + 0 <= max + 0)) print sym ": default " def " outside " min ".." max
+        if (props ~ /#integer/ && !(whole(min) && whole(max) && whole(def))) print sym ": an integer port with a fraction"
+        if (props !~ /#enumeration/) return
+        for (i = 1; i <= n; i++) {
+            if (points[i] - def < 1e-6 && def - points[i] < 1e-6) listed = 1
+            if (props ~ /#integer/ && !whole(points[i])) print sym ": scale point " points[i] " not whole"
+        }
+        if (!listed) print sym ": default " def " is none of its scale points"
+    }
+    /^	Port [0-9]*:/ { check(); ports++; sym = min = max = def = props = ""; n = inPoints = 0; next }
     /^		Scale Points:/ { inPoints = 1; next }
-    inPoints && /^			/ { split($0, kv, " = "); gsub(/[ \t]/, "", kv[1]); points = points " " kv[1]; next }
+    inPoints && /^			/ { split($0, kv, " = "); gsub(/[ \t]/, "", kv[1]); points[++n] = kv[1]; next }
     { inPoints = 0 }
     /^		Symbol:/ { sym = $2 }
     /^		Minimum:/ { min = $2 }
@@ -46,24 +58,9 @@ awk '
     /^		Default:/ { def = $2 }
     /^		Properties:/ { props = props " " $2 }
     /^		             http/ && props != "" { props = props " " $1 }
-    END { if (sym != "") print sym "|" min "|" max "|" def "|" props "|" points }
+    END { check(); if (ports != 48) print ports " ports, not 48" }
 ' "$work/info.txt" >"$work/ports.txt"
-duplicates=$(cut -d'|' -f1 "$work/ports.txt" | sort | uniq -d)
-[ -z "$duplicates" ] || fail "port symbols used twice: $duplicates"
-awk -F'|' '
-    function whole(v) { return v == int(v) }
-    $2 != "" {
-        if (!($2 + 0 <= $4 + 0 && $4 + 0 <= $3 + 0)) print $1 ": default " $4 " outside " $2 ".." $3
-        if ($5 ~ /#integer/ && !(whole($2) && whole($3) && whole($4))) print $1 ": an integer port with a fraction"
-        if ($5 ~ /#enumeration/) {
-            n = split($6, values, " "); listed = 0
-            for (i = 1; i <= n; i++) if (values[i] - $4 < 1e-6 && $4 - values[i] < 1e-6) listed = 1
-            if (!listed) print $1 ": default " $4 " is none of its scale points"
-            if ($5 ~ /#integer/) for (i = 1; i <= n; i++) if (!whole(values[i])) print $1 ": scale point " values[i] " not whole"
-        }
-    }
-' "$work/ports.txt" >"$work/ranges.txt"
-[ ! -s "$work/ranges.txt" ] || { cat "$work/ranges.txt" >&2; fail "control ports with bad ranges"; }
+[ ! -s "$work/ports.txt" ] || { cat "$work/ports.txt" >&2; fail "ports a linter would reject"; }
 
 # Every feature the binary asks its host for, and every extension it answers, is declared.
 declared=$(sed -n '/Required Features:/,/Presets:/p' "$work/info.txt")
@@ -78,5 +75,5 @@ for name in urid#map buf-size#boundedBlockLength; do
     sed -n '/Required Features:/,/Optional Features:/p' "$work/info.txt" | grep -q "ext/$name" || fail "$name is not a required feature"
 done
 
-[ "$failures" -eq 0 ] && echo "bundle check passed: $ports ports, $presets presets"
+[ "$failures" -eq 0 ] && echo "bundle check passed: 48 ports, $presets presets"
 exit "$failures"
