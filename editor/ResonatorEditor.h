@@ -93,6 +93,11 @@ public:
     // The knob of a global parameter index, or null.
     CControl* getControl(int32_t index) const;
 
+protected:
+    // The setting strip and the three mode menus change their parameters without telling
+    // the host here; an editor whose host owns every parameter announces them too.
+    virtual void setUnannouncedParameter(int32_t index, float value);
+
 private:
     // "Nothing pending" for the display reload request.
     static constexpr int32_t kNoReload = INT_MIN;

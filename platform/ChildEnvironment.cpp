@@ -1,13 +1,40 @@
 #include "platform/ChildEnvironment.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
 
 namespace child_process {
+
+namespace {
+thread_local std::function<bool()> abandonCheck;
+}  // namespace
+
+void abandonWaitsWhen(std::function<bool()> abandoned)
+{
+    abandonCheck = std::move(abandoned);
+}
+
+bool waitAbandoned()
+{
+    return abandonCheck && abandonCheck();
+}
+
+void endAbandoned(pid_t pid)
+{
+    if (pid <= 0)
+        return;
+    kill(pid, SIGTERM);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+}
 
 std::vector<std::string> cleanEnvironment()
 {
