@@ -11,7 +11,8 @@ public:
     // What the built-in editor hears from the plug-in.
     virtual void parameterChanged(int32_t index, float value) = 0;
     virtual void showCombParameter(int32_t type) = 0;
-    virtual void idleWhileWaiting() = 0;
+    // Answers true when the wait is to be given up (the editor is closing).
+    virtual bool idleWhileWaiting() = 0;
     virtual void tellUser(const char* message) = 0;
     // What a host hears from the editor: a change the user made, and the edges of a drag.
     virtual void automated(int32_t index, float value) = 0;

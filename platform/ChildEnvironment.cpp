@@ -14,6 +14,7 @@ namespace child_process {
 
 namespace {
 thread_local std::function<bool()> abandonCheck;
+thread_local bool currentWaitAbandoned = false;
 }  // namespace
 
 void abandonWaitsWhen(std::function<bool()> abandoned)
@@ -21,9 +22,16 @@ void abandonWaitsWhen(std::function<bool()> abandoned)
     abandonCheck = std::move(abandoned);
 }
 
+void abandonCurrentWait()
+{
+    currentWaitAbandoned = true;
+}
+
 bool waitAbandoned()
 {
-    return abandonCheck && abandonCheck();
+    const bool abandoned = currentWaitAbandoned || (abandonCheck && abandonCheck());
+    currentWaitAbandoned = false;
+    return abandoned;
 }
 
 void endAbandoned(pid_t pid)

@@ -25,6 +25,9 @@ pid_t spawnDesktopProgram(std::vector<std::string> args, int outputFd = -1);
 // thread waits for are ended, and the wait given up, once `abandoned` answers true
 // (the host closed the editor). Empty, the default, waits to the end.
 void abandonWaitsWhen(std::function<bool()> abandoned);
+// Gives up the calling thread's current wait, from the code it runs while waiting
+// (for waits in a module other than the one that called abandonWaitsWhen).
+void abandonCurrentWait();
 // True when the calling thread's wait is to be given up.
 bool waitAbandoned();
 // Ends a dialog whose wait was given up and collects it, so nothing stays running.

@@ -4,6 +4,7 @@
 // messages for the user go to standard error, where a host without a window of
 // ours logs them.
 #include "host/ResonatorPlugin.h"
+#include "platform/ChildEnvironment.h"
 
 #include <cstdio>
 
@@ -24,7 +25,11 @@ void ResonatorPlugin::showCombParameterInEditor(int32_t type)
 
 void ResonatorPlugin::idleWhileWaiting()
 {
-    callEditorLink([](EditorLink& link) { link.idleWhileWaiting(); });
+    // The dialog waits here, in this module: the linked editor says when to give up.
+    callEditorLink([](EditorLink& link) {
+        if (link.idleWhileWaiting())
+            child_process::abandonCurrentWait();
+    });
 }
 
 void ResonatorPlugin::tellUser(const char* message)

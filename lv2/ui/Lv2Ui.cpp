@@ -216,11 +216,13 @@ void Lv2Ui::showCombParameter(int32_t type)
         e->showCombParameter(type);
 }
 
-void Lv2Ui::idleWhileWaiting()
+bool Lv2Ui::idleWhileWaiting()
 {
     UiEditor* e = editor.load();
-    if (e && onEditorThread())
-        e->idleWhileWaiting();
+    if (!e || !onEditorThread())
+        return false;
+    e->idleWhileWaiting();
+    return stopping.load();
 }
 
 void Lv2Ui::tellUser(const char* message)

@@ -49,7 +49,7 @@ public:
     // --- EditorLink, any thread ---
     void parameterChanged(int32_t index, float value) override;
     void showCombParameter(int32_t type) override;
-    void idleWhileWaiting() override;
+    bool idleWhileWaiting() override;
     void tellUser(const char* message) override;
     void automated(int32_t index, float value) override;
     void editBegun(int32_t index) override;

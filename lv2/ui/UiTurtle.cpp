@@ -6,6 +6,8 @@ namespace bundle_turtle {
 
 void writeUiManifestEntry(std::ostream& out)
 {
+    // Hosts find a plug-in's UIs from its own description, read before any other file.
+    out << "<" TOVARINE_LV2_URI ">\n    <http://lv2plug.in/ns/extensions/ui#ui> <" << lv2_ui_ids::kUiUri << "> .\n\n";
     out << "<" << lv2_ui_ids::kUiUri << ">\n    a <http://lv2plug.in/ns/extensions/ui#X11UI> ;\n"
         << "    <http://lv2plug.in/ns/extensions/ui#binary> <" << lv2_ui_ids::kUiBinary << "> ;\n"
         << "    <http://www.w3.org/2000/01/rdf-schema#seeAlso> <" << lv2_ui_ids::kUiTurtle << "> .\n\n";

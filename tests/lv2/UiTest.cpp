@@ -1,0 +1,325 @@
+// The UI binary as an LV2 host loads it under a private Xvfb, beside the DSP binary
+// it belongs to: its pixels against the VST 2 editor's, port writes with touch from
+// a real drag, the host's port values on the knobs, strokes in the saved state,
+// open/close cycles, and file dialogs that neither block the host nor outlive the UI.
+#include <gtest/gtest.h>
+
+#include "../gui/XvfbSession.h"
+#include "editor/EditorSnapshot.h"
+#include "lv2/Lv2Ids.h"
+#include "lv2/Lv2Plugin.h"
+
+#include <cairo.h>
+#include <dirent.h>
+#include <dlfcn.h>
+#include <lv2/buf-size/buf-size.h>
+#include <lv2/instance-access/instance-access.h>
+#include <lv2/state/state.h>
+#include <lv2/ui/ui.h>
+
+#include <X11/Xutil.h>
+
+#include <atomic>
+#include <csignal>
+#include <fstream>
+#include <map>
+#include <thread>
+
+namespace {
+using namespace std::chrono_literals;
+const std::string kBundle = TOVARINE_BINARY_DIR "/Tovarine.lv2/";
+
+int countEntries(const char* dir)
+{
+    int n = 0;
+    if (DIR* d = opendir(dir)) {
+        while (readdir(d))
+            ++n;
+        closedir(d);
+    }
+    return n;
+}
+
+// The host: a URID map, the DSP instance with all its ports, and the UI's calls recorded.
+struct Host {
+    std::map<std::string, LV2_URID> ids;
+    LV2_URID_Map map{this, [](LV2_URID_Map_Handle h, const char* uri) {
+        auto& m = static_cast<Host*>(h)->ids;
+        return m.emplace(uri, LV2_URID(m.size() + 1)).first->second;
+    }};
+    const LV2_Descriptor* dsp = reinterpret_cast<const LV2_Descriptor* (*)(uint32_t)>(
+        dlsym(dlopen((kBundle + "Tovarine_dsp.so").c_str(), RTLD_NOW), "lv2_descriptor"))(0);
+    const LV2UI_Descriptor* uiType = reinterpret_cast<const LV2UI_Descriptor* (*)(uint32_t)>(
+        dlsym(dlopen((kBundle + "Tovarine_ui.so").c_str(), RTLD_NOW), "lv2ui_descriptor"))(0);
+    LV2_Handle instance = nullptr;
+    float audio[4][256] = {};
+    LV2_Atom_Sequence events{{sizeof(LV2_Atom_Sequence_Body), 0}, {0, 0}};
+    float ports[kNumParams] = {};
+    LV2UI_Handle ui = nullptr;
+    Window window = 0;
+    std::vector<std::string> calls;  // "touch P 1", "write P V", "touch P 0"
+    std::atomic<bool> running{false};
+    std::thread audioThread;
+
+    Host()
+    {
+        const LV2_Feature mapFeature{LV2_URID__map, &map}, bounded{LV2_BUF_SIZE__boundedBlockLength, nullptr};
+        const LV2_Feature* features[] = {&mapFeature, &bounded, nullptr};
+        instance = dsp->instantiate(dsp, 44100.0, kBundle.c_str(), features);
+        for (uint32_t p = 0; p < 4; ++p)
+            dsp->connect_port(instance, p, audio[p]);
+        dsp->connect_port(instance, 4, &events);
+        for (int32_t k = 0; k < kNumParams; ++k) {
+            ports[k] = plugin().getParameter(k);
+            dsp->connect_port(instance, uint32_t(5 + k), &ports[k]);
+        }
+        dsp->activate(instance);
+    }
+    ~Host()
+    {
+        stopAudio();
+        closeUi();
+        dsp->deactivate(instance);
+        dsp->cleanup(instance);
+    }
+    ResonatorPlugin& plugin() { return static_cast<Lv2Plugin*>(instance)->pluginObject(); }
+    bool openUi(Window parent)
+    {
+        LV2UI_Touch touch{this, [](LV2UI_Feature_Handle h, uint32_t port, bool grab) {
+            static_cast<Host*>(h)->calls.push_back("touch " + std::to_string(port) + (grab ? " 1" : " 0"));
+        }};
+        const LV2_Feature access{LV2_INSTANCE_ACCESS_URI, instance}, parentFeature{LV2_UI__parent, (void*)parent},
+            touchFeature{LV2_UI__touch, &touch};
+        const LV2_Feature* features[] = {&access, &parentFeature, &touchFeature, nullptr};
+        LV2UI_Widget widget = nullptr;
+        ui = uiType->instantiate(uiType, TOVARINE_LV2_URI, kBundle.c_str(), [](LV2UI_Controller c, uint32_t port,
+                uint32_t, uint32_t, const void* value) {
+            auto* host = static_cast<Host*>(c);
+            host->ports[port - 5] = *static_cast<const float*>(value);
+            host->calls.push_back("write " + std::to_string(port) + " " + std::to_string(host->ports[port - 5]));
+        }, this, &widget, features);
+        window = Window(reinterpret_cast<uintptr_t>(widget));
+        return ui != nullptr;
+    }
+    void closeUi()
+    {
+        if (ui)
+            uiType->cleanup(ui);
+        ui = nullptr;
+    }
+    // The host's GUI loop: idle every 10 ms, and a block of audio unless a thread runs it.
+    void pump(std::chrono::milliseconds time = 300ms)
+    {
+        auto idle = static_cast<const LV2UI_Idle_Interface*>(uiType->extension_data(LV2_UI__idleInterface));
+        for (auto end = std::chrono::steady_clock::now() + time; std::chrono::steady_clock::now() < end;) {
+            if (ui)
+                idle->idle(ui);
+            if (!running)
+                dsp->run(instance, 256);
+            std::this_thread::sleep_for(10ms);
+        }
+    }
+    void startAudio()
+    {
+        running = true;
+        audioThread = std::thread([this] {
+            while (running)
+                dsp->run(instance, 256), std::this_thread::sleep_for(2ms);
+        });
+    }
+    void stopAudio()
+    {
+        if (running.exchange(false))
+            audioThread.join();
+    }
+    std::vector<uint8_t> savedBank()
+    {
+        std::vector<uint8_t> bank;
+        auto state = static_cast<const LV2_State_Interface*>(dsp->extension_data(LV2_STATE__interface));
+        state->save(instance, [](LV2_State_Handle h, uint32_t key, const void* value, size_t size, uint32_t, uint32_t) {
+            auto* out = static_cast<std::pair<Host*, std::vector<uint8_t>*>*>(h);
+            if (key == out->first->map.map(out->first, TOVARINE_LV2_STATE_PREFIX "bank"))
+                out->second->assign(static_cast<const uint8_t*>(value), static_cast<const uint8_t*>(value) + size);
+            return LV2_STATE_SUCCESS;
+        }, std::make_unique<std::pair<Host*, std::vector<uint8_t>*>>(this, &bank).get(), 0, nullptr);
+        return bank;
+    }
+};
+
+// The pixels of a window, or of the VST 2 editor drawn offscreen, as 0xRRGGBB.
+std::vector<uint32_t> windowPixels(Display* display, Window window)
+{
+    std::vector<uint32_t> pixels;
+    XSync(display, False);
+    if (XImage* image = XGetImage(display, window, 0, 0, 640, 420, AllPlanes, ZPixmap)) {
+        for (int y = 0; y < 420; ++y)
+            for (int x = 0; x < 640; ++x)
+                pixels.push_back(uint32_t(XGetPixel(image, x, y)) & 0xFFFFFF);
+        XDestroyImage(image);
+    }
+    return pixels;
+}
+
+std::vector<uint32_t> vst2Pixels(ResonatorPlugin& plugin)
+{
+    const std::string png = testing::TempDir() + "vst2-editor.png";
+    EXPECT_TRUE(renderEditorToPng(&plugin, png.c_str()));
+    cairo_surface_t* image = cairo_image_surface_create_from_png(png.c_str());
+    std::vector<uint32_t> pixels;
+    const auto* data = cairo_image_surface_get_data(image);
+    for (int y = 0; data && y < cairo_image_surface_get_height(image); ++y)
+        for (int x = 0; x < cairo_image_surface_get_width(image); ++x)
+            pixels.push_back(reinterpret_cast<const uint32_t*>(data + y * cairo_image_surface_get_stride(image))[x] & 0xFFFFFF);
+    cairo_surface_destroy(image);
+    return pixels;
+}
+
+int differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
+{
+    if (a.size() != b.size() || a.empty())
+        return -1;
+    int n = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        n += a[i] != b[i];
+    return n;
+}
+
+intptr_t silentHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float)
+{
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+class Lv2Ui : public XvfbTest {
+protected:
+    void SetUp() override
+    {
+        XvfbTest::SetUp();
+        if (IsSkipped())
+            return;
+        display = XOpenDisplay(nullptr);
+        parent = createHostWindow(display, 640, 420);
+        host = std::make_unique<Host>();
+        ASSERT_TRUE(host->openUi(parent));
+        host->pump();
+    }
+    void TearDown() override
+    {
+        host.reset();
+        if (display)
+            XCloseDisplay(display);
+    }
+    void drag(const std::string& from, const std::string& to)
+    {
+        std::thread user([&] {
+            xdotool("mousemove " + from + " mousedown 1");
+            std::this_thread::sleep_for(200ms);
+            xdotool("mousemove " + to);
+            std::this_thread::sleep_for(200ms);
+            xdotool("mouseup 1");
+        });
+        host->pump(800ms);
+        user.join();
+        host->pump(100ms);
+    }
+    Display* display = nullptr;
+    Window parent = 0;
+    std::unique_ptr<Host> host;
+};
+
+TEST_F(Lv2Ui, ShowsTheVst2EditorAndFollowsTheHostsPorts)
+{
+    ResonatorPlugin vst2(silentHost);
+    EXPECT_EQ(differing(windowPixels(display, host->window), vst2Pixels(vst2)), 0);
+    host->ports[20] = 1.f;  // the host automates the feedback level
+    host->pump();
+    vst2.setParameter(20, 1.f);
+    EXPECT_EQ(differing(windowPixels(display, host->window), vst2Pixels(vst2)), 0);
+}
+
+TEST_F(Lv2Ui, KnobDragWritesItsPortInsideTouchAndStrokesSurviveTheState)
+{
+    drag("121 392", "133 366");
+    ASSERT_GE(host->calls.size(), 3u);
+    EXPECT_EQ(host->calls.front(), "touch 25 1");
+    EXPECT_EQ(host->calls[1].rfind("write 25 ", 0), 0u);
+    EXPECT_EQ(host->calls.back(), "touch 25 0");
+    EXPECT_NEAR(host->ports[20], 0.5f, 0.1f);
+    EXPECT_EQ(host->plugin().getParameter(20), host->ports[20]);
+
+    const std::vector<uint8_t> before = host->savedBank();
+    drag("84 175", "294 275");
+    const std::vector<uint8_t> after = host->savedBank();
+    EXPECT_NE(after, before);
+    const std::vector<uint32_t> shown = windowPixels(display, host->window);
+    host->closeUi();
+    Host second;
+    auto state = static_cast<const LV2_State_Interface*>(second.dsp->extension_data(LV2_STATE__interface));
+    std::pair<Host*, const std::vector<uint8_t>*> saved{&second, &after};
+    state->restore(second.instance, [](LV2_State_Handle h, uint32_t key, size_t* size, uint32_t* type, uint32_t* flags) {
+        auto* in = static_cast<std::pair<Host*, const std::vector<uint8_t>*>*>(h);
+        if (key != in->first->map.map(in->first, TOVARINE_LV2_STATE_PREFIX "bank"))
+            return static_cast<const void*>(nullptr);
+        *size = in->second->size(), *flags = 0, *type = in->first->map.map(in->first, LV2_ATOM__Chunk);
+        return static_cast<const void*>(in->second->data());
+    }, &saved, 0, nullptr);
+    EXPECT_EQ(second.savedBank(), after);
+    ASSERT_TRUE(second.openUi(parent));
+    second.pump();
+    EXPECT_EQ(differing(windowPixels(display, second.window), shown), 0);
+}
+
+TEST_F(Lv2Ui, TwentyOpenCloseCyclesLeaveNoThreadWindowOrDescriptor)
+{
+    host->closeUi();
+    const int descriptors = countEntries("/proc/self/fd"), threads = countEntries("/proc/self/task");
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(host->openUi(parent));
+        host->pump(30ms);
+        host->closeUi();
+    }
+    EXPECT_EQ(countEntries("/proc/self/fd"), descriptors);
+    EXPECT_EQ(countEntries("/proc/self/task"), threads);
+    Window root, up, *children = nullptr;
+    unsigned int count = 0;
+    XQueryTree(display, parent, &root, &up, &children, &count);
+    XFree(children);
+    EXPECT_EQ(count, 0u);
+}
+
+// A stand-in zenity records its pid, waits as long as the test says, then answers a tuning map.
+TEST_F(Lv2Ui, TuningDialogNeverBlocksTheHostAndEndsWithTheUi)
+{
+    const std::string dir = testing::TempDir() + "standin/", pidFile = dir + "pid";
+    std::system(("mkdir -p " + dir).c_str());
+    std::ofstream(dir + "zenity") << "#!/bin/sh\necho $$ > " << pidFile << "\ntrap 'kill $!; exit 1' TERM\nsleep \"$(cat "
+                                  << dir << "delay)\" & wait $!\necho " TOVARINE_TESTDATA_DIR "/tun/parnassus_19EDO_v1.tun\n";
+    std::system(("chmod +x " + dir + "zenity").c_str());
+    setenv("PATH", (dir + ":" + getenv("PATH")).c_str(), 1);
+    const auto choose = [&](const char* delay) {
+        std::ofstream(dir + "delay") << delay << "\n";
+        std::remove(pidFile.c_str());
+        std::thread user([] { xdotool("mousemove 300 200 click 3 sleep 0.5 mousemove 340 211 click 1"); });
+        host->pump(1500ms);  // every idle call returns at once: pump keeps its 10 ms pace
+        user.join();
+        int pid = 0;
+        std::ifstream(pidFile) >> pid;
+        return pid;
+    };
+    host->startAudio();
+    const int answered = choose("0");
+    host->pump(500ms);
+    char name[64] = "";
+    host->plugin().readTuningName(name, sizeof(name));
+    EXPECT_GT(answered, 0);
+    EXPECT_NE(std::string(name).find("19"), std::string::npos) << name;
+
+    const int waiting = choose("60");
+    ASSERT_GT(waiting, 0);
+    const auto start = std::chrono::steady_clock::now();
+    host->closeUi();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_NE(kill(waiting, 0), 0);  // ended and collected
+    host->stopAudio();
+}
+
+}  // namespace
