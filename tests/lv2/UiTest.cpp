@@ -323,3 +323,34 @@ TEST_F(Lv2Ui, TuningDialogNeverBlocksTheHostAndEndsWithTheUi)
 }
 
 }  // namespace
+
+// For scripts/lv2-ui-check.sh: the UI window a real host shows (TOVARINE_UI_WINDOW on
+// DISPLAY) is embedded, and equals the VST 2 editor or the pixels saved earlier
+// (TOVARINE_UI_EXPECT), or keeps what it shows (TOVARINE_UI_SAVE).
+TEST(Lv2UiInHost, WindowIsEmbeddedAndShowsWhatIsExpected)
+{
+    const char* id = getenv("TOVARINE_UI_WINDOW");
+    Display* display = id ? XOpenDisplay(nullptr) : nullptr;
+    if (!display)
+        GTEST_SKIP() << "run by scripts/lv2-ui-check.sh";
+    const Window window = Window(std::stoul(id, nullptr, 0));
+    Window root = 0, up = 0, *children = nullptr;
+    unsigned int count = 0;
+    ASSERT_TRUE(XQueryTree(display, window, &root, &up, &children, &count));
+    XFree(children);
+    EXPECT_NE(up, root) << "the UI is not inside the host's window";
+    const std::vector<uint32_t> shown = windowPixels(display, window);
+    if (const char* save = getenv("TOVARINE_UI_SAVE")) {
+        std::ofstream(save, std::ios::binary).write(reinterpret_cast<const char*>(shown.data()), std::streamsize(shown.size() * 4));
+        return XCloseDisplay(display), void();
+    }
+    std::vector<uint32_t> expected(shown.size());
+    if (const char* file = getenv("TOVARINE_UI_EXPECT"))
+        std::ifstream(file, std::ios::binary).read(reinterpret_cast<char*>(expected.data()), std::streamsize(expected.size() * 4));
+    else {
+        ResonatorPlugin vst2(silentHost);
+        expected = vst2Pixels(vst2);
+    }
+    EXPECT_EQ(differing(shown, expected), 0);
+    XCloseDisplay(display);
+}
