@@ -28,6 +28,9 @@
 namespace {
 using namespace std::chrono_literals;
 const std::string kBundle = TOVARINE_BINARY_DIR "/Tovarine.lv2/";
+// The stand-in dialogs' folder leads PATH from before any thread reads it.
+const std::string kStandIns = testing::TempDir() + "standin/";
+const bool kStandInsOnPath = setenv("PATH", (kStandIns + ":" + getenv("PATH")).c_str(), 1) == 0;
 
 int countEntries(const char* dir)
 {
@@ -289,12 +292,12 @@ TEST_F(Lv2Ui, TwentyOpenCloseCyclesLeaveNoThreadWindowOrDescriptor)
 // A stand-in zenity records its pid, waits as long as the test says, then answers a tuning map.
 TEST_F(Lv2Ui, TuningDialogNeverBlocksTheHostAndEndsWithTheUi)
 {
-    const std::string dir = testing::TempDir() + "standin/", pidFile = dir + "pid";
+    const std::string dir = kStandIns, pidFile = dir + "pid";
+    ASSERT_TRUE(kStandInsOnPath);
     std::system(("mkdir -p " + dir).c_str());
     std::ofstream(dir + "zenity") << "#!/bin/sh\necho $$ > " << pidFile << "\ntrap 'kill $!; exit 1' TERM\nsleep \"$(cat "
                                   << dir << "delay)\" & wait $!\necho " TOVARINE_TESTDATA_DIR "/tun/parnassus_19EDO_v1.tun\n";
     std::system(("chmod +x " + dir + "zenity").c_str());
-    setenv("PATH", (dir + ":" + getenv("PATH")).c_str(), 1);
     const auto choose = [&](const char* delay) {
         std::ofstream(dir + "delay") << delay << "\n";
         std::remove(pidFile.c_str());
