@@ -61,6 +61,9 @@ struct Host {
     LV2UI_Handle ui = nullptr;
     Window window = 0;
     std::vector<std::string> calls;  // "touch P 1", "write P V", "touch P 0"
+    LV2UI_Touch touch{this, [](LV2UI_Feature_Handle h, uint32_t port, bool grab) {
+        static_cast<Host*>(h)->calls.push_back("touch " + std::to_string(port) + (grab ? " 1" : " 0"));
+    }};
     std::atomic<bool> running{false};
     std::thread audioThread;
 
@@ -88,9 +91,6 @@ struct Host {
     ResonatorPlugin& plugin() { return static_cast<Lv2Plugin*>(instance)->pluginObject(); }
     bool openUi(Window parent)
     {
-        LV2UI_Touch touch{this, [](LV2UI_Feature_Handle h, uint32_t port, bool grab) {
-            static_cast<Host*>(h)->calls.push_back("touch " + std::to_string(port) + (grab ? " 1" : " 0"));
-        }};
         const LV2_Feature access{LV2_INSTANCE_ACCESS_URI, instance}, parentFeature{LV2_UI__parent, (void*)parent},
             touchFeature{LV2_UI__touch, &touch};
         const LV2_Feature* features[] = {&access, &parentFeature, &touchFeature, nullptr};
