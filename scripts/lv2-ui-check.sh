@@ -62,6 +62,7 @@ drag() {
 }
 
 start_host
+xwininfo -id "$ui" -tree | grep -q 'Parent window id: .*(the root window)' && fail "the editor is not inside jalv's window"
 compare "the editor in jalv differs from the VST 2 editor"
 drag 121 392 133 366  # the feedback level knob to the top of its sweep
 drag 84 175 294 275   # a stroke across the bars

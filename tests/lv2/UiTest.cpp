@@ -1,7 +1,6 @@
-// The UI binary as an LV2 host loads it under a private Xvfb, beside the DSP binary
-// it belongs to: its pixels against the VST 2 editor's, port writes with touch from
-// a real drag, the host's port values on the knobs, strokes in the saved state,
-// open/close cycles, and file dialogs that neither block the host nor outlive the UI.
+// The UI binary loaded beside its DSP binary under a private Xvfb: the VST 2 editor's
+// pixels, port writes inside touch from a real drag, host ports on the knobs, strokes
+// in the state, open/close cycles, dialogs that neither block the host nor outlive the UI.
 #include <gtest/gtest.h>
 
 #include "../gui/XvfbSession.h"
@@ -10,19 +9,19 @@
 #include "lv2/Lv2Plugin.h"
 
 #include <cairo.h>
-#include <dirent.h>
 #include <dlfcn.h>
 #include <lv2/buf-size/buf-size.h>
 #include <lv2/instance-access/instance-access.h>
-#include <lv2/state/state.h>
 #include <lv2/ui/ui.h>
 
 #include <X11/Xutil.h>
 
 #include <atomic>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <map>
+#include <numeric>
 #include <thread>
 
 namespace {
@@ -30,18 +29,9 @@ using namespace std::chrono_literals;
 const std::string kBundle = TOVARINE_BINARY_DIR "/Tovarine.lv2/";
 // The stand-in dialogs' folder leads PATH from before any thread reads it.
 const std::string kStandIns = testing::TempDir() + "standin/";
-const bool kStandInsOnPath = setenv("PATH", (kStandIns + ":" + getenv("PATH")).c_str(), 1) == 0;
+[[maybe_unused]] const bool kStandInsOnPath = setenv("PATH", (kStandIns + ":" + getenv("PATH")).c_str(), 1) == 0;
 
-int countEntries(const char* dir)
-{
-    int n = 0;
-    if (DIR* d = opendir(dir)) {
-        while (readdir(d))
-            ++n;
-        closedir(d);
-    }
-    return n;
-}
+auto countEntries = [](const char* dir) { return std::distance(std::filesystem::directory_iterator(dir), {}); };
 
 // The host: a URID map, the DSP instance with all its ports, and the UI's calls recorded.
 struct Host {
@@ -64,8 +54,8 @@ struct Host {
     LV2UI_Touch touch{this, [](LV2UI_Feature_Handle h, uint32_t port, bool grab) {
         static_cast<Host*>(h)->calls.push_back("touch " + std::to_string(port) + (grab ? " 1" : " 0"));
     }};
-    std::atomic<bool> running{false};
-    std::thread audioThread;
+    std::atomic<bool> audioOnItsThread{false};
+    std::chrono::steady_clock::duration longestIdle{};
 
     Host()
     {
@@ -83,7 +73,6 @@ struct Host {
     }
     ~Host()
     {
-        stopAudio();
         closeUi();
         dsp->deactivate(instance);
         dsp->cleanup(instance);
@@ -115,37 +104,21 @@ struct Host {
     {
         auto idle = static_cast<const LV2UI_Idle_Interface*>(uiType->extension_data(LV2_UI__idleInterface));
         for (auto end = std::chrono::steady_clock::now() + time; std::chrono::steady_clock::now() < end;) {
+            const auto before = std::chrono::steady_clock::now();
             if (ui)
                 idle->idle(ui);
-            if (!running)
+            longestIdle = std::max(longestIdle, std::chrono::steady_clock::now() - before);
+            if (!audioOnItsThread)
                 dsp->run(instance, 256);
             std::this_thread::sleep_for(10ms);
         }
     }
-    void startAudio()
-    {
-        running = true;
-        audioThread = std::thread([this] {
-            while (running)
-                dsp->run(instance, 256), std::this_thread::sleep_for(2ms);
-        });
-    }
-    void stopAudio()
-    {
-        if (running.exchange(false))
-            audioThread.join();
-    }
+    // The bank chunk, which the state the host saves holds as it is.
     std::vector<uint8_t> savedBank()
     {
-        std::vector<uint8_t> bank;
-        auto state = static_cast<const LV2_State_Interface*>(dsp->extension_data(LV2_STATE__interface));
-        state->save(instance, [](LV2_State_Handle h, uint32_t key, const void* value, size_t size, uint32_t, uint32_t) {
-            auto* out = static_cast<std::pair<Host*, std::vector<uint8_t>*>*>(h);
-            if (key == out->first->map.map(out->first, TOVARINE_LV2_STATE_PREFIX "bank"))
-                out->second->assign(static_cast<const uint8_t*>(value), static_cast<const uint8_t*>(value) + size);
-            return LV2_STATE_SUCCESS;
-        }, std::make_unique<std::pair<Host*, std::vector<uint8_t>*>>(this, &bank).get(), 0, nullptr);
-        return bank;
+        void* data = nullptr;
+        const int32_t size = plugin().getChunk(&data, false);
+        return {static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size};
     }
 };
 
@@ -181,16 +154,12 @@ int differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
 {
     if (a.size() != b.size() || a.empty())
         return -1;
-    int n = 0;
-    for (size_t i = 0; i < a.size(); ++i)
-        n += a[i] != b[i];
-    return n;
+    return std::inner_product(a.begin(), a.end(), b.begin(), 0, std::plus<>(), std::not_equal_to<>());
 }
 
-intptr_t silentHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float)
-{
+const audioMasterCallback silentHost = [](AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) -> intptr_t {
     return opcode == audioMasterVersion ? 2400 : 0;
-}
+};
 
 class Lv2Ui : public XvfbTest {
 protected:
@@ -213,13 +182,7 @@ protected:
     }
     void drag(const std::string& from, const std::string& to)
     {
-        std::thread user([&] {
-            xdotool("mousemove " + from + " mousedown 1");
-            std::this_thread::sleep_for(200ms);
-            xdotool("mousemove " + to);
-            std::this_thread::sleep_for(200ms);
-            xdotool("mouseup 1");
-        });
+        std::thread user([&] { xdotool("mousemove " + from + " mousedown 1 sleep 0.2 mousemove " + to + " sleep 0.2 mouseup 1"); });
         host->pump(800ms);
         user.join();
         host->pump(100ms);
@@ -239,7 +202,7 @@ TEST_F(Lv2Ui, ShowsTheVst2EditorAndFollowsTheHostsPorts)
     EXPECT_EQ(differing(windowPixels(display, host->window), vst2Pixels(vst2)), 0);
 }
 
-TEST_F(Lv2Ui, KnobDragWritesItsPortInsideTouchAndStrokesSurviveTheState)
+TEST_F(Lv2Ui, KnobDragWritesItsPortInsideTouchAndStrokesReachTheStateAndEveryReopenedUi)
 {
     drag("121 392", "133 366");
     ASSERT_GE(host->calls.size(), 3u);
@@ -253,47 +216,28 @@ TEST_F(Lv2Ui, KnobDragWritesItsPortInsideTouchAndStrokesSurviveTheState)
     drag("84 175", "294 275");
     const std::vector<uint8_t> after = host->savedBank();
     EXPECT_NE(after, before);
+    // Twenty reopenings leave no thread or connection (each window goes with its X
+    // connection), and the last shows what the DSP holds; the saved state's reload into
+    // a new host is scripts/lv2-ui-check.sh's part.
     const std::vector<uint32_t> shown = windowPixels(display, host->window);
     host->closeUi();
-    Host second;
-    auto state = static_cast<const LV2_State_Interface*>(second.dsp->extension_data(LV2_STATE__interface));
-    std::pair<Host*, const std::vector<uint8_t>*> saved{&second, &after};
-    state->restore(second.instance, [](LV2_State_Handle h, uint32_t key, size_t* size, uint32_t* type, uint32_t* flags) {
-        auto* in = static_cast<std::pair<Host*, const std::vector<uint8_t>*>*>(h);
-        if (key != in->first->map.map(in->first, TOVARINE_LV2_STATE_PREFIX "bank"))
-            return static_cast<const void*>(nullptr);
-        *size = in->second->size(), *flags = 0, *type = in->first->map.map(in->first, LV2_ATOM__Chunk);
-        return static_cast<const void*>(in->second->data());
-    }, &saved, 0, nullptr);
-    EXPECT_EQ(second.savedBank(), after);
-    ASSERT_TRUE(second.openUi(parent));
-    second.pump();
-    EXPECT_EQ(differing(windowPixels(display, second.window), shown), 0);
-}
-
-TEST_F(Lv2Ui, TwentyOpenCloseCyclesLeaveNoThreadWindowOrDescriptor)
-{
-    host->closeUi();
-    const int descriptors = countEntries("/proc/self/fd"), threads = countEntries("/proc/self/task");
+    const auto descriptors = countEntries("/proc/self/fd"), threads = countEntries("/proc/self/task");
     for (int i = 0; i < 20; ++i) {
+        host->closeUi();
         ASSERT_TRUE(host->openUi(parent));
         host->pump(30ms);
-        host->closeUi();
     }
+    host->pump();
+    EXPECT_EQ(differing(windowPixels(display, host->window), shown), 0);
+    host->closeUi();
     EXPECT_EQ(countEntries("/proc/self/fd"), descriptors);
     EXPECT_EQ(countEntries("/proc/self/task"), threads);
-    Window root, up, *children = nullptr;
-    unsigned int count = 0;
-    XQueryTree(display, parent, &root, &up, &children, &count);
-    XFree(children);
-    EXPECT_EQ(count, 0u);
 }
 
 // A stand-in zenity records its pid, waits as long as the test says, then answers a tuning map.
 TEST_F(Lv2Ui, TuningDialogNeverBlocksTheHostAndEndsWithTheUi)
 {
     const std::string dir = kStandIns, pidFile = dir + "pid";
-    ASSERT_TRUE(kStandInsOnPath);
     std::system(("mkdir -p " + dir).c_str());
     std::ofstream(dir + "zenity") << "#!/bin/sh\necho $$ > " << pidFile << "\ntrap 'kill $!; exit 1' TERM\nsleep \"$(cat "
                                   << dir << "delay)\" & wait $!\necho " TOVARINE_TESTDATA_DIR "/tun/parnassus_19EDO_v1.tun\n";
@@ -302,13 +246,17 @@ TEST_F(Lv2Ui, TuningDialogNeverBlocksTheHostAndEndsWithTheUi)
         std::ofstream(dir + "delay") << delay << "\n";
         std::remove(pidFile.c_str());
         std::thread user([] { xdotool("mousemove 300 200 click 3 sleep 0.5 mousemove 340 211 click 1"); });
-        host->pump(1500ms);  // every idle call returns at once: pump keeps its 10 ms pace
+        host->pump(1500ms);
         user.join();
         int pid = 0;
         std::ifstream(pidFile) >> pid;
         return pid;
     };
-    host->startAudio();
+    host->audioOnItsThread = true;
+    std::thread audio([this] {
+        while (host->audioOnItsThread)
+            host->dsp->run(host->instance, 256), std::this_thread::sleep_for(2ms);
+    });
     const int answered = choose("0");
     host->pump(500ms);
     char name[64] = "";
@@ -321,39 +269,31 @@ TEST_F(Lv2Ui, TuningDialogNeverBlocksTheHostAndEndsWithTheUi)
     const auto start = std::chrono::steady_clock::now();
     host->closeUi();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_LT(host->longestIdle, 20ms);  // the host's thread never waited for a dialog
     EXPECT_NE(kill(waiting, 0), 0);  // ended and collected
-    host->stopAudio();
+    host->audioOnItsThread = false;
+    audio.join();
 }
 
 }  // namespace
 
 // For scripts/lv2-ui-check.sh: the UI window a real host shows (TOVARINE_UI_WINDOW on
-// DISPLAY) is embedded, and equals the VST 2 editor or the pixels saved earlier
-// (TOVARINE_UI_EXPECT), or keeps what it shows (TOVARINE_UI_SAVE).
-TEST(Lv2UiInHost, WindowIsEmbeddedAndShowsWhatIsExpected)
+// DISPLAY) equals the VST 2 editor or the pixels saved earlier (TOVARINE_UI_EXPECT),
+// or is kept (TOVARINE_UI_SAVE).
+TEST(Lv2UiInHost, WindowShowsWhatIsExpected)
 {
     const char* id = getenv("TOVARINE_UI_WINDOW");
     Display* display = id ? XOpenDisplay(nullptr) : nullptr;
     if (!display)
         GTEST_SKIP() << "run by scripts/lv2-ui-check.sh";
-    const Window window = Window(std::stoul(id, nullptr, 0));
-    Window root = 0, up = 0, *children = nullptr;
-    unsigned int count = 0;
-    ASSERT_TRUE(XQueryTree(display, window, &root, &up, &children, &count));
-    XFree(children);
-    EXPECT_NE(up, root) << "the UI is not inside the host's window";
-    const std::vector<uint32_t> shown = windowPixels(display, window);
-    if (const char* save = getenv("TOVARINE_UI_SAVE")) {
-        std::ofstream(save, std::ios::binary).write(reinterpret_cast<const char*>(shown.data()), std::streamsize(shown.size() * 4));
-        return XCloseDisplay(display), void();
-    }
-    std::vector<uint32_t> expected(shown.size());
-    if (const char* file = getenv("TOVARINE_UI_EXPECT"))
-        std::ifstream(file, std::ios::binary).read(reinterpret_cast<char*>(expected.data()), std::streamsize(expected.size() * 4));
-    else {
-        ResonatorPlugin vst2(silentHost);
-        expected = vst2Pixels(vst2);
-    }
-    EXPECT_EQ(differing(shown, expected), 0);
+    std::vector<uint32_t> shown = windowPixels(display, Window(std::stoul(id, nullptr, 0))), expected(shown.size());
     XCloseDisplay(display);
+    const auto bytes = std::streamsize(shown.size() * 4);
+    if (const char* save = getenv("TOVARINE_UI_SAVE"))
+        return std::ofstream(save, std::ios::binary).write(reinterpret_cast<const char*>(shown.data()), bytes), void();
+    if (const char* file = getenv("TOVARINE_UI_EXPECT"))
+        std::ifstream(file, std::ios::binary).read(reinterpret_cast<char*>(expected.data()), bytes);
+    else
+        expected = vst2Pixels(*std::make_unique<ResonatorPlugin>(silentHost));
+    EXPECT_EQ(differing(shown, expected), 0);
 }
