@@ -11,6 +11,8 @@
 
 #include <lv2/instance-access/instance-access.h>
 
+#include <X11/Xlib.h>
+
 #include <chrono>
 #include <cstring>
 
@@ -18,6 +20,8 @@ namespace {
 
 constexpr auto kEditorTick = std::chrono::milliseconds(10);
 constexpr auto kWindowWait = std::chrono::seconds(10);
+// How long a closing editor may take before its window is taken from it.
+constexpr auto kCloseWait = std::chrono::milliseconds(300);
 
 bool isParameter(int32_t index)
 {
@@ -74,6 +78,7 @@ unsigned long Lv2Ui::startEditor(unsigned long parent)
     {
         const std::lock_guard lock(startMutex);
         startDone = false;
+        editorDone = false;
         editorWindow = 0;
     }
     editorThread = std::thread([this, parent] { runEditor(parent); });
@@ -92,7 +97,23 @@ void Lv2Ui::stopEditor()
         return;
     // Also ends a dialog or message box the editor waits for.
     stopping.store(true);
+    std::unique_lock lock(startMutex);
+    const bool done = started.wait_for(lock, kCloseWait, [this] { return editorDone; });
+    const unsigned long window = editorWindow;
+    lock.unlock();
+    // A popup menu or a drag keeps the editor's thread in a loop of its own until the
+    // user lets go or the window goes: the window goes.
+    if (!done && window)
+        destroyWindow(window);
     editorThread.join();
+}
+
+void Lv2Ui::destroyWindow(unsigned long window)
+{
+    if (Display* display = XOpenDisplay(nullptr)) {
+        XDestroyWindow(display, Window(window));
+        XCloseDisplay(display);
+    }
 }
 
 void Lv2Ui::runEditor(unsigned long parent)
@@ -141,6 +162,11 @@ void Lv2Ui::runEditor(unsigned long parent)
     own.reset();
     child_process::abandonWaitsWhen({});
     editorThreadId.store(std::thread::id());
+    {
+        const std::lock_guard lock(startMutex);
+        editorDone = true;
+    }
+    started.notify_all();
 }
 
 bool Lv2Ui::onEditorThread() const

@@ -62,6 +62,7 @@ private:
     // window exists. The editor's window, or 0 when it could not be made.
     unsigned long startEditor(unsigned long parent);
     void stopEditor();
+    static void destroyWindow(unsigned long window);
     void runEditor(unsigned long parent);
     bool onEditorThread() const;
     std::optional<std::string> takeMessage();
@@ -78,9 +79,10 @@ private:
     std::atomic<bool> stopping{false};
     std::atomic<bool> ownWindowClosed{false};
 
-    std::mutex startMutex;
+    std::mutex startMutex;  // the editor's thread starting and ending
     std::condition_variable started;
     bool startDone = false;
+    bool editorDone = false;
     unsigned long editorWindow = 0;
 
     std::mutex messageMutex;  // messages from other threads, shown by the editor's thread
