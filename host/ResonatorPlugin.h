@@ -1,6 +1,7 @@
 // The object a host instantiates: the engine plus its editor. The editor side
 // (attachEditor and the calls that reach the editor) is defined by the editor
-// where the platform has one, and by the platform layer as nothing otherwise.
+// where the platform has one, and otherwise by the platform layer, which hands the
+// calls to an editor linked from another module (the LV2 UI), if any.
 #pragma once
 
 #include "engine/ResonatorEngine.h"
