@@ -128,6 +128,7 @@ bool RestoreJob::readTuningPaths(Lv2Plugin& plugin, LV2_State_Retrieve_Function 
 bool RestoreJob::tuningsLoad(Lv2Plugin& plugin, std::string& why) const
 {
     // setChunk loads the program selected now, then the state's own program is selected.
+    const ResonatorEngine::ControlScope scope(plugin.engine());  // the worker may be applying an earlier state
     const auto current = static_cast<int32_t>(plugin.dispatch(effGetProgram));
     std::vector<ProgramRecord> store = bank;
     if (store.empty()) {

@@ -8,6 +8,7 @@ cd "$(dirname "$0")/.."
 ROOT=$(pwd)
 ./scripts/install-windows-deps.sh
 JOBS=${JOBS:-$(nproc)}
+. ./scripts/ninja-quietly.sh
 TARGETS=${*:-Tovarine windows_host_tests windows_editor_tests reference_renders}
 
 SRC="$ROOT/build-windows-src"
@@ -22,5 +23,5 @@ for arch in i686:win32 x86_64:win64; do
     cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$triple.cmake" \
         -DKISSFFT_SOURCE_DIR="$SRC/kissfft" -DTOVARINE_BENCH=OFF -DTOVARINE_TOOLS=OFF >/dev/null
-    ninja -C "$dir" -j"$JOBS" $TARGETS
+    ninja_quietly -C "$dir" -j"$JOBS" $TARGETS
 done

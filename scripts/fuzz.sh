@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for a
-# bounded time from the committed seed corpus. Any crash fails the run; the
+# bounded time from the committed seed corpus (the LV2 restore through the
+# bundle's module among them). Any crash fails the run; the
 # crashing input is left in build-fuzz/crashes/ to become a regression test.
 set -e
 case "$1" in -h|--help) sed -n '2,/^set -e/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac
@@ -9,7 +10,8 @@ SECONDS_EACH=${FUZZ_SECONDS:-30}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVARINE_FUZZ=ON \
     -DTOVARINE_SANITIZE=address,undefined -DTOVARINE_TESTS=OFF -DTOVARINE_BENCH=OFF -DTOVARINE_TOOLS=OFF \
     -DTOVARINE_WERROR=OFF >/dev/null
-ninja -C build-fuzz
+. ./scripts/ninja-quietly.sh
+ninja_quietly -C build-fuzz
 mkdir -p build-fuzz/crashes
 status=0
 # Restored programs may name tuning files that do not exist here; their dialog is cancelled at once.

@@ -3,6 +3,7 @@
 // the mutex entry points and the common system-call wrappers for the whole
 // process (the plug-in resolves them through the executable) and counts the
 // calls made while the audio thread is inside the plug-in.
+#include "tests/conformance/AudioCallCounter.h"
 #include "tests/conformance/Signal.h"
 #include "tests/testhost/TestHost.h"
 
@@ -25,10 +26,14 @@ void* __libc_realloc(void*, size_t);
 void __libc_free(void*);
 }
 
-namespace {
+namespace realtime {
 thread_local bool inAudioCall = false;
 std::atomic<int> forbiddenCalls{0};
 const char* lastForbidden = "";
+}  // namespace realtime
+
+namespace {
+using namespace realtime;
 
 void note(const char* what)
 {
@@ -95,11 +100,6 @@ void operator delete[](void* p, std::size_t) noexcept { if (p) note("operator de
 namespace {
 
 using testhost::PluginInstance;
-
-struct AudioCall {
-    AudioCall() { inAudioCall = true; }
-    ~AudioCall() { inAudioCall = false; }
-};
 
 TEST(RealtimeSafety, CountingWorks)
 {

@@ -9,14 +9,13 @@
 // widths this CPU runs) or library; then a line of settings per analysed file.
 #include "host/ResonatorPlugin.h"
 #include "programs/ProgramRecord.h"
-#include "tests/conformance/Signal.h"
+#include "tests/renders/Scenes.h"
 #include "tests/testhost/TestHost.h"
 
 #include "analysis/ImpulseCommand.h"
 
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,9 +23,6 @@
 using testhost::PluginInstance;
 
 namespace {
-
-constexpr float kRate = 44100.f;
-constexpr int32_t kBlock = 512;
 
 // FNV-1a over the bytes of everything hashed.
 struct Fingerprint {
@@ -49,136 +45,18 @@ AEffect* VSTCALLBACK entryAtForcedWidth(audioMasterCallback audioMaster)
     return plugin->getAeffect();
 }
 
-void noteOn(PluginInstance& p, int channel, int key, int velocity, int delta)
-{
-    p.sendMidi({makeMidiEvent(static_cast<uint8_t>(0x90 | (channel - 1)), static_cast<uint8_t>(key),
-                              static_cast<uint8_t>(velocity), delta)});
-}
-
-// Blocks of kBlock frames, or of the lengths in `blockSizes` in turn.
-uint64_t render(PluginInstance& p, std::size_t frames, uint32_t seed, const std::function<void(int)>& beforeBlock = {},
-                const std::vector<int32_t>& blockSizes = {})
-{
-    const std::vector<float> in = conformance::noise(frames, seed, 0.3f);
-    std::vector<float> left(kBlock), right(kBlock);
-    Fingerprint fp;
-    for (std::size_t pos = 0, block = 0, n = 0; pos < frames; pos += n, ++block) {
-        if (beforeBlock)
-            beforeBlock(static_cast<int>(block));
-        const int32_t size = blockSizes.empty() ? kBlock : blockSizes[block % blockSizes.size()];
-        n = static_cast<int32_t>(std::min<std::size_t>(static_cast<std::size_t>(size), frames - pos));
-        p.processBlock(in.data() + pos, in.data() + pos, left.data(), right.data(), static_cast<int32_t>(n));
-        fp.add(left.data(), sizeof(float) * n);
-        fp.add(right.data(), sizeof(float) * n);
-    }
-    return fp.value;
-}
-
-// Rewrites every resonator of the current program through the host's chunk calls.
-void editCombs(PluginInstance& p, const std::function<void(int, CombSettings&)>& edit)
-{
-    std::vector<uint8_t> chunk = p.getChunk(true);
-    ProgramRecord record;
-    std::memcpy(&record, chunk.data(), sizeof(record));
-    for (int i = 0; i < kNumCombs; ++i)
-        edit(i, record.combSettings[i]);
-    std::memcpy(chunk.data(), &record, sizeof(record));
-    p.setChunk(chunk, true);
-}
-
-// Factory program 0 as it comes, on noise.
-uint64_t factoryProgramOnNoise(PluginInstance& p)
-{
-    return render(p, 88200, 1);
-}
-
-// Every resonator sounding, with LFO, stiffness and tension model B, played by
-// notes, and a feedback note.
-uint64_t allResonatorsWithTension(PluginInstance& p)
-{
-    editCombs(p, [](int i, CombSettings& c) {
-        c.Out = 0.5f;
-        c.LFOfreq = 0.2f + 0.005f * static_cast<float>(i);
-        c.Pan = 0.3f;
-        c.LFO2Dec = 0.7f;
-        c.Stiff = 0.25f;
-        c.Velocity = 0.6f;
-    });
-    p.setParameter(32, 0.2f);  // tension model B
-    p.setParameter(20, 0.4f);  // feedback level
-    return render(p, 66150, 2, [&](int block) {
-        if (block == 2)
-            for (int key = 21; key <= 108; key += 5)
-                noteOn(p, 1, key, 70 + key % 50, key);
-        if (block == 10)
-            noteOn(p, 2, 45, 110, 17);
-    });
-}
-
-// The feedback voice with its delay in quarter notes of the host's tempo.
-uint64_t feedbackVoiceInTempo(PluginInstance& p)
-{
-    p.timeInfo.tempo = 96.0;
-    p.timeInfo.timeSigNumerator = 3;
-    p.timeInfo.timeSigDenominator = 4;
-    p.timeInfo.flags = 0x2E02;
-    p.setParameter(33, 0.3f);  // 1/4
-    p.setParameter(20, 0.8f);
-    p.setParameter(22, 0.5f);
-    p.setParameter(25, 0.2f);
-    p.dispatch(effMainsChanged, 0, 0);
-    p.dispatch(effMainsChanged, 0, 1);  // resume reads the tempo
-    return render(p, 88200, 3, [&](int block) {
-        if (block == 1)
-            noteOn(p, 2, 57, 120, 100);
-    });
-}
-
-// Notes struck and released in quick succession on short envelopes, some
-// resonators silent (Out 0) while their envelopes run, stiffness without
-// tension, and a feedback voice high enough that its lines are shorter than a
-// sub-block; blocks of uneven lengths.
-uint64_t envelopesAndShortFeedback(PluginInstance& p)
-{
-    editCombs(p, [](int i, CombSettings& c) {
-        c.Out = i % 7 == 3 ? 0.f : 0.4f;
-        c.envAttack = 0.01f * static_cast<float>(i % 5);
-        c.envDecay = 0.02f * static_cast<float>(i % 4);
-        c.envSustain = 0.5f;
-        c.envRelease = 0.015f * static_cast<float>(i % 6);
-        c.Velocity = 0.3f + 0.007f * static_cast<float>(i);
-        c.Stiff = i % 3 == 0 ? 0.2f : 0.f;
-    });
-    p.setParameter(20, 0.7f);
-    return render(p, 70000, 4, [&](int block) {
-        for (int key = 21 + block % 9; key <= 108; key += 9)
-            p.sendMidi({makeMidiEvent(static_cast<uint8_t>(block % 2 ? 0x80 : 0x90), static_cast<uint8_t>(key), 90,
-                                      (block * 13) % 60)});
-        if (block == 3)
-            noteOn(p, 2, 100, 100, 5);
-    }, {512, 67, 1, 300, 16, 33, 511});
-}
-
-struct Scene {
-    const char* name;
-    uint64_t (*run)(PluginInstance&);
-};
-
-constexpr Scene kScenes[] = {
-    {"program0-noise", factoryProgramOnNoise},
-    {"all88-lfo-stiff-tensionB-feedback", allResonatorsWithTension},
-    {"feedback-tempo-quarter", feedbackVoiceInTempo},
-    {"envelopes-short-feedback", envelopesAndShortFeedback},
-};
-
 bool runScenes(const testhost::LoadOptions& options, const std::string& source)
 {
-    for (const Scene& scene : kScenes) {
+    for (const scenes::Scene& scene : scenes::all()) {
         auto p = PluginInstance::load(options);
         if (!p)
             return false;
-        p->prepare(kRate, kBlock);
-        std::printf("%s %s %016llx\n", scene.name, source.c_str(), static_cast<unsigned long long>(scene.run(*p)));
+        p->prepare(scenes::kRate, scenes::kBlock);
+        scenes::VstSceneHost host(*p);
+        const std::vector<float> out = scenes::render(scene, host, scenes::recordedBlocks(scene));
+        Fingerprint fp;
+        fp.add(out.data(), sizeof(float) * out.size());
+        std::printf("%s %s %016llx\n", scene.name, source.c_str(), static_cast<unsigned long long>(fp.value));
     }
     return true;
 }
@@ -190,7 +68,7 @@ void analyseWavFiles(const std::vector<std::string>& files)
 {
     for (const std::string& file : files) {
         auto plugin = std::make_unique<ResonatorPlugin>(nullptr);  // megabytes: too big for a stack
-        plugin->setSampleRate(kRate);
+        plugin->setSampleRate(scenes::kRate);
         plugin->resume();
         applyImpulseAnalysis(*plugin, file.c_str());
         std::printf("analysis-%s static", file.substr(file.find_last_of("/\\") + 1).c_str());
