@@ -63,6 +63,7 @@ public:
     LV2_State_Status restore(const Properties& properties);
 
     std::vector<std::string> logged;
+    LV2_Handle handle() const { return lilv_instance_get_handle(instance); }  // for instance-access
 
 private:
     static LV2_Worker_Status schedule(LV2_Worker_Schedule_Handle handle, uint32_t size, const void* data);

@@ -3,6 +3,8 @@
 // in the state, open/close cycles, dialogs that neither block the host nor outlive the UI.
 #include <gtest/gtest.h>
 
+#include "tests/lv2/Lv2TestHost.h"  // before Xlib, which defines Bool
+
 #include "../gui/XvfbSession.h"
 #include "editor/EditorSnapshot.h"
 #include "lv2/Lv2Ids.h"
@@ -10,7 +12,6 @@
 
 #include <cairo.h>
 #include <dlfcn.h>
-#include <lv2/buf-size/buf-size.h>
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/ui/ui.h>
 
@@ -20,7 +21,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <numeric>
 #include <thread>
 
@@ -33,21 +33,12 @@ const std::string kStandIns = testing::TempDir() + "standin/";
 
 auto countEntries = [](const char* dir) { return std::distance(std::filesystem::directory_iterator(dir), {}); };
 
-// The host: a URID map, the DSP instance with all its ports, and the UI's calls recorded.
+// The project's test host for the DSP instance, the UI binary beside it, and the UI's calls.
 struct Host {
-    std::map<std::string, LV2_URID> ids;
-    LV2_URID_Map map{this, [](LV2_URID_Map_Handle h, const char* uri) {
-        auto& m = static_cast<Host*>(h)->ids;
-        return m.emplace(uri, LV2_URID(m.size() + 1)).first->second;
-    }};
-    const LV2_Descriptor* dsp = reinterpret_cast<const LV2_Descriptor* (*)(uint32_t)>(
-        dlsym(dlopen((kBundle + "Tovarine_dsp.so").c_str(), RTLD_NOW), "lv2_descriptor"))(0);
+    std::unique_ptr<lv2testhost::Instance> dsp = lv2testhost::Instance::create(256);
     const LV2UI_Descriptor* uiType = reinterpret_cast<const LV2UI_Descriptor* (*)(uint32_t)>(
         dlsym(dlopen((kBundle + "Tovarine_ui.so").c_str(), RTLD_NOW), "lv2ui_descriptor"))(0);
-    LV2_Handle instance = nullptr;
-    float audio[4][256] = {};
-    LV2_Atom_Sequence events{{sizeof(LV2_Atom_Sequence_Body), 0}, {0, 0}};
-    float ports[kNumParams] = {};
+    float audio[2][256] = {};
     LV2UI_Handle ui = nullptr;
     Window window = 0;
     std::vector<std::string> calls;  // "touch P 1", "write P V", "touch P 0"
@@ -57,33 +48,20 @@ struct Host {
     std::atomic<bool> audioOnItsThread{false};
     std::chrono::steady_clock::duration longestIdle{};
 
-    Host()
-    {
-        const LV2_Feature mapFeature{LV2_URID__map, &map}, bounded{LV2_BUF_SIZE__boundedBlockLength, nullptr};
-        const LV2_Feature* features[] = {&mapFeature, &bounded, nullptr};
-        instance = dsp->instantiate(dsp, 44100.0, kBundle.c_str(), features);
-        for (uint32_t p = 0; p < 4; ++p)
-            dsp->connect_port(instance, p, audio[p]);
-        dsp->connect_port(instance, 4, &events);
-        for (int32_t k = 0; k < kNumParams; ++k) {
-            ports[k] = plugin().getParameter(k);
-            dsp->connect_port(instance, uint32_t(5 + k), &ports[k]);
-        }
-        dsp->activate(instance);
-    }
-    ~Host() { closeUi(), dsp->deactivate(instance), dsp->cleanup(instance); }
-    ResonatorPlugin& plugin() { return static_cast<Lv2Plugin*>(instance)->pluginObject(); }
+    ~Host() { closeUi(); }
+    void run() { dsp->run(audio[0], audio[0], audio[1], audio[1], 256); }
+    ResonatorPlugin& plugin() { return static_cast<Lv2Plugin*>(dsp->handle())->pluginObject(); }
     bool openUi(Window parent)
     {
-        const LV2_Feature access{LV2_INSTANCE_ACCESS_URI, instance}, parentFeature{LV2_UI__parent, (void*)parent},
+        const LV2_Feature access{LV2_INSTANCE_ACCESS_URI, dsp->handle()}, parentFeature{LV2_UI__parent, (void*)parent},
             touchFeature{LV2_UI__touch, &touch};
         const LV2_Feature* features[] = {&access, &parentFeature, &touchFeature, nullptr};
         LV2UI_Widget widget = nullptr;
         ui = uiType->instantiate(uiType, TOVARINE_LV2_URI, kBundle.c_str(), [](LV2UI_Controller c, uint32_t port,
                 uint32_t, uint32_t, const void* value) {
             auto* host = static_cast<Host*>(c);
-            host->ports[port - 5] = *static_cast<const float*>(value);
-            host->calls.push_back("write " + std::to_string(port) + " " + std::to_string(host->ports[port - 5]));
+            host->dsp->parameters[port - 5] = *static_cast<const float*>(value);
+            host->calls.push_back("write " + std::to_string(port) + " " + std::to_string(host->dsp->parameters[port - 5]));
         }, this, &widget, features);
         window = Window(reinterpret_cast<uintptr_t>(widget));
         return ui != nullptr;
@@ -104,16 +82,14 @@ struct Host {
                 idle->idle(ui);
             longestIdle = std::max(longestIdle, std::chrono::steady_clock::now() - before);
             if (!audioOnItsThread)
-                dsp->run(instance, 256);
+                run();
             std::this_thread::sleep_for(10ms);
         }
     }
-    // The bank chunk, which the state the host saves holds as it is.
     std::vector<uint8_t> savedBank()
     {
-        void* data = nullptr;
-        const int32_t size = plugin().getChunk(&data, false);
-        return {static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size};
+        lv2testhost::Properties state = dsp->save();
+        return lv2testhost::find(state, LV2_ATOM__Chunk)->value;
     }
 };
 
@@ -191,7 +167,7 @@ TEST_F(Lv2Ui, ShowsTheVst2EditorAndFollowsTheHostsPorts)
 {
     ResonatorPlugin vst2(silentHost);
     EXPECT_EQ(differing(windowPixels(display, host->window), vst2Pixels(vst2)), 0);
-    host->ports[20] = 1.f;  // the host automates the feedback level
+    host->dsp->parameters[20] = 1.f;  // the host automates the feedback level
     host->pump();
     vst2.setParameter(20, 1.f);
     EXPECT_EQ(differing(windowPixels(display, host->window), vst2Pixels(vst2)), 0);
@@ -204,8 +180,8 @@ TEST_F(Lv2Ui, KnobDragWritesItsPortInsideTouchAndStrokesReachTheStateAndEveryReo
     EXPECT_EQ(host->calls.front(), "touch 25 1");
     EXPECT_EQ(host->calls[1].rfind("write 25 ", 0), 0u);
     EXPECT_EQ(host->calls.back(), "touch 25 0");
-    EXPECT_NEAR(host->ports[20], 0.5f, 0.1f);
-    EXPECT_EQ(host->plugin().getParameter(20), host->ports[20]);
+    EXPECT_NEAR(host->dsp->parameters[20], 0.5f, 0.1f);
+    EXPECT_EQ(host->plugin().getParameter(20), host->dsp->parameters[20]);
 
     const std::vector<uint8_t> before = host->savedBank();
     drag("84 175", "294 275");
@@ -251,7 +227,7 @@ TEST_F(Lv2Ui, TuningDialogNeverBlocksTheHostAndEndsWithTheUi)
     host->audioOnItsThread = true;
     std::thread audio([this] {
         while (host->audioOnItsThread)
-            host->dsp->run(host->instance, 256), std::this_thread::sleep_for(2ms);
+            host->run(), std::this_thread::sleep_for(2ms);
     });
     const int answered = choose("0");
     host->pump(500ms);
