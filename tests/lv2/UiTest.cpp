@@ -187,8 +187,8 @@ TEST_F(Lv2Ui, KnobDragWritesItsPortInsideTouchAndStrokesReachTheStateAndEveryReo
     drag("84 175", "294 275");
     const std::vector<uint8_t> after = host->savedBank();
     EXPECT_NE(after, before);
-    // Twenty reopenings and a close in mid-drag leave no thread or connection (a window
-    // goes with its X connection); the last shows what the DSP holds.
+    // Twenty reopenings and closes in mid-drag or mid-menu leave no thread or connection
+    // (a window goes with its X connection); the last shows what the DSP holds.
     const std::vector<uint32_t> shown = windowPixels(display, host->window);
     host->closeUi();
     const auto descriptors = countEntries("/proc/self/fd"), threads = countEntries("/proc/self/task");
@@ -199,9 +199,22 @@ TEST_F(Lv2Ui, KnobDragWritesItsPortInsideTouchAndStrokesReachTheStateAndEveryReo
     }
     host->pump();
     EXPECT_EQ(differing(windowPixels(display, host->window), shown), 0);
-    std::thread user([] { xdotool("mousemove 121 392 mousedown 1"); });  // closed in mid-drag
-    host->pump(), user.join(), host->closeUi();
-    xdotool("mouseup 1");
+    {  // the saved state restored into a new instance: the same bank, and its editor the same pixels
+        Host restored;
+        EXPECT_EQ(restored.dsp->restore(host->dsp->save()), LV2_STATE_SUCCESS);
+        restored.pump(50ms);
+        EXPECT_EQ(restored.savedBank(), after);
+        ASSERT_TRUE(restored.openUi(parent));
+        restored.pump();
+        EXPECT_EQ(differing(windowPixels(display, restored.window), shown), 0);
+    }
+    for (const char* press : {"mousemove 121 392 mousedown 1", "mousemove 300 200 click 3"}) {
+        std::thread user([press] { xdotool(press); });  // closed in mid-drag, then with the menu open
+        host->pump(), user.join(), host->closeUi();
+        xdotool("mouseup 1");
+        ASSERT_TRUE(host->openUi(parent));
+    }
+    host->closeUi();
     EXPECT_EQ(countEntries("/proc/self/fd"), descriptors);
     EXPECT_EQ(countEntries("/proc/self/task"), threads);
 }
