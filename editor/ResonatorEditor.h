@@ -76,7 +76,7 @@ public:
     void valueChanged(CDrawContext* context, CControl* control) override;
 
     // Keeps the window painted while the plug-in waits for a dialog to close.
-    void idleWhileWaiting();
+    virtual void idleWhileWaiting();
     // A message box over the open editor (nothing while it is closed).
     void tellUser(const char* message);
     // Brings every view up to date with the plug-in now (user interface thread).

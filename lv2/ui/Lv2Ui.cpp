@@ -125,6 +125,7 @@ void Lv2Ui::runEditor(unsigned long parent)
         own = OwnWindow::create(ResonatorEditor::kWidth, ResonatorEditor::kHeight, "Tovarine 88 Resonator");
         parent = own ? own->window() : 0;
     }
+    std::unique_lock framework(UiEditor::frameworkLock());
     std::unique_ptr<UiEditor> made;
     unsigned long window = 0;
     if (parent) {
@@ -149,7 +150,9 @@ void Lv2Ui::runEditor(unsigned long parent)
         made->idle();
         if (own && own->closeRequested())
             ownWindowClosed.store(true);
+        framework.unlock();
         std::this_thread::sleep_for(kEditorTick);
+        framework.lock();
     }
 
     if (made) {
@@ -159,6 +162,7 @@ void Lv2Ui::runEditor(unsigned long parent)
         editor = nullptr;
         made.reset();
     }
+    framework.unlock();
     own.reset();
     child_process::abandonWaitsWhen({});
     editorThreadId.store(std::thread::id());
