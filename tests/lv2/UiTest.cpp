@@ -219,6 +219,21 @@ TEST_F(Lv2Ui, KnobDragWritesItsPortInsideTouchAndStrokesReachTheStateAndEveryReo
     EXPECT_EQ(countEntries("/proc/self/task"), threads);
 }
 
+TEST_F(Lv2Ui, WithoutAParentWindowShowOpensOneOfItsOwn)
+{
+    host->closeUi();
+    const auto* show = static_cast<const LV2UI_Show_Interface*>(host->uiType->extension_data(LV2_UI__showInterface));
+    const auto shown = [] { return std::system("xdotool search --onlyvisible --name '^Tovarine 88 Resonator$' >/dev/null") == 0; };
+    ASSERT_TRUE(host->openUi(0));  // a null parent is no parent
+    EXPECT_EQ(host->window, 0u);
+    EXPECT_FALSE(shown());
+    EXPECT_EQ(show->show(host->ui), 0);
+    host->pump();
+    EXPECT_TRUE(shown());
+    EXPECT_EQ(show->hide(host->ui), 0);
+    EXPECT_FALSE(shown());
+}
+
 // A stand-in zenity records its pid, waits as long as the test says, then answers a tuning map.
 TEST_F(Lv2Ui, TuningDialogNeverBlocksTheHostAndEndsWithTheUi)
 {
