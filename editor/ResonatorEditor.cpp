@@ -466,6 +466,11 @@ void ResonatorEditor::refreshTuningTexts()
     frame->setDirty();
 }
 
+void ResonatorEditor::setUnannouncedParameter(int32_t index, float value)
+{
+    plugin()->setParameter(index, value);
+}
+
 void ResonatorEditor::valueChanged(CDrawContext* context, CControl* control)
 {
     if (!control)
@@ -479,13 +484,13 @@ void ResonatorEditor::valueChanged(CDrawContext* context, CControl* control)
             about_box::show([this] { idleWhileWaiting(); });
         return;
     case kSelectorTag:
-        p->setParameter(1, v);
+        setUnannouncedParameter(1, v);
         loadDisplay(typeForSelector(v));
         return;
     case kModelingTag:
     case kFeedbackDelayTag:
     case kFilterTag:
-        p->setParameter(tag, v * 0.1f);
+        setUnannouncedParameter(tag, v * 0.1f);
         break;
     case kDrawTag:
         if (combDisplay) {

@@ -76,7 +76,7 @@ public:
     void valueChanged(CDrawContext* context, CControl* control) override;
 
     // Keeps the window painted while the plug-in waits for a dialog to close.
-    void idleWhileWaiting();
+    virtual void idleWhileWaiting();
     // A message box over the open editor (nothing while it is closed).
     void tellUser(const char* message);
     // Brings every view up to date with the plug-in now (user interface thread).
@@ -92,6 +92,11 @@ public:
     COptionMenu* getSubmenu(int32_t tag) const;
     // The knob of a global parameter index, or null.
     CControl* getControl(int32_t index) const;
+
+protected:
+    // The setting strip and the three mode menus change their parameters without telling
+    // the host here; an editor whose host owns every parameter announces them too.
+    virtual void setUnannouncedParameter(int32_t index, float value);
 
 private:
     // "Nothing pending" for the display reload request.

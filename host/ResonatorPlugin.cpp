@@ -1,6 +1,8 @@
 #include "host/ResonatorPlugin.h"
 
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 bool gOutOfMemory = false;
 
@@ -17,4 +19,12 @@ void ResonatorPlugin::setParameter(int32_t index, float value)
         return;  // the engine ignores it too; the controls keep their values
     ResonatorEngine::setParameter(index, value);
     forwardParameterToEditor(index, value);
+}
+
+void ResonatorPlugin::setEditorLink(EditorLink* link)
+{
+    editorLink.store(link);
+    // A call that read the old link has counted itself before it did.
+    while (linkCalls.load() != 0)
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
 }

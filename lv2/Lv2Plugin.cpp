@@ -220,18 +220,28 @@ void Lv2Plugin::processFrames(uint32_t start, uint32_t end)
     transport.advance(static_cast<int32_t>(frames));
 }
 
-intptr_t Lv2Plugin::hostCallback(AEffect* effect, int32_t opcode, int32_t, intptr_t value, void* ptr, float)
+intptr_t Lv2Plugin::hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)
 {
     // While the plug-in object is being built, the instance is not yet known.
     auto* self = effect ? reinterpret_cast<Lv2Plugin*>(effect->resvd1) : nullptr;
     if (opcode == audioMasterVersion)
         return 2400;
-    return self ? self->answerHost(opcode, value, ptr) : 0;
+    return self ? self->answerHost(opcode, index, value, ptr, opt) : 0;
 }
 
-intptr_t Lv2Plugin::answerHost(int32_t opcode, intptr_t, void* ptr)
+intptr_t Lv2Plugin::answerHost(int32_t opcode, int32_t index, intptr_t, void* ptr, float opt)
 {
     switch (opcode) {
+    // The editor's changes go to the UI, which writes them to the host's control ports.
+    case audioMasterAutomate:
+        pluginObject().callEditorLink([&](EditorLink& link) { link.automated(index, opt); });
+        return 1;
+    case audioMasterBeginEdit:
+        pluginObject().callEditorLink([&](EditorLink& link) { link.editBegun(index); });
+        return 1;
+    case audioMasterEndEdit:
+        pluginObject().callEditorLink([&](EditorLink& link) { link.editEnded(index); });
+        return 1;
     case audioMasterGetTime:
         return reinterpret_cast<intptr_t>(transport.timeInfo());
     case audioMasterGetSampleRate:
@@ -247,7 +257,6 @@ intptr_t Lv2Plugin::answerHost(int32_t opcode, intptr_t, void* ptr)
         copyText(static_cast<char*>(ptr), 64, opcode == audioMasterGetVendorString ? "Tovarine" : "Tovarine LV2");
         return 1;
     default:
-        // audioMasterAutomate among them: an LV2 plug-in cannot move its host's control ports.
         return 0;
     }
 }

@@ -6,6 +6,7 @@
 // among them from the time:Position objects of the event input.
 #pragma once
 
+#include "host/ResonatorPlugin.h"
 #include "host/VstEventList.h"
 #include "lv2/HostTransport.h"
 #include "lv2/Lv2Log.h"
@@ -43,6 +44,9 @@ public:
     const LV2_URID_Map& urids() const { return map; }
     const Lv2Log& log() const { return *messages; }
     ResonatorEngine& engine();
+    // The plug-in object itself, for an editor that follows it: the UI binary reaches it
+    // through instance-access, so this is all in the header.
+    ResonatorPlugin& pluginObject() { return *static_cast<ResonatorPlugin*>(static_cast<AudioEffect*>(effect->object)); }
     // A checked state the worker applies; a newer one replaces one not yet applied.
     void holdRestoreJob(std::unique_ptr<RestoreJob> job);
     std::unique_ptr<RestoreJob> takeRestoreJob();
@@ -52,7 +56,7 @@ private:
     bool open(double sampleRate);
 
     static intptr_t hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
-    intptr_t answerHost(int32_t opcode, intptr_t value, void* ptr);
+    intptr_t answerHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
 
     void sendChangedParameters();
     // Runs frames start..end of the block, its MIDI events already listed.

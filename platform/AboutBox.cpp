@@ -47,6 +47,10 @@ bool showMessage(const char* text, const std::function<void()>& whileWaiting)
                 return true;  // the host reaps its children itself
             if (whileWaiting)
                 whileWaiting();
+            if (child_process::waitAbandoned()) {
+                child_process::endAbandoned(pid);
+                return true;
+            }
             std::this_thread::sleep_for(kPollInterval);
         }
     } catch (...) {

@@ -1,13 +1,48 @@
 #include "platform/ChildEnvironment.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
 
 namespace child_process {
+
+namespace {
+thread_local std::function<bool()> abandonCheck;
+thread_local bool currentWaitAbandoned = false;
+}  // namespace
+
+void abandonWaitsWhen(std::function<bool()> abandoned)
+{
+    abandonCheck = std::move(abandoned);
+}
+
+void abandonCurrentWait()
+{
+    currentWaitAbandoned = true;
+}
+
+bool waitAbandoned()
+{
+    const bool abandoned = currentWaitAbandoned || (abandonCheck && abandonCheck());
+    currentWaitAbandoned = false;
+    return abandoned;
+}
+
+void endAbandoned(pid_t pid)
+{
+    if (pid <= 0)
+        return;
+    kill(pid, SIGTERM);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+}
 
 std::vector<std::string> cleanEnvironment()
 {

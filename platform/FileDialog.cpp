@@ -77,6 +77,11 @@ bool runAndCapture(std::vector<std::string> args, std::string& output, const std
         }
         if (whileWaiting)
             whileWaiting();
+        if (child_process::waitAbandoned()) {
+            close(fds[0]);
+            child_process::endAbandoned(pid);
+            return false;
+        }
     }
     close(fds[0]);
 

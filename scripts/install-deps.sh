@@ -9,8 +9,9 @@ BUILD_PACKAGES="build-essential cmake pkg-config ninja-build
   libcairo2-dev libx11-dev libfontconfig1-dev fonts-liberation
   libsndfile1-dev libkissfft-dev libsmf-dev lv2-dev"
 # GoogleTest, Google Benchmark, a virtual X server for the editor tests, clang for the
-# fuzzers, the LV2 validator, lilv's tools and library for the bundle check and the LV2 test host.
-TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev sordi lilv-utils liblilv-dev
+# fuzzers, the LV2 validator, lilv's tools and library for the bundle check and the LV2 test host,
+# jalv and JACK for the LV2 editor in a real host.
+TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev sordi lilv-utils liblilv-dev jalv jackd2
   xvfb xauth xdotool x11-utils clang libclang-rt-14-dev locales"
 . "$(dirname "$0")/apt-packages.sh"
 if [ "$1" = "--tests" ]; then

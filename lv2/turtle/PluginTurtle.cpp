@@ -71,9 +71,12 @@ void writePlugin(std::ostream& out, const ProgramRecord& startProgram)
         << "    lv2:minorVersion " << versionPart(TOVARINE_VERSION, 1) << " ;\n    lv2:microVersion "
         << versionPart(TOVARINE_VERSION, 2)
         << " ;\n"
+           // Restore hands its result to the audio thread at a block boundary, so it may run
+           // beside run; hosts that take this as the cue to prepare their worker for restore
+           // (jalv) would otherwise call a worker they never started.
            "    lv2:requiredFeature urid:map , bufsz:boundedBlockLength ;\n"
            "    lv2:optionalFeature lv2:hardRTCapable , opts:options , log:log , work:schedule , state:mapPath ,\n"
-           "        state:freePath ;\n"
+           "        state:freePath , state:threadSafeRestore ;\n"
            "    opts:supportedOption bufsz:maxBlockLength ;\n"
            "    lv2:extensionData state:interface , work:interface ;\n"
            "    lv2:port\n";

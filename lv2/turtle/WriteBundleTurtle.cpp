@@ -1,7 +1,9 @@
-// Build-machine tool: writes manifest.ttl, Tovarine.ttl and presets.ttl into the
+// Build-machine tool: writes manifest.ttl, Tovarine.ttl, presets.ttl and ui.ttl into the
 // bundle folder given as its one argument.
 #include "lv2/Lv2Ids.h"
 #include "lv2/turtle/BundleTurtle.h"
+#include "lv2/ui/UiIds.h"
+#include "lv2/ui/UiTurtle.h"
 #include "programs/FactoryPresets.h"
 
 #include <cstdio>
@@ -39,8 +41,13 @@ int main(int argc, char** argv)
     const ProgramRecord* factory = store.get();
 
     using namespace bundle_turtle;
-    const bool ok = writeFile(dir + "/manifest.ttl", [&](std::ostream& o) { writeManifest(o, factory); })
+    const bool ok = writeFile(dir + "/manifest.ttl",
+                        [&](std::ostream& o) {
+                            writeManifest(o, factory);
+                            writeUiManifestEntry(o);
+                        })
                     && writeFile(dir + "/" + lv2_ids::kPluginTurtle, [&](std::ostream& o) { writePlugin(o, factory[0]); })
-                    && writeFile(dir + "/" + lv2_ids::kPresetsTurtle, [&](std::ostream& o) { writePresets(o, factory); });
+                    && writeFile(dir + "/" + lv2_ids::kPresetsTurtle, [&](std::ostream& o) { writePresets(o, factory); })
+                    && writeFile(dir + "/" + lv2_ui_ids::kUiTurtle, [](std::ostream& o) { writeUi(o); });
     return ok ? 0 : 1;
 }

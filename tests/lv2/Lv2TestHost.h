@@ -59,6 +59,7 @@ public:
     LV2_State_Status restore(const Properties& properties);
 
     std::vector<std::string> logged;
+    LV2_Handle handle() const { return lilv_instance_get_handle(instance); }  // for instance-access
 
 private:
     void clearEvents();

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Checks the built LV2 bundle as a host and a plug-in linter would see it:
-# the Turtle against the LV2 schemas, the DSP binary's exports and libraries,
-# and the ports, features and presets lilv reads from the bundle.
+# the Turtle against the LV2 schemas, the exports of the DSP and UI binaries, the
+# DSP binary's libraries, and the ports, features, presets and UI lilv reads from
+# the bundle.
 # Usage: check-bundle.sh BUNDLE_DIR
 set -eu
 bundle=${1:?usage: check-bundle.sh BUNDLE_DIR}
@@ -10,7 +11,7 @@ binary=$bundle/Tovarine_dsp.so
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-for f in manifest.ttl Tovarine.ttl presets.ttl Tovarine_dsp.so; do
+for f in manifest.ttl Tovarine.ttl presets.ttl ui.ttl Tovarine_dsp.so Tovarine_ui.so; do
     [ -f "$bundle/$f" ] || { echo "FAIL: the bundle has no $f" >&2; exit 1; }
 done
 work=$(mktemp -d)
@@ -22,6 +23,8 @@ exports=$(nm -D --defined-only "$binary" | awk '{print $NF}')
 [ "$exports" = lv2_descriptor ] || fail "the DSP binary exports more than lv2_descriptor: $exports"
 gui=$(objdump -p "$binary" | awk '/NEEDED/ {print $2}' | grep -Ei 'x11|xcb|cairo|fontconfig|freetype|gtk|qt' || true)
 [ -z "$gui" ] || fail "the DSP binary links GUI libraries: $gui"
+ui_exports=$(nm -D --defined-only "$bundle/Tovarine_ui.so" | awk '{print $NF}')
+[ "$ui_exports" = lv2ui_descriptor ] || fail "the UI binary exports more than lv2ui_descriptor: $ui_exports"
 
 # lilv sees the bundle alone (and the LV2 schemas) through a folder of its own.
 mkdir "$work/path"
@@ -30,6 +33,7 @@ LV2_PATH="$work/path:/usr/lib/lv2" lv2info "$uri" >"$work/info.txt" 2>"$work/inf
 
 presets=$(awk '/^	Presets:/ {on = 1; next} on && /^	         / {n++; next} on {on = 0} END {print n + 0}' "$work/info.txt")
 [ "$presets" -eq 32 ] || fail "lv2info lists $presets presets, not 32"
+grep -q 'Class:  http://lv2plug.in/ns/extensions/ui#X11UI' "$work/info.txt" || fail "lv2info lists no X11 UI"
 
 # Every port: a symbol of its own; every control port: minimum <= default <= maximum,
 # whole values where it is an integer, its default among its scale points where it is an enumeration.
