@@ -89,7 +89,7 @@ struct Host {
     std::vector<uint8_t> savedBank()
     {
         lv2testhost::Properties state = dsp->save();
-        return lv2testhost::find(state, LV2_ATOM__Chunk)->value;
+        return state.at(lv2_ids::kBankKey).value;
     }
 };
 
