@@ -3,7 +3,10 @@
 // kernel width of the plug-in object linked in here, and the built plug-in
 // library at the width it picks itself.
 //
-//   reference_renders [--library PATH] [--analyse WAV...]
+//   reference_renders [--library PATH] [--dump DIR] [--analyse WAV...]
+//
+// --dump writes every render as raw floats (left block, right block) to
+// DIR/scene.source.f32, for comparing two builds sample by sample.
 //
 // prints lines "scene source hash"; source is width4, width8, width16 (the
 // widths this CPU runs) or library; then a line of settings per analysed file.
@@ -41,6 +44,8 @@ struct Fingerprint {
 };
 
 KernelWidth forcedWidth = kFourLanes;
+std::string dumpDirectory;
+FILE* dumpFile = nullptr;
 
 AEffect* VSTCALLBACK entryAtForcedWidth(audioMasterCallback audioMaster)
 {
@@ -70,6 +75,10 @@ uint64_t render(PluginInstance& p, std::size_t frames, uint32_t seed, const std:
         p.processBlock(in.data() + pos, in.data() + pos, left.data(), right.data(), static_cast<int32_t>(n));
         fp.add(left.data(), sizeof(float) * n);
         fp.add(right.data(), sizeof(float) * n);
+        if (dumpFile) {
+            std::fwrite(left.data(), sizeof(float), n, dumpFile);
+            std::fwrite(right.data(), sizeof(float), n, dumpFile);
+        }
     }
     return fp.value;
 }
@@ -178,7 +187,11 @@ bool runScenes(const testhost::LoadOptions& options, const std::string& source)
         if (!p)
             return false;
         p->prepare(kRate, kBlock);
+        if (!dumpDirectory.empty())
+            dumpFile = std::fopen((dumpDirectory + "/" + scene.name + "." + source + ".f32").c_str(), "wb");
         std::printf("%s %s %016llx\n", scene.name, source.c_str(), static_cast<unsigned long long>(scene.run(*p)));
+        if (dumpFile)
+            std::fclose(dumpFile), dumpFile = nullptr;
     }
     return true;
 }
@@ -209,6 +222,8 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--library") == 0 && i + 1 < argc)
             library = argv[++i];
+        else if (std::strcmp(argv[i], "--dump") == 0 && i + 1 < argc)
+            dumpDirectory = argv[++i];
         else if (std::strcmp(argv[i], "--analyse") == 0)
             wavFiles.assign(argv + i + 1, argv + argc), i = argc;
         else
