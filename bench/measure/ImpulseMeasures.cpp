@@ -3,13 +3,15 @@
 // width: run two builds and compare their lines to see what an arithmetic
 // change did to the sound.
 //
-//   impulse_measures   prints "ring F BRIGHT STIFF DECAY width W cents C t60 T"
+//   impulse_measures   prints "ring F BRIGHT STIFF DECAY width W cents C t60 T fall DB"
 //                      and "extreme MODEL DECAY BRIGHT STIFF width W peak P last L"
+//   impulse_measures --without-fma   the same at four lanes without FMA
 #include "engine/ResonatorEngine.h"
 #include "tests/engine/EngineFixture.h"
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 using namespace enginetest;
@@ -56,9 +58,16 @@ void measureRinging(KernelWidth width)
                     std::vector<float> input(static_cast<std::size_t>(3 * kRate), 0.f), left, right;
                     input[0] = 1.f;
                     render(*engine, input, left, right, 512);
-                    const std::vector<float> first(left.begin(), left.begin() + static_cast<long>(kRate));
-                    std::printf("ring %g %g %g %g width %d cents %.6f t60 %.6f\n", f, bright, stiff, decay,
-                                static_cast<int>(width), peakCents(first, f, kRate), decaySeconds(left));
+                    // The first half second, before a fast-decaying resonance sinks into the
+                    // rounding noise of the loop's slowly decaying low end.
+                    const std::vector<float> first(left.begin(), left.begin() + static_cast<long>(kRate / 2));
+                    // How far the spectrum falls 5 cents off its peak: a resonance so damped
+                    // that it barely falls has no pitch worth comparing.
+                    const double cents = peakCents(first, f, kRate);
+                    const double fall = 20.0 * std::log10(spectrumAt(first, f * std::exp2(cents / 1200.0), kRate) /
+                                                          spectrumAt(first, f * std::exp2((cents + 5.0) / 1200.0), kRate));
+                    std::printf("ring %g %g %g %g width %d cents %.6f t60 %.6f fall %.4f\n", f, bright, stiff, decay,
+                                static_cast<int>(width), cents, decaySeconds(left), fall);
                 }
 }
 
@@ -102,8 +111,15 @@ void measureExtremes(KernelWidth width)
 
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    // --without-fma: the four-lane kernel as processors without FMA run it.
+    if (argc > 1 && std::string(argv[1]) == "--without-fma") {
+        useFmaInNarrowKernel(false);
+        measureRinging(kFourLanes);
+        measureExtremes(kFourLanes);
+        return 0;
+    }
     for (KernelWidth width : kernelWidths()) {
         measureRinging(width);
         measureExtremes(width);

@@ -9,7 +9,8 @@
 // DIR/scene.source.f32, for comparing two builds sample by sample.
 //
 // prints lines "scene source hash"; source is width4, width8, width16 (the
-// widths this CPU runs) or library; then a line of settings per analysed file.
+// widths this CPU runs), width4-plain (four lanes without FMA) or library; then
+// a line of settings per analysed file.
 #include "host/ResonatorPlugin.h"
 #include "programs/ProgramRecord.h"
 #include "tests/conformance/Signal.h"
@@ -22,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 using testhost::PluginInstance;
@@ -229,15 +231,20 @@ int main(int argc, char** argv)
         else
             return 2;
     }
-    for (KernelWidth width : {kFourLanes, kEightLanes, kSixteenLanes}) {
-        if (width > widestKernelWidth())
+    // Last, width4-plain: the four-lane kernel as processors without FMA run it.
+    const std::pair<KernelWidth, bool> rounds[] = {
+        {kFourLanes, true}, {kEightLanes, true}, {kSixteenLanes, true}, {kFourLanes, false}};
+    for (const auto& [width, fma] : rounds) {
+        const bool fused = useFmaInNarrowKernel(fma);
+        if (width > widestKernelWidth() || (fma && !fused))
             continue;
         forcedWidth = width;
         testhost::LoadOptions options;
         options.entry = entryAtForcedWidth;
-        if (!runScenes(options, "width" + std::to_string(static_cast<int>(width))))
+        if (!runScenes(options, "width" + std::to_string(static_cast<int>(width)) + (fma ? "" : "-plain")))
             return 1;
     }
+    useFmaInNarrowKernel(true);
     if (!library.empty()) {
         testhost::LoadOptions options;
         options.pluginPath = library;
