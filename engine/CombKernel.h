@@ -120,16 +120,18 @@ inline typename Vec<W>::Floats multiplySubtract(typename Vec<W>::Floats a, typen
     }
 }
 
-// Adds the shares of a group of W lanes from lane `first` to a sample's mixes,
-// each into its lanes' partial sums.
+// Adds the outputs v of a group of W lanes from lane `first` to a sample's
+// mixes, each into its lanes' partial sums, `position` of it to the left and
+// `positionRest` to the right.
 template <int W>
-inline void addToMixes(MixPair& mix, int32_t first, typename Vec<W>::Floats toLeft, typename Vec<W>::Floats toRight)
+inline void addToMixes(MixPair& mix, int32_t first, typename Vec<W>::Floats position,
+                       typename Vec<W>::Floats positionRest, typename Vec<W>::Floats v)
 {
     static_assert(kMixWidth % W == 0);
     float* left = mix.left + first % kMixWidth;
     float* right = mix.right + first % kMixWidth;
-    store<W>(left, load<W>(left) + toLeft);
-    store<W>(right, load<W>(right) + toRight);
+    store<W>(left, multiplyAdd<W>(position, v, load<W>(left)));
+    store<W>(right, multiplyAdd<W>(positionRest, v, load<W>(right)));
 }
 
 // The chunk's per-sample inputs spread over W lanes, made once per chunk: SSE2
@@ -282,15 +284,17 @@ struct LaneGroup {
         return combkernel::load<W>(newest);
     }
 
-    // One sample; gives this group's shares of the left and right mixes. The
+    // One sample; gives this group's outputs, which addToMixes pans. The
     // inputs are the chunk's signals (floats, spread here) or SpreadInputs.
     // What one sample hands the next: the lowpass, allpass and follower
     // states, each one multiply-add (and a select) long.
     template <typename Inputs>
-    void step(const Inputs& inputs, const CombLanes& lanes, int32_t k, F& toLeft, F& toRight)
+    F step(const Inputs& inputs, const CombLanes& lanes, int32_t k)
     {
-        const F excitation = multiplyAdd<W>(inPan, spread<W>(inputs.excitationLeft[k]),
-                                            inPanRest * spread<W>(inputs.excitationRight[k]));
+        // The input with the anti-denormal offset the loop adds to it.
+        const F excitation =
+            multiplyAdd<W>(inPan, spread<W>(inputs.excitationLeft[k]),
+                           multiplyAdd<W>(inPanRest, spread<W>(inputs.excitationRight[k]), spread<W>(inputs.combOffset[k])));
         lowpass = multiplyAdd<W>(keepLowpass, lowpass,
                                  multiplyAdd<W>(takeLowpass, last, spread<W>(inputs.feedbackOffset[k])));
         F loop = lowpass * decay;
@@ -299,7 +303,7 @@ struct LaneGroup {
             loop = multiplySubtract<W>(stiff, ws, allpass);
             allpass = ws;
         }
-        const F x = loop + excitation + inputs.combOffset[k];
+        const F x = loop + excitation;
         // The newest tap trails the write position by at least 2 samples (delayLength >= 5).
         F t3;
         if constexpr (Access == kWholeChunk) {
@@ -325,8 +329,7 @@ struct LaneGroup {
             const F falling = multiplyAdd<W>(keepFalling, follower, fall * magnitude);
             follower = magnitude > follower ? rising : falling;
         }
-        toLeft = position * v;
-        toRight = positionRest * v;
+        return v;
     }
 
     void save(CombLanes& lanes, int32_t n)
@@ -368,11 +371,8 @@ void runSpan(CombLanes& lanes, ChunkSignals& signals, const Inputs& inputs, cons
         LaneGroup<Variant, W, Access> g;
         g.load(lanes, first + q * W);
         g.setFollowerRates(tension.rise, tension.fall);
-        for (int32_t k = 0; k < n; ++k) {
-            typename Vec<W>::Floats toLeft, toRight;
-            g.step(inputs, lanes, k, toLeft, toRight);
-            addToMixes<W>(signals.mix[k], g.first, toLeft, toRight);
-        }
+        for (int32_t k = 0; k < n; ++k)
+            addToMixes<W>(signals.mix[k], g.first, g.position, g.positionRest, g.step(inputs, lanes, k));
         g.save(lanes, n);
     }
 }
@@ -391,12 +391,10 @@ void runSpansSideBySide(CombLanes& lanes, ChunkSignals& signals, const Inputs& i
     a.setFollowerRates(tension.rise, tension.fall);
     b.setFollowerRates(tension.rise, tension.fall);
     for (int32_t k = 0; k < n; ++k) {
-        typename Vec<W>::Floats toLeftA, toRightA;
-        typename Vec<V>::Floats toLeftB, toRightB;
-        a.step(inputs, lanes, k, toLeftA, toRightA);
-        b.step(inputs, lanes, k, toLeftB, toRightB);
-        addToMixes<W>(signals.mix[k], a.first, toLeftA, toRightA);
-        addToMixes<V>(signals.mix[k], b.first, toLeftB, toRightB);
+        const typename Vec<W>::Floats outA = a.step(inputs, lanes, k);
+        const typename Vec<V>::Floats outB = b.step(inputs, lanes, k);
+        addToMixes<W>(signals.mix[k], a.first, a.position, a.positionRest, outA);
+        addToMixes<V>(signals.mix[k], b.first, b.position, b.positionRest, outB);
     }
     a.save(lanes, n);
     b.save(lanes, n);
