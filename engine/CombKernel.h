@@ -121,17 +121,29 @@ inline typename Vec<W>::Floats multiplySubtract(typename Vec<W>::Floats a, typen
 }
 
 // Adds the outputs v of a group of W lanes from lane `first` to a sample's
-// mixes, each into its lanes' partial sums, `position` of it to the left and
-// `positionRest` to the right.
+// mixes, each into its lane's partial sum, `position` of it to the left and
+// `positionRest` to the right. Sixteen lanes add their two halves in turn.
 template <int W>
 inline void addToMixes(MixPair& mix, int32_t first, typename Vec<W>::Floats position,
                        typename Vec<W>::Floats positionRest, typename Vec<W>::Floats v)
 {
-    static_assert(kMixWidth % W == 0);
-    float* left = mix.left + first % kMixWidth;
-    float* right = mix.right + first % kMixWidth;
-    store<W>(left, multiplyAdd<W>(position, v, load<W>(left)));
-    store<W>(right, multiplyAdd<W>(positionRest, v, load<W>(right)));
+    if constexpr (W > kMixWidth) {
+#if defined(__AVX512F__)
+        static_assert(W == 2 * kMixWidth);
+        const auto low = [](__m512 x) { return _mm512_castps512_ps256(x); };
+        const auto high = [](__m512 x) { return _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(x), 1)); };
+        addToMixes<kMixWidth>(mix, first, low(position), low(positionRest), low(v));
+        addToMixes<kMixWidth>(mix, first + kMixWidth, high(position), high(positionRest), high(v));
+#else
+        static_assert(W <= kMixWidth, "the 16-lane kernel is built with AVX-512");
+#endif
+    } else {
+        static_assert(kMixWidth % W == 0);
+        float* left = mix.left + first % kMixWidth;
+        float* right = mix.right + first % kMixWidth;
+        store<W>(left, multiplyAdd<W>(position, v, load<W>(left)));
+        store<W>(right, multiplyAdd<W>(positionRest, v, load<W>(right)));
+    }
 }
 
 // The chunk's per-sample inputs spread over W lanes, made once per chunk: SSE2

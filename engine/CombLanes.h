@@ -13,23 +13,22 @@ constexpr int kMaxChunk = 16;       // samples per sub-block
 
 typedef float MixLanes __attribute__((vector_size(16)));
 
-// A sample's partial sums of the output mix, sixteen per side whatever the
-// kernel width: lane l adds into sum l mod 16, the lanes in their order, so
-// every kernel adds alike and renders the same bits, and a 16-lane group adds
-// with one operation per side.
-constexpr int kMixWidth = 16;
+// A sample's partial sums of the output mix, eight per side whatever the
+// kernel width: lane l adds into sum l mod 8, the lanes in their order, so
+// every kernel adds alike and renders the same bits.
+constexpr int kMixWidth = 8;
 struct MixPair {
-    alignas(64) float left[kMixWidth];
-    alignas(64) float right[kMixWidth];
+    alignas(32) float left[kMixWidth];
+    alignas(32) float right[kMixWidth];
 };
 
-// The sixteen partial sums of a side folded to four, (0..3 + 4..7) + (8..11 + 12..15).
+// The eight partial sums of a side folded to four, 0..3 + 4..7.
 inline MixLanes foldMix(const float (&sums)[kMixWidth])
 {
-    MixLanes quads[4];
-    static_assert(sizeof(quads) == sizeof(sums));
-    __builtin_memcpy(quads, sums, sizeof(quads));
-    return (quads[0] + quads[1]) + (quads[2] + quads[3]);
+    MixLanes halves[2];
+    static_assert(sizeof(halves) == sizeof(sums));
+    __builtin_memcpy(halves, sums, sizeof(halves));
+    return halves[0] + halves[1];
 }
 
 // Loop variants, chosen once per block so the per-sample loop has no per-comb branches.
