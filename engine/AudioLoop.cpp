@@ -408,8 +408,9 @@ void ResonatorEngine::runChunk(LoopVariant variant, BlockIo& io, int32_t n, bool
     for (int32_t k = 0; k < four; k += 4) {
         const MixLanes fbo = loadLanes(signals.feedbackOffset + k);
         const MixPair* m = signals.mix + k;
-        const MixLanes mix0 = sumEachOfFour(m[0].left, m[1].left, m[2].left, m[3].left);
-        const MixLanes mix1 = sumEachOfFour(m[0].right, m[1].right, m[2].right, m[3].right);
+        const MixLanes mix0 = sumEachOfFour(foldMix(m[0].left), foldMix(m[1].left), foldMix(m[2].left), foldMix(m[3].left));
+        const MixLanes mix1 =
+            sumEachOfFour(foldMix(m[0].right), foldMix(m[1].right), foldMix(m[2].right), foldMix(m[3].right));
         storeLanes(lineInL + k, mix0 + fbo);
         storeLanes(lineInR + k, mix1 + fbo);
         if (io.replacing) {
@@ -425,8 +426,8 @@ void ResonatorEngine::runChunk(LoopVariant variant, BlockIo& io, int32_t n, bool
     io.outLeft += four;
     io.outRight += four;
     for (int32_t k = four; k < n; ++k) {
-        const float mix0 = sumLanes(signals.mix[k].left);
-        const float mix1 = sumLanes(signals.mix[k].right);
+        const float mix0 = sumLanes(foldMix(signals.mix[k].left));
+        const float mix1 = sumLanes(foldMix(signals.mix[k].right));
         lineInL[k] = mix0 + signals.feedbackOffset[k];
         lineInR[k] = mix1 + signals.feedbackOffset[k];
         if (!deferLines) {

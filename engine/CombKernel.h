@@ -2,9 +2,11 @@
 // of samples. Per comb and sample: input and feedback into the loop, lowpass,
 // gain, allpass (stiffness and tension variants), delay line write, four-tap
 // Lagrange read, output gain, follower (tension), position. Compiled for 4
-// lanes (SSE2), 8 (AVX2) and 16 (AVX-512, with an 8-lane tail); all give the
-// same bits. Everything here has internal linkage: the AVX-512 build's 8-lane
-// code must not stand in for the AVX2 build's.
+// lanes (SSE2, and SSE with FMA), 8 (AVX2 with FMA) and 16 (AVX-512, with an
+// 8-lane tail); all with FMA give the same bits, the plain SSE2 build for
+// processors without it differs in the last bits of its products. Everything
+// here has internal linkage: the AVX-512 build's 8-lane code must not stand in
+// for the AVX2 build's.
 #pragma once
 
 #include "engine/CombLanes.h"
@@ -34,42 +36,114 @@ inline void store(float* p, typename Vec<W>::Floats v)
 template <int W>
 inline typename Vec<W>::Floats splat(float x)
 {
-    typename Vec<W>::Floats v;
+    if constexpr (W == 16) {
+#if defined(__AVX512F__)
+        return _mm512_set1_ps(x);
+#endif
+    } else if constexpr (W == 8) {
+#if defined(__AVX__)
+        return _mm256_set1_ps(x);
+#endif
+    } else if constexpr (W == 4) {
+        return _mm_set1_ps(x);
+    }
+    typename Vec<W>::Floats v;  // not reached: the builds have the instructions
     for (int j = 0; j < W; ++j)
         v[j] = x;
     return v;
 }
 
-// Adds W lanes into four-lane sums, lanes 0..3 first, then 4..7.
+// An input of the chunk as W lanes: a float spread, or SpreadInputs' vector as it is.
 template <int W>
-inline void addToMix(MixLanes& mix, typename Vec<W>::Floats v)
+inline typename Vec<W>::Floats spread(float x)
 {
-    for (int half = 0; half < W / 4; ++half) {
-        MixLanes part;
-        std::memcpy(&part, reinterpret_cast<const float*>(&v) + 4 * half, sizeof(part));
-        mix += part;
+    return splat<W>(x);
+}
+
+template <int W>
+inline typename Vec<W>::Floats spread(typename Vec<W>::Floats v)
+{
+    return v;
+}
+
+// a b + c rounded once, through the instruction itself rather than the
+// compiler's contraction, so that every compiler and target rounds alike. The
+// plain SSE2 build, for processors without FMA, rounds the product too.
+template <int W>
+inline typename Vec<W>::Floats multiplyAdd(typename Vec<W>::Floats a, typename Vec<W>::Floats b,
+                                           typename Vec<W>::Floats c)
+{
+    if constexpr (W == 16) {
+#if defined(__AVX512F__)
+        return _mm512_fmadd_ps(a, b, c);
+#else
+        static_assert(W != 16, "the 16-lane kernel is built with AVX-512");
+#endif
+    } else if constexpr (W == 8) {
+#if defined(__FMA__)
+        return _mm256_fmadd_ps(a, b, c);
+#else
+        static_assert(W != 8, "the 8-lane kernel is built with FMA");
+#endif
+    } else {
+#if defined(__FMA__)
+        return _mm_fmadd_ps(a, b, c);
+#else
+        return a * b + c;
+#endif
     }
 }
 
-// Adds a group's shares to a sample's mixes, each side lane 0..3 first, then
-// 4..7 and so on: the order every width keeps.
+// c - a b rounded once (rounded twice by the plain SSE2 build).
 template <int W>
-inline void addToMixes(MixPair& mix, typename Vec<W>::Floats toLeft, typename Vec<W>::Floats toRight)
+inline typename Vec<W>::Floats multiplySubtract(typename Vec<W>::Floats a, typename Vec<W>::Floats b,
+                                                typename Vec<W>::Floats c)
 {
-#if defined(__AVX__)
-    if constexpr (W == 8) {
-        // Both sides at once: [left | right] + [left lanes 0..3 | right lanes 0..3]
-        // + [left lanes 4..7 | right lanes 4..7].
-        __m256 both;
-        std::memcpy(&both, &mix, sizeof(both));
-        both = both + _mm256_permute2f128_ps(toLeft, toRight, 0x20);
-        both = both + _mm256_permute2f128_ps(toLeft, toRight, 0x31);
-        std::memcpy(&mix, &both, sizeof(both));
-        return;
-    }
+    if constexpr (W == 16) {
+#if defined(__AVX512F__)
+        return _mm512_fnmadd_ps(a, b, c);
+#else
+        static_assert(W != 16, "the 16-lane kernel is built with AVX-512");
 #endif
-    addToMix<W>(mix.left, toLeft);
-    addToMix<W>(mix.right, toRight);
+    } else if constexpr (W == 8) {
+#if defined(__FMA__)
+        return _mm256_fnmadd_ps(a, b, c);
+#else
+        static_assert(W != 8, "the 8-lane kernel is built with FMA");
+#endif
+    } else {
+#if defined(__FMA__)
+        return _mm_fnmadd_ps(a, b, c);
+#else
+        return c - a * b;
+#endif
+    }
+}
+
+// Adds the outputs v of a group of W lanes from lane `first` to a sample's
+// mixes, each into its lane's partial sum, `position` of it to the left and
+// `positionRest` to the right. Sixteen lanes add their two halves in turn.
+template <int W>
+inline void addToMixes(MixPair& mix, int32_t first, typename Vec<W>::Floats position,
+                       typename Vec<W>::Floats positionRest, typename Vec<W>::Floats v)
+{
+    if constexpr (W > kMixWidth) {
+#if defined(__AVX512F__)
+        static_assert(W == 2 * kMixWidth);
+        const auto low = [](__m512 x) { return _mm512_castps512_ps256(x); };
+        const auto high = [](__m512 x) { return _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(x), 1)); };
+        addToMixes<kMixWidth>(mix, first, low(position), low(positionRest), low(v));
+        addToMixes<kMixWidth>(mix, first + kMixWidth, high(position), high(positionRest), high(v));
+#else
+        static_assert(W <= kMixWidth, "the 16-lane kernel is built with AVX-512");
+#endif
+    } else {
+        static_assert(kMixWidth % W == 0);
+        float* left = mix.left + first % kMixWidth;
+        float* right = mix.right + first % kMixWidth;
+        store<W>(left, multiplyAdd<W>(position, v, load<W>(left)));
+        store<W>(right, multiplyAdd<W>(positionRest, v, load<W>(right)));
+    }
 }
 
 // The chunk's per-sample inputs spread over W lanes, made once per chunk: SSE2
@@ -110,7 +184,11 @@ struct LaneGroup {
     typedef typename Vec<W>::Floats F;
     typedef typename Vec<W>::Ints I;
 
-    F inPan, inPanRest, lowpassGain, bright, decay, stiff, position, positionRest;
+    F inPan, inPanRest;  // scaled by the input's 0.2
+    // The lowpass s + c (y - s) as k s + (1 - k) y, k = 1 - c: its state waits
+    // on one multiply-add per sample. 1 - k is exact, so the gain at DC stays 1.
+    F keepLowpass, takeLowpass;
+    F decay, stiff, position, positionRest;
     F h0, h1, h2, h3;
     F lowpass, allpass, last, follower;
     F t0, t1, t2;  // the three older taps slide along; each sample reads one new tap
@@ -131,10 +209,10 @@ struct LaneGroup {
     {
         constexpr int32_t M = kCombBufferMask;
         first = firstLane;
-        inPan = combkernel::load<W>(lanes.inPan + first);
-        inPanRest = combkernel::load<W>(lanes.inPanRest + first);
-        lowpassGain = combkernel::load<W>(lanes.lowpassGain + first);
-        bright = combkernel::load<W>(lanes.bright + first);
+        inPan = 0.2f * combkernel::load<W>(lanes.inPan + first);
+        inPanRest = 0.2f * combkernel::load<W>(lanes.inPanRest + first);
+        keepLowpass = 1.f - combkernel::load<W>(lanes.lowpassGain + first) * combkernel::load<W>(lanes.bright + first);
+        takeLowpass = 1.f - keepLowpass;
         decay = combkernel::load<W>(lanes.decay + first);
         stiff = combkernel::load<W>(lanes.stiff + first);
         position = combkernel::load<W>(lanes.position + first);
@@ -218,21 +296,26 @@ struct LaneGroup {
         return combkernel::load<W>(newest);
     }
 
-    // One sample; gives this group's shares of the left and right mixes. The
-    // inputs are the chunk's signals (floats, which a vector operation spreads)
-    // or SpreadInputs.
+    // One sample; gives this group's outputs, which addToMixes pans. The
+    // inputs are the chunk's signals (floats, spread here) or SpreadInputs.
+    // What one sample hands the next: the lowpass, allpass and follower
+    // states, each one multiply-add (and a select) long.
     template <typename Inputs>
-    void step(const Inputs& inputs, const CombLanes& lanes, int32_t k, F& toLeft, F& toRight)
+    F step(const Inputs& inputs, const CombLanes& lanes, int32_t k)
     {
-        const F excitation = 0.2f * (inPan * inputs.excitationLeft[k] + inPanRest * inputs.excitationRight[k]);
-        lowpass = lowpass + (last - lowpass) * lowpassGain * bright + inputs.feedbackOffset[k];
+        // The input with the anti-denormal offset the loop adds to it.
+        const F excitation =
+            multiplyAdd<W>(inPan, spread<W>(inputs.excitationLeft[k]),
+                           multiplyAdd<W>(inPanRest, spread<W>(inputs.excitationRight[k]), spread<W>(inputs.combOffset[k])));
+        lowpass = multiplyAdd<W>(keepLowpass, lowpass,
+                                 multiplyAdd<W>(takeLowpass, last, spread<W>(inputs.feedbackOffset[k])));
         F loop = lowpass * decay;
         if constexpr (Variant != kPlainLoop) {
-            const F ws = loop + stiff * allpass;
-            loop = allpass - stiff * ws;
+            const F ws = multiplyAdd<W>(stiff, allpass, loop);
+            loop = multiplySubtract<W>(stiff, ws, allpass);
             allpass = ws;
         }
-        const F x = loop + excitation + inputs.combOffset[k];
+        const F x = loop + excitation;
         // The newest tap trails the write position by at least 2 samples (delayLength >= 5).
         F t3;
         if constexpr (Access == kWholeChunk) {
@@ -241,7 +324,7 @@ struct LaneGroup {
         } else {
             t3 = exchangeTaps(x, k);
         }
-        const F y = t0 * h3 + t1 * h2 + t2 * h1 + t3 * h0;
+        const F y = multiplyAdd<W>(t3, h0, multiplyAdd<W>(t2, h1, multiplyAdd<W>(t1, h2, t0 * h3)));
         t0 = t1;
         t1 = t2;
         t2 = t3;
@@ -251,15 +334,14 @@ struct LaneGroup {
         if constexpr (Variant == kTensionLoop) {
             // Fast rise, slow fall: F = 1 while |v| is above the follower.
             // With F in {0, 1}, ((1 - rise) F + (1 - fall)(1 - F)) and ((1 - F) fall + F rise)
-            // are exactly one coefficient or the other: select them instead of blending.
+            // are exactly one coefficient or the other. Both updates are worked
+            // out while the comparison runs, and the comparison selects one.
             const F magnitude = reinterpret_cast<F>(reinterpret_cast<I>(v) & 0x7FFFFFFF);
-            const I above = magnitude > follower;
-            const F keep = above ? keepRising : keepFalling;
-            const F take = above ? rise : fall;
-            follower = keep * follower + take * magnitude;
+            const F rising = multiplyAdd<W>(keepRising, follower, rise * magnitude);
+            const F falling = multiplyAdd<W>(keepFalling, follower, fall * magnitude);
+            follower = magnitude > follower ? rising : falling;
         }
-        toLeft = position * v;
-        toRight = positionRest * v;
+        return v;
     }
 
     void save(CombLanes& lanes, int32_t n)
@@ -291,8 +373,7 @@ struct LaneGroup {
 
 // The lanes of one span: eight as one 8-wide group or two 4-wide ones (the
 // second over the chunk after the first), or sixteen as one 16-wide group.
-// Either way each sample's mix gets lanes 0..3, then 4..7 and so on, the order
-// of the lanes.
+// Either way each partial sum of a sample's mix gets its lanes in their order.
 template <int Variant, int W, int Access, typename Inputs>
 void runSpan(CombLanes& lanes, ChunkSignals& signals, const Inputs& inputs, const TensionRates& tension,
              int32_t first, int32_t n)
@@ -302,19 +383,38 @@ void runSpan(CombLanes& lanes, ChunkSignals& signals, const Inputs& inputs, cons
         LaneGroup<Variant, W, Access> g;
         g.load(lanes, first + q * W);
         g.setFollowerRates(tension.rise, tension.fall);
-        for (int32_t k = 0; k < n; ++k) {
-            typename Vec<W>::Floats toLeft, toRight;
-            g.step(inputs, lanes, k, toLeft, toRight);
-            addToMixes<W>(signals.mix[k], toLeft, toRight);
-        }
+        for (int32_t k = 0; k < n; ++k)
+            addToMixes<W>(signals.mix[k], g.first, g.position, g.positionRest, g.step(inputs, lanes, k));
         g.save(lanes, n);
     }
 }
 
-// How the span of `width` lanes from `first` can reach its delay lines over n samples.
-template <int Variant, int W, typename Inputs>
-void runSpanAt(CombLanes& lanes, ChunkSignals& signals, const Inputs& inputs, const TensionRates& tension,
-               int32_t first, int32_t n)
+// Two spans of W and V lanes, both reading whole chunks, over the chunk side
+// by side: the second's chains fill the units while the first's wait. Each
+// sample's mix still gets the first span's lanes, then the second's.
+template <int Variant, int W, int V, typename Inputs>
+void runSpansSideBySide(CombLanes& lanes, ChunkSignals& signals, const Inputs& inputs, const TensionRates& tension,
+                        int32_t first, int32_t n)
+{
+    LaneGroup<Variant, W, kWholeChunk> a;
+    LaneGroup<Variant, V, kWholeChunk> b;
+    a.load(lanes, first);
+    b.load(lanes, first + W);
+    a.setFollowerRates(tension.rise, tension.fall);
+    b.setFollowerRates(tension.rise, tension.fall);
+    for (int32_t k = 0; k < n; ++k) {
+        const typename Vec<W>::Floats outA = a.step(inputs, lanes, k);
+        const typename Vec<V>::Floats outB = b.step(inputs, lanes, k);
+        addToMixes<W>(signals.mix[k], a.first, a.position, a.positionRest, outA);
+        addToMixes<V>(signals.mix[k], b.first, b.position, b.positionRest, outB);
+    }
+    a.save(lanes, n);
+    b.save(lanes, n);
+}
+
+// How the span of kSpan lanes from `first` can reach its delay lines over n samples.
+template <int W>
+LineAccess accessOfSpan(const CombLanes& lanes, int32_t first, int32_t n)
 {
     constexpr int kSpan = W < kLaneGroupWidth ? kLaneGroupWidth : W;
     // The newest tap reads up to readIndex + 3 + n - 1. Lane-wise tests, W lanes at a time.
@@ -327,11 +427,18 @@ void runSpanAt(CombLanes& lanes, ChunkSignals& signals, const Inputs& inputs, co
         wraps |= (write > kCombBufferSize - n) | (read > kCombBufferSize - n - 3);
         close |= ((write - read) & kCombBufferMask) < n + 3;
     }
-    const bool contiguous = !lanevectors::anyLane(wraps);
-    const bool readsAhead = n == kMaxChunk && !lanevectors::anyLane(close);
-    if (contiguous && readsAhead)
+    if (lanevectors::anyLane(wraps))
+        return kWrapping;
+    return n == kMaxChunk && !lanevectors::anyLane(close) ? kWholeChunk : kContiguous;
+}
+
+template <int Variant, int W, typename Inputs>
+void runSpanAt(CombLanes& lanes, ChunkSignals& signals, const Inputs& inputs, const TensionRates& tension,
+               int32_t first, int32_t n, LineAccess access)
+{
+    if (access == kWholeChunk)
         runSpan<Variant, W, kWholeChunk>(lanes, signals, inputs, tension, first, n);
-    else if (contiguous)
+    else if (access == kContiguous)
         runSpan<Variant, W, kContiguous>(lanes, signals, inputs, tension, first, n);
     else
         runSpan<Variant, W, kWrapping>(lanes, signals, inputs, tension, first, n);
@@ -341,13 +448,35 @@ template <int Variant, int W, typename Inputs>
 void runGroups(CombLanes& lanes, ChunkSignals& signals, const Inputs& inputs, const TensionRates& tension, int32_t n)
 {
     constexpr int kSpan = W < kLaneGroupWidth ? kLaneGroupWidth : W;
-    int32_t first = 0;
-    for (; first + kSpan <= lanes.count; first += kSpan)
-        runSpanAt<Variant, W>(lanes, signals, inputs, tension, first, n);
     if constexpr (kSpan > kLaneGroupWidth) {
-        // Lanes come in whole groups of eight: the last eight at 8 wide.
-        for (; first < lanes.count; first += kLaneGroupWidth)
-            runSpanAt<Variant, kLaneGroupWidth>(lanes, signals, signals, tension, first, n);
+        // Sixteen lanes: spans two by two, and a last span of sixteen beside the
+        // closing eight (lanes come in whole groups of eight).
+        for (int32_t first = 0; first < lanes.count;) {
+            const int32_t left = lanes.count - first;
+            const int32_t width = left >= kSpan ? kSpan : kLaneGroupWidth;
+            const int32_t next = left - width >= kSpan ? kSpan : left - width;
+            const LineAccess access = width == kSpan ? accessOfSpan<kSpan>(lanes, first, n)
+                                                     : accessOfSpan<kLaneGroupWidth>(lanes, first, n);
+            const LineAccess nextAccess = next == kSpan            ? accessOfSpan<kSpan>(lanes, first + width, n)
+                                          : next == kLaneGroupWidth ? accessOfSpan<kLaneGroupWidth>(lanes, first + width, n)
+                                                                    : kWrapping;
+            if (access == kWholeChunk && nextAccess == kWholeChunk && next == kSpan) {
+                runSpansSideBySide<Variant, kSpan, kSpan>(lanes, signals, inputs, tension, first, n);
+                first += 2 * kSpan;
+            } else if (access == kWholeChunk && nextAccess == kWholeChunk && width == kSpan) {
+                runSpansSideBySide<Variant, kSpan, kLaneGroupWidth>(lanes, signals, inputs, tension, first, n);
+                first += kSpan + kLaneGroupWidth;
+            } else if (width == kSpan) {
+                runSpanAt<Variant, kSpan>(lanes, signals, inputs, tension, first, n, access);
+                first += kSpan;
+            } else {
+                runSpanAt<Variant, kLaneGroupWidth>(lanes, signals, inputs, tension, first, n, access);
+                first += kLaneGroupWidth;
+            }
+        }
+    } else {
+        for (int32_t first = 0; first + kSpan <= lanes.count; first += kSpan)
+            runSpanAt<Variant, W>(lanes, signals, inputs, tension, first, n, accessOfSpan<W>(lanes, first, n));
     }
 }
 

@@ -11,16 +11,25 @@
 constexpr int kLaneGroupWidth = 8;  // lanes are padded to whole groups of eight
 constexpr int kMaxChunk = 16;       // samples per sub-block
 
-// Partial sums of the output mix, four lanes wide whatever the kernel width,
-// so every kernel adds in the same order and renders the same bits.
 typedef float MixLanes __attribute__((vector_size(16)));
 
-// A sample's left and right partial sums side by side, so an 8-lane kernel
-// adds to both in one operation.
+// A sample's partial sums of the output mix, eight per side whatever the
+// kernel width: lane l adds into sum l mod 8, the lanes in their order, so
+// every kernel adds alike and renders the same bits.
+constexpr int kMixWidth = 8;
 struct MixPair {
-    MixLanes left;
-    MixLanes right;
+    alignas(32) float left[kMixWidth];
+    alignas(32) float right[kMixWidth];
 };
+
+// The eight partial sums of a side folded to four, 0..3 + 4..7.
+inline MixLanes foldMix(const float (&sums)[kMixWidth])
+{
+    MixLanes halves[2];
+    static_assert(sizeof(halves) == sizeof(sums));
+    __builtin_memcpy(halves, sums, sizeof(halves));
+    return halves[0] + halves[1];
+}
 
 // Loop variants, chosen once per block so the per-sample loop has no per-comb branches.
 enum LoopVariant : int {
@@ -99,14 +108,22 @@ struct ChunkSignals {
 // Runs every lane over a chunk of `frames` samples (phase B of the audio loop).
 typedef void (*CombKernel)(LoopVariant variant, CombLanes& lanes, ChunkSignals& signals, const TensionRates& tension,
                            int32_t frames);
-void combKernelNarrow(LoopVariant, CombLanes&, ChunkSignals&, const TensionRates&, int32_t frames);   // SSE2
-void combKernelWide(LoopVariant, CombLanes&, ChunkSignals&, const TensionRates&, int32_t frames);     // AVX2
+// Four lanes: with 128-bit FMA where the CPU has it (the wider kernels' bits), else plain SSE2.
+void combKernelNarrow(LoopVariant, CombLanes&, ChunkSignals&, const TensionRates&, int32_t frames);
+void combKernelNarrowPlain(LoopVariant, CombLanes&, ChunkSignals&, const TensionRates&, int32_t frames);  // SSE2
+void combKernelNarrowFused(LoopVariant, CombLanes&, ChunkSignals&, const TensionRates&, int32_t frames);  // FMA
+void combKernelWide(LoopVariant, CombLanes&, ChunkSignals&, const TensionRates&, int32_t frames);     // AVX2, FMA
 void combKernelWidest(LoopVariant, CombLanes&, ChunkSignals&, const TensionRates&, int32_t frames);   // AVX-512
+// Whether combKernelNarrow uses FMA, for the whole process (on by default
+// where the CPU has it): tests and the reference renders turn it off to
+// render what processors without FMA render. Gives what it now does.
+bool useFmaInNarrowKernel(bool fused);
 
-// Lanes per vector operation of the kernels; every width renders the same bits.
+// Lanes per vector operation of the kernels; every width renders the same bits
+// (four lanes where the CPU has FMA).
 enum KernelWidth : int {
     kFourLanes = 4,      // SSE2, every x86-64 CPU
-    kEightLanes = 8,     // AVX2
+    kEightLanes = 8,     // AVX2 and FMA
     kSixteenLanes = 16,  // AVX-512
 };
 // The widest kernel this CPU (and its operating system) runs.

@@ -144,3 +144,35 @@ TEST(TensionMoves, KernelWidthsAgreeWhileLinesMoveAndWrap)
         EXPECT_GT(energy, 1.0) << block;
     }
 }
+
+// Every comb at the extremes of Decay, Bright and Stiff under both tension
+// models, struck by loud noise: once the noise stops, no loop may grow.
+TEST(TensionMoves, LoopsStayBoundedAtTheExtremes)
+{
+    std::vector<float> input = conformance::noise(22050, 9, 1.f);
+    input.resize(3 * 22050, 0.f);
+    for (float model : {0.1f, 0.2f})
+        for (int corner = 0; corner < 8; ++corner) {
+            auto engine = makeQuietEngine();
+            for (int i = 0; i < kNumCombs; ++i) {
+                CombSettings& c = engine->currentCombs[i];
+                c.Out = 1.f, c.Velocity = 0.f;
+                c.Decay = corner & 1 ? 1.f : 0.f, c.Bright = corner & 2 ? 1.f : 0.f, c.Stiff = corner & 4 ? 1.f : 0.f;
+                engine->deriveCombValues(i);
+                engine->updateCombDelay(i, c.Delay);
+            }
+            engine->liveParams[32] = model;
+            engine->applyPendingChanges();
+            std::vector<float> left, right;
+            render(*engine, input, left, right, 512);
+            auto loudest = [&](std::size_t from) {
+                float peak = 0.f;
+                for (std::size_t k = from; k < from + 11025; ++k)
+                    peak = std::max({peak, std::fabs(left[k]), std::fabs(right[k])});
+                return std::isfinite(peak) && std::all_of(left.begin(), left.end(), [](float x) { return std::isfinite(x); })
+                           ? peak
+                           : INFINITY;
+            };
+            EXPECT_LE(loudest(input.size() - 11025), loudest(22050) * 1.01f + 1e-6f) << model << ", corner " << corner;
+        }
+}

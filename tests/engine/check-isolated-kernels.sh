@@ -1,5 +1,5 @@
 #!/bin/sh
-# The engine's AVX2 and AVX-512 objects may define no code but their entry
+# The engine's FMA, AVX2 and AVX-512 objects may define no code but their entry
 # points: a shared inline function or template emitted there could be chosen
 # by the linker for every caller and run those instructions on a CPU without
 # them. Arguments: the core library's object files.
@@ -7,7 +7,7 @@ set -e
 status=0
 for object in "$@"; do
     case "$(basename "$object")" in
-    *Wide.cpp.o | *Widest.cpp.o) ;;
+    *Wide.cpp.o | *Widest.cpp.o | *Fused.cpp.o) ;;
     *) continue ;;
     esac
     symbols=$(nm --defined-only -C "$object" | awk '$2 ~ /^[TWi]$/ { $1 = ""; $2 = ""; print }' | sed 's/^ *//')

@@ -3,10 +3,14 @@
 // kernel width of the plug-in object linked in here, and the built plug-in
 // library at the width it picks itself.
 //
-//   reference_renders [--library PATH] [--analyse WAV...]
+//   reference_renders [--library PATH] [--dump DIR] [--analyse WAV...]
+//
+// --dump writes every render as raw floats (left block, right block) to
+// DIR/scene.source.f32, for comparing two builds sample by sample.
 //
 // prints lines "scene source hash"; source is width4, width8, width16 (the
-// widths this CPU runs) or library; then a line of settings per analysed file.
+// widths this CPU runs), width4-plain (four lanes without FMA) or library; then
+// a line of settings per analysed file.
 #include "host/ResonatorPlugin.h"
 #include "programs/ProgramRecord.h"
 #include "tests/renders/Scenes.h"
@@ -18,6 +22,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 using testhost::PluginInstance;
@@ -37,6 +42,7 @@ struct Fingerprint {
 };
 
 KernelWidth forcedWidth = kFourLanes;
+std::string dumpDirectory;
 
 AEffect* VSTCALLBACK entryAtForcedWidth(audioMasterCallback audioMaster)
 {
@@ -54,6 +60,12 @@ bool runScenes(const testhost::LoadOptions& options, const std::string& source)
         Fingerprint fp;
         fp.add(out.data(), sizeof(float) * out.size());
         std::printf("%s %s %016llx\n", scene.name, source.c_str(), static_cast<unsigned long long>(fp.value));
+        if (!dumpDirectory.empty()) {
+            if (std::FILE* dump = std::fopen((dumpDirectory + "/" + scene.name + "." + source + ".f32").c_str(), "wb")) {
+                std::fwrite(out.data(), sizeof(float), out.size(), dump);
+                std::fclose(dump);
+            }
+        }
     }
     return true;
 }
@@ -84,20 +96,27 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--library") == 0 && i + 1 < argc)
             library = argv[++i];
+        else if (std::strcmp(argv[i], "--dump") == 0 && i + 1 < argc)
+            dumpDirectory = argv[++i];
         else if (std::strcmp(argv[i], "--analyse") == 0)
             wavFiles.assign(argv + i + 1, argv + argc), i = argc;
         else
             return 2;
     }
-    for (KernelWidth width : {kFourLanes, kEightLanes, kSixteenLanes}) {
-        if (width > widestKernelWidth())
+    // Last, width4-plain: the four-lane kernel as processors without FMA run it.
+    const std::pair<KernelWidth, bool> rounds[] = {
+        {kFourLanes, true}, {kEightLanes, true}, {kSixteenLanes, true}, {kFourLanes, false}};
+    for (const auto& [width, fma] : rounds) {
+        const bool fused = useFmaInNarrowKernel(fma);
+        if (width > widestKernelWidth() || (fma && !fused))
             continue;
         forcedWidth = width;
         testhost::LoadOptions options;
         options.entry = entryAtForcedWidth;
-        if (!runScenes(options, "width" + std::to_string(static_cast<int>(width))))
+        if (!runScenes(options, "width" + std::to_string(static_cast<int>(width)) + (fma ? "" : "-plain")))
             return 1;
     }
+    useFmaInNarrowKernel(true);
     if (!library.empty()) {
         testhost::LoadOptions options;
         options.pluginPath = library;
