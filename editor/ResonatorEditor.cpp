@@ -14,7 +14,9 @@
 #include "gui/COptionMenu.h"
 #include "host/ResonatorPlugin.h"
 #include "programs/CombParameterTypes.h"
+#include "programs/ParameterTable.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <iterator>
@@ -42,10 +44,6 @@ constexpr int32_t kKnobTop = 365;
 constexpr int32_t kKnobSize = 30;
 
 constexpr const char* kSyncItems[] = {"To bar", "To 1/4", "To 1/8", "To 1/8T", "To 1/16", "To 1/16T"};
-constexpr const char* kModelingItems[] = {"No modeling", "Model A", "Model B"};
-constexpr const char* kFeedbackDelayItems[] = {"Tune to MIDI", "Sync (bar)", "Sync (1/2)", "Sync (1/4)",
-    "Sync (1/8)", "Sync (1/8T)", "Sync (1/16)", "Sync (1/16T)"};
-constexpr const char* kFilterItems[] = {"Lowpass", "Highpass", "Bandpass", "Notch", "Allpass"};
 constexpr const char* kNudgeItems[] = {"+ 10%", "+ 5%", "+ 1%", "- 1%", "- 5%", "- 10%", "(Reset)"};
 
 constexpr int32_t kDisplayColumnsAtStart = 100;
@@ -82,6 +80,17 @@ COptionMenu* makeMenu(CControlListener* listener, int32_t tag, int32_t style, co
     for (size_t i = 0; i < count; ++i)
         menu->addEntry(items[i]);
     return menu;
+}
+
+// A mode menu whose tag is its parameter's index: its entries are the parameter table's items.
+COptionMenu* makeParameterMenu(CControlListener* listener, int32_t tag, int32_t style)
+{
+    const parameter_table::ParameterInfo& parameter = parameter_table::info(tag);
+    const char* labels[16] = {};
+    const size_t count = std::min(static_cast<size_t>(parameter.menuSize), std::size(labels));
+    for (size_t i = 0; i < count; ++i)
+        labels[i] = parameter.menu[i].label;
+    return makeMenu(listener, tag, style, labels, count);
 }
 
 }  // namespace
@@ -208,9 +217,9 @@ void ResonatorEditor::buildSubmenus()
 {
     ResonatorPlugin* p = plugin();
     const int32_t checked = kPopupStyle | kCheckStyle;
-    filterMenu = makeMenu(this, kFilterTag, checked, kFilterItems, std::size(kFilterItems));
-    modelingMenu = makeMenu(this, kModelingTag, checked, kModelingItems, std::size(kModelingItems));
-    feedbackDelayMenu = makeMenu(this, kFeedbackDelayTag, checked, kFeedbackDelayItems, std::size(kFeedbackDelayItems));
+    filterMenu = makeParameterMenu(this, kFilterTag, checked);
+    modelingMenu = makeParameterMenu(this, kModelingTag, checked);
+    feedbackDelayMenu = makeParameterMenu(this, kFeedbackDelayTag, checked);
     syncMenu = makeMenu(this, kSyncTag, kPopupStyle, kSyncItems, std::size(kSyncItems));
     for (COptionMenu* menu : {modelingMenu, feedbackDelayMenu, filterMenu}) {
         if (menu) {
