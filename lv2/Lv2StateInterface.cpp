@@ -1,6 +1,7 @@
 #include "lv2/Lv2StateInterface.h"
 
 #include "lv2/Features.h"
+#include "lv2/HostPath.h"
 #include "lv2/Lv2Plugin.h"
 #include "lv2/RestoreJob.h"
 #include "lv2/StateKeys.h"
@@ -28,12 +29,8 @@ LV2_State_Status storePath(LV2_State_Store_Function store, LV2_State_Handle hand
     char* abstract = mapPath ? mapPath->abstract_path(mapPath->handle, path.c_str()) : nullptr;
     const char* stored = abstract ? abstract : path.c_str();
     const LV2_State_Status status = store(handle, key, stored, std::strlen(stored) + 1, pathType, kPortableValue);
-    if (abstract) {
-        if (freePath)
-            freePath->free_path(freePath->handle, abstract);
-        else
-            std::free(abstract);
-    }
+    if (abstract)
+        freeHostPath(freePath, abstract);
     return status;
 }
 

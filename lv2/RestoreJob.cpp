@@ -1,6 +1,7 @@
 #include "lv2/RestoreJob.h"
 
 #include "engine/ResonatorEngine.h"
+#include "lv2/HostPath.h"
 #include "lv2/Lv2Plugin.h"
 #include "lv2/StateKeys.h"
 #include "lv2/TuningFiles.h"
@@ -20,10 +21,7 @@ std::string absolutePathOf(const char* abstractPath, const LV2_State_Map_Path* m
     if (!absolute)
         return {};
     std::string path = absolute;
-    if (freePath)
-        freePath->free_path(freePath->handle, absolute);
-    else
-        std::free(absolute);
+    freeHostPath(freePath, absolute);
     return path;
 }
 
