@@ -5,6 +5,7 @@
 # 1 and 2) through it, save; then reopen the session in a new process, play
 # and save again. Passes when the output is finite and not silent both times
 # and the parameters and the plug-in's saved state are the same after reopening.
+# Last, the editor in Ardour's GUI (scripts/lv2-host-check/ardour-ui.sh).
 #   lv2-host-check.sh [BUILD_DIR]    (default build; the bundle is BUILD_DIR/Tovarine.lv2)
 set -e
 case "$1" in -h|--help) sed -n '2,/^set -e/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac
@@ -69,4 +70,5 @@ if ! cmp -s "$work/state-created.ttl" "$(last_state)"; then
     exit 1
 fi
 echo "reopen: $(wc -l < "$work/params-created") parameters and the saved state the same"
+scripts/lv2-host-check/ardour-ui.sh "$work" "$BUILD"
 echo "lv2 host check: PASS"

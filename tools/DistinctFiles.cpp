@@ -32,7 +32,7 @@ FileIdentity identityOf(const std::string& path)
 {
     FileIdentity identity;
     if (path == "-") {
-        identity.path = "-";
+        identity.path = path;  // not the literal: GCC 12 at -O3 warns of a false overlap there
         return identity;
     }
     struct stat info{};
