@@ -221,11 +221,10 @@ void Instance::run(const float* inL, const float* inR, float* outL, float* outR,
 
 void Instance::work()
 {
-    std::vector<uint8_t> taken;
     std::vector<std::vector<uint8_t>> answers;
     while (requestsBusy.test_and_set(std::memory_order_acquire)) {
     }
-    taken.assign(requests.begin(), requests.end());
+    const std::vector<uint8_t> taken(requests.begin(), requests.end());
     requests.clear();
     requestsBusy.clear(std::memory_order_release);
     const auto respond = [](LV2_Worker_Respond_Handle answered, uint32_t size, const void* data) {
