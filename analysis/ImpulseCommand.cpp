@@ -8,6 +8,8 @@
 #include <array>
 #include <cmath>
 #include <exception>
+#include <optional>
+#include <string>
 
 bool applyImpulseAnalysis(ResonatorEngine& engine, const char* path)
 {
@@ -60,20 +62,36 @@ bool applyImpulseAnalysis(ResonatorEngine& engine, const char* path)
 
 void ResonatorEngine::analyseImpulse()
 {
+    // A host that asks the user itself sends the choice later (analyseImpulseFile).
+    if (hostChoosesFile(FileChoice::ImpulseResponse))
+        return;
     if (fileDialogMissing())
         return;
     FileDialog::Request request;
     request.title = "Open a .WAV File";
     request.filterName = "WAV files (*.wav)";
     request.filterPattern = "*.wav";
+    std::optional<std::string> chosen;
+    try {
+        chosen = FileDialog::openFile(request, [this] { idleWhileWaiting(); });
+    } catch (const std::exception&) {
+    }
+    if (chosen)
+        analyseImpulseFile(*chosen);
+    else
+        showCombParameterInEditor(-1);
+}
+
+bool ResonatorEngine::analyseImpulseFile(const std::string& path)
+{
     // The analysis holds a few megabytes; running out of memory must end it
     // here, before any setting has changed, not in the host that called us.
+    bool analysed = false;
     try {
-        const auto chosen = FileDialog::openFile(request, [this] { idleWhileWaiting(); });
-        if (chosen)
-            applyImpulseAnalysis(*this, chosen->c_str());
+        analysed = applyImpulseAnalysis(*this, path.c_str());
     } catch (const std::exception&) {
     }
     // Whatever the outcome, the editor redraws the type its bar display shows.
     showCombParameterInEditor(-1);
+    return analysed;
 }

@@ -35,6 +35,11 @@ void ResonatorPlugin::tellUser(const char* message)
         e->tellUser(message);
 }
 
+bool ResonatorPlugin::hostChoosesFile(FileChoice)
+{
+    return false;  // VST 2 hosts have no way to ask: the editor's dialog does
+}
+
 ResonatorEditor* ResonatorPlugin::getResonatorEditor()
 {
     return static_cast<ResonatorEditor*>(editor);

@@ -20,6 +20,7 @@
 #include "engine/CombLanes.h"
 #include "engine/CombMoveQueue.h"
 #include "engine/EngineSettings.h"
+#include "engine/FileChoice.h"
 #include "engine/FeedbackPath.h"
 #include "engine/SharedValue.h"
 #include "engine/SilenceWatch.h"
@@ -158,10 +159,17 @@ public:
     // Command 45, value 1: derives Decay, Bright and Out of every resonator
     // from an impulse response the user picks (analysis/ImpulseCommand.cpp).
     virtual void analyseImpulse();
+    // The impulse response the user chose, analysed as above; false when it cannot be used
+    // (nothing changed then).
+    bool analyseImpulseFile(const std::string& path);
     // Rebuilds the map's notes 12..99 from the resonators' periods.
     virtual void deriveTuningFromCombs();
     // Re-applies the program's tuning, or asks the user for a ".tun" file.
     virtual void loadTuning(bool askUser);
+    // The tuning file (".tun", ".scl" or ".kbm") the user chose, applied to the program as
+    // its tuning. False when it is no file or a refused Scala file: then the tuning stays as
+    // it was, with the reason in the map's error text.
+    bool loadTuningFile(const std::string& path);
     virtual const char* getTuningName();
     void retuneAllCombs();
     void nudgeCombParameter(int32_t type, float delta);
@@ -176,6 +184,9 @@ public:
     // Editor hooks; the final class forwards them to its editor.
     virtual void showCombParameterInEditor(int32_t type) { (void)type; }
     virtual void idleWhileWaiting() {}
+    // True when the host asks the user for the file itself instead of a file dialog: the
+    // chosen file arrives later, through loadTuningFile or analyseImpulseFile.
+    virtual bool hostChoosesFile(FileChoice which) { (void)which; return false; }
     // A message for the user (shown while the editor is open).
     virtual void tellUser(const char* message) { (void)message; }
 
@@ -268,6 +279,8 @@ private:
     bool applyStoredTuning(const std::string& path);
     // A file chosen in the dialog; false for a refused Scala file (nothing changed).
     bool applyChosenTuning(const std::string& path);
+    // The combs follow the map, and the editor shows their pitches.
+    void showRetunedCombs();
     std::string scalaScalePath;  // the scale of the tuning in force, if it came from one
     bool toldTuningNotStored = false;
     void runTuningCommand(float command);  // parameter index 45

@@ -4,6 +4,8 @@
 // idleWhileWaiting and tellUser, which it may act on when they come from its own thread.
 #pragma once
 
+#include "engine/FileChoice.h"
+
 #include <cstdint>
 
 class EditorLink {
@@ -14,6 +16,9 @@ public:
     // Answers true when the wait is to be given up (the editor is closing).
     virtual bool idleWhileWaiting() = 0;
     virtual void tellUser(const char* message) = 0;
+    // True when the host will ask the user for the file `which` (the request is made later,
+    // from the host's thread) instead of a file dialog.
+    virtual bool hostChoosesFile(FileChoice which) = 0;
     // What a host hears from the editor: a change the user made, and the edges of a drag.
     virtual void automated(int32_t index, float value) = 0;
     virtual void editBegun(int32_t index) = 0;

@@ -22,6 +22,7 @@ public:
     // Keeps the editor's window painted while a dialog blocks the user interface thread.
     void idleWhileWaiting() override;
     void tellUser(const char* message) override;
+    bool hostChoosesFile(FileChoice which) override;
 
     ResonatorEditor* getResonatorEditor();
 

@@ -21,6 +21,10 @@ constexpr const char* kTunPathKeyPrefix = TOVARINE_LV2_STATE_PREFIX "tun-";
 constexpr const char* kScalePathKeyPrefix = TOVARINE_LV2_STATE_PREFIX "scale-";
 constexpr const char* kMappingPathKeyPrefix = TOVARINE_LV2_STATE_PREFIX "mapping-";
 
+// Parameters a host sets by patch:Set, with an atom:Path: the file to load.
+constexpr const char* kTuningFileParameter = TOVARINE_LV2_STATE_PREFIX "tuningFile";
+constexpr const char* kImpulseFileParameter = TOVARINE_LV2_STATE_PREFIX "impulseFile";
+
 // Ports: stereo audio in and out, the event input, then the 43 parameters.
 constexpr int kInLeftPort = 0;
 constexpr int kInRightPort = 1;

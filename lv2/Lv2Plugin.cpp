@@ -9,6 +9,7 @@
 #include <lv2/log/log.h>
 #include <lv2/options/options.h>
 #include <lv2/urid/urid.h>
+#include <lv2/worker/worker.h>
 
 #include <algorithm>
 #include <bit>
@@ -46,8 +47,9 @@ Lv2Plugin* Lv2Plugin::create(double sampleRate, const LV2_Feature* const* featur
     const Lv2Uris uris(*map);
     const auto* options = featureData<LV2_Options_Option>(features, LV2_OPTIONS__options);
     try {
-        std::unique_ptr<Lv2Plugin> plugin(
-            new Lv2Plugin(*map, featureData<LV2_Log_Log>(features, LV2_LOG__log), maxBlockOf(options, uris)));
+        std::unique_ptr<Lv2Plugin> plugin(new Lv2Plugin(*map, featureData<LV2_Log_Log>(features, LV2_LOG__log),
+                                                        featureData<LV2_Worker_Schedule>(features, LV2_WORKER__schedule),
+                                                        maxBlockOf(options, uris)));
         if (!plugin->open(sampleRate))
             return nullptr;
         return plugin.release();
@@ -56,12 +58,14 @@ Lv2Plugin* Lv2Plugin::create(double sampleRate, const LV2_Feature* const* featur
     }
 }
 
-Lv2Plugin::Lv2Plugin(const LV2_URID_Map& map, const LV2_Log_Log* hostLog, int32_t maxBlock)
+Lv2Plugin::Lv2Plugin(const LV2_URID_Map& map, const LV2_Log_Log* hostLog, const LV2_Worker_Schedule* schedule,
+                     int32_t maxBlock)
     : map(map),
       uriIds(std::make_unique<Lv2Uris>(map)),
       messages(std::make_unique<Lv2Log>(hostLog, *uriIds)),
       maxBlock(maxBlock),
-      midi(kEventsPerCall)
+      midi(kEventsPerCall),
+      files(schedule)
 {
     for (auto& copy : inputCopy)
         copy.assign(static_cast<std::size_t>(maxBlock), 0.f);
@@ -175,7 +179,11 @@ void Lv2Plugin::run(uint32_t frames)
             const LV2_Atom& body = event->body;
             const bool isObject = body.type == uris().atomObject || body.type == uris().atomBlank;
             if (isObject && body.size >= sizeof(LV2_Atom_Object_Body)) {
-                transport.read(*reinterpret_cast<const LV2_Atom_Object*>(&body), uris());
+                const auto& object = *reinterpret_cast<const LV2_Atom_Object*>(&body);
+                if (object.body.otype == uris().patchSet)
+                    files.take(object, uris());
+                else
+                    transport.read(object, uris());
             } else if (body.type == uris().midiEvent && end > start) {
                 const auto* bytes = static_cast<const uint8_t*>(LV2_ATOM_BODY_CONST(&body));
                 if (!isChannelMessage(bytes, body.size))

@@ -8,6 +8,7 @@
 
 #include "host/ResonatorPlugin.h"
 #include "host/VstEventList.h"
+#include "lv2/FileParameters.h"
 #include "lv2/HostTransport.h"
 #include "lv2/Lv2Log.h"
 #include "lv2/Lv2Uris.h"
@@ -52,7 +53,8 @@ public:
     std::unique_ptr<RestoreJob> takeRestoreJob();
 
 private:
-    Lv2Plugin(const LV2_URID_Map& map, const LV2_Log_Log* hostLog, int32_t maxBlock);
+    Lv2Plugin(const LV2_URID_Map& map, const LV2_Log_Log* hostLog, const LV2_Worker_Schedule* schedule,
+              int32_t maxBlock);
     bool open(double sampleRate);
 
     static intptr_t hostCallback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
@@ -80,6 +82,7 @@ private:
     std::vector<float> inputCopy[2];  // for hosts that hand one buffer as input and output
     VstEventList midi;
     HostTransport transport;
+    FileParameters files;
 
     std::mutex jobMutex;  // restore and the worker only, never run
     std::unique_ptr<RestoreJob> restoreJob;

@@ -6,6 +6,7 @@
 #include "lv2/RestoreJob.h"
 #include "lv2/StateKeys.h"
 #include "lv2/TuningFiles.h"
+#include "lv2/WorkMessage.h"
 #include "programs/ProgramChunks.h"
 
 #include <lv2/worker/worker.h>
@@ -85,7 +86,7 @@ LV2_State_Status restore(LV2_Handle instance, LV2_State_Retrieve_Function retrie
     // A host that passes its worker to restore has it finish the work.
     if (const auto* schedule = featureData<LV2_Worker_Schedule>(features, LV2_WORKER__schedule)) {
         plugin.holdRestoreJob(std::move(job));
-        const char request = 1;
+        const WorkMessage::Kind request = WorkMessage::kRestore;
         if (schedule->schedule_work(schedule->handle, sizeof(request), &request) == LV2_WORKER_SUCCESS)
             return LV2_STATE_SUCCESS;
         job = plugin.takeRestoreJob();

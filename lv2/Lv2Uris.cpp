@@ -6,6 +6,7 @@
 #include <lv2/buf-size/buf-size.h>
 #include <lv2/log/log.h>
 #include <lv2/midi/midi.h>
+#include <lv2/patch/patch.h>
 #include <lv2/time/time.h>
 
 Lv2Uris::Lv2Uris(const LV2_URID_Map& map)
@@ -20,6 +21,7 @@ Lv2Uris::Lv2Uris(const LV2_URID_Map& map)
     atomObject = id(LV2_ATOM__Object);
     atomPath = id(LV2_ATOM__Path);
     atomSequence = id(LV2_ATOM__Sequence);
+    atomUrid = id(LV2_ATOM__URID);
     midiEvent = id(LV2_MIDI__MidiEvent);
     timePosition = id(LV2_TIME__Position);
     timeBar = id(LV2_TIME__bar);
@@ -28,6 +30,11 @@ Lv2Uris::Lv2Uris(const LV2_URID_Map& map)
     timeBeatsPerBar = id(LV2_TIME__beatsPerBar);
     timeBeatsPerMinute = id(LV2_TIME__beatsPerMinute);
     timeSpeed = id(LV2_TIME__speed);
+    patchSet = id(LV2_PATCH__Set);
+    patchProperty = id(LV2_PATCH__property);
+    patchValue = id(LV2_PATCH__value);
+    tuningFileParameter = id(lv2_ids::kTuningFileParameter);
+    impulseFileParameter = id(lv2_ids::kImpulseFileParameter);
     maxBlockLength = id(LV2_BUF_SIZE__maxBlockLength);
     logError = id(LV2_LOG__Error);
     logWarning = id(LV2_LOG__Warning);

@@ -1,5 +1,6 @@
 // work:interface: the worker applies a restored state the host asked it to
-// finish, reading its tuning files outside the audio thread.
+// finish, and loads the files of the file parameters run was given, reading
+// files outside the audio thread.
 #pragma once
 
 #include <lv2/worker/worker.h>

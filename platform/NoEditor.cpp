@@ -43,6 +43,13 @@ void ResonatorPlugin::tellUser(const char* message)
         std::fprintf(stderr, "Tovarine: %s\n", message);
 }
 
+bool ResonatorPlugin::hostChoosesFile(FileChoice which)
+{
+    bool hostAsks = false;
+    callEditorLink([&](EditorLink& link) { hostAsks = link.hostChoosesFile(which); });
+    return hostAsks;
+}
+
 ResonatorEditor* ResonatorPlugin::getResonatorEditor()
 {
     return nullptr;

@@ -2,8 +2,9 @@
 # The threading tests under ThreadSanitizer: parameters from two threads,
 # programs, chunks and commands from another while audio runs, the editor
 # in a private Xvfb being drawn on meanwhile, the LV2 plug-in's state
-# restored and its ports changed while it runs, and the LV2 UI on its own
-# thread beside the audio thread (a tuning dialog answered while audio runs).
+# restored, files set by patch:Set and its ports changed while it runs, and
+# the LV2 UI on its own thread beside the audio thread (a tuning dialog
+# answered while audio runs, a file asked of the host).
 # Any report fails the run.
 set -e
 case "$1" in -h|--help) sed -n '2,/^set -e/s/^# \{0,1\}//p' "$0"; exit 0 ;; esac

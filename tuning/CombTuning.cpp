@@ -45,21 +45,19 @@ void ResonatorEngine::loadTuning(bool askUser)
 {
     if (!programs)
         return;
+    // A host that asks the user itself sends the choice later (loadTuningFile); until then nothing changes.
+    if (askUser && hostChoosesFile(FileChoice::TuningMap))
+        return;
     // Without a dialog the choice cannot be made: the tuning stays as it is
     // (a cancelled dialog would drop the program's map).
     if (askUser && fileDialogMissing())
         return;
     std::string path;
-    // What a refused Scala file chosen in the dialog must leave as it was.
-    TuningMap mapBefore;
-    std::string scaleBefore;
     bool needDialog = true;
     {
         ControlScope scope(*this);
         const ProgramRecord& program = programs[curProgram];
         path.assign(program.tuningMapPath, boundedLength(program.tuningMapPath, kTuningMapPathSize));
-        mapBefore = tuningMap;
-        scaleBefore = scalaScalePath;
         if (!askUser && path.empty()) {
             tuningMap.resetToStandard();
             scalaScalePath.clear();
@@ -68,9 +66,12 @@ void ResonatorEngine::loadTuning(bool askUser)
             needDialog = false;
         }
     }
+    // The program's file is missing: where the host asks for another, the program keeps naming
+    // it and plays what applyStoredTuning left (the standard tuning) until the answer comes.
+    if (needDialog && !askUser && hostChoosesFile(FileChoice::TuningMap))
+        needDialog = false;
 
     // The dialog holds no lock of its own: other threads keep changing settings meanwhile.
-    std::optional<std::string> chosen;
     if (needDialog) {
         FileDialog::Request request;
         request.title = "Open a Scala .TUN File";
@@ -80,24 +81,40 @@ void ResonatorEngine::loadTuning(bool askUser)
                                {"Scala scales (*.scl)", "*.scl"},
                                {"Scala keyboard mappings (*.kbm)", "*.kbm"}};
         request.initialPath = path.substr(0, path.find('\n'));
-        chosen = FileDialog::openFile(request, [this] { idleWhileWaiting(); });
-    }
-
-    ControlScope scope(*this);
-    if (needDialog) {
+        const std::optional<std::string> chosen = FileDialog::openFile(request, [this] { idleWhileWaiting(); });
         if (chosen && isRegularFile(*chosen)) {
-            if (!applyChosenTuning(*chosen)) {
-                const std::string error = tuningMap.getErrorText();
-                tuningMap = mapBefore;
-                scalaScalePath = scaleBefore;
-                std::snprintf(tuningMap.errorText, sizeof(tuningMap.errorText), "%s", error.c_str());
-                return;
-            }
-        } else {
-            programs[curProgram].tuningMapPath[0] = '\0';  // cancelled: the standard tuning from now on
+            loadTuningFile(*chosen);
+            return;
         }
     }
 
+    ControlScope scope(*this);
+    if (needDialog)
+        programs[curProgram].tuningMapPath[0] = '\0';  // cancelled: the standard tuning from now on
+    showRetunedCombs();
+}
+
+bool ResonatorEngine::loadTuningFile(const std::string& path)
+{
+    if (!programs || !isRegularFile(path))
+        return false;
+    ControlScope scope(*this);
+    // What a refused Scala file must leave as it was.
+    const TuningMap mapBefore = tuningMap;
+    const std::string scaleBefore = scalaScalePath;
+    if (!applyChosenTuning(path)) {
+        const std::string error = tuningMap.getErrorText();
+        tuningMap = mapBefore;
+        scalaScalePath = scaleBefore;
+        std::snprintf(tuningMap.errorText, sizeof(tuningMap.errorText), "%s", error.c_str());
+        return false;
+    }
+    showRetunedCombs();
+    return true;
+}
+
+void ResonatorEngine::showRetunedCombs()
+{
     retuneAllCombs();
     setParameter(1, 0.f);  // the per-resonator selector shows the pitch
     showCombParameterInEditor(comb_type::kPitch);

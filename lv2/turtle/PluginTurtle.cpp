@@ -1,4 +1,4 @@
-// Tovarine.ttl: the plug-in, its features and extensions, and its 48 ports.
+// Tovarine.ttl: the plug-in, its features and extensions, its two file parameters and its 48 ports.
 #include "TovarineVersion.h"
 #include "lv2/Lv2Ids.h"
 #include "lv2/turtle/BundleTurtle.h"
@@ -16,6 +16,7 @@ constexpr const char* kPrefixes = R"(@prefix atom: <http://lv2plug.in/ns/ext/ato
 @prefix lv2: <http://lv2plug.in/ns/lv2core#> .
 @prefix midi: <http://lv2plug.in/ns/ext/midi#> .
 @prefix opts: <http://lv2plug.in/ns/ext/options#> .
+@prefix patch: <http://lv2plug.in/ns/ext/patch#> .
 @prefix pprops: <http://lv2plug.in/ns/ext/port-props#> .
 @prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .
 @prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .
@@ -25,6 +26,12 @@ constexpr const char* kPrefixes = R"(@prefix atom: <http://lv2plug.in/ns/ext/ato
 @prefix work: <http://lv2plug.in/ns/ext/worker#> .
 
 )";
+
+// A file the host may choose for the plug-in (FileParameters.h).
+void writePathParameter(std::ostream& out, const char* uri, const char* label)
+{
+    out << "<" << uri << ">\n    a lv2:Parameter ;\n    rdfs:label " << quoted(label) << " ;\n    rdfs:range atom:Path .\n\n";
+}
 
 void writeAudioPort(std::ostream& out, int index, const char* direction, const char* symbol, const char* name)
 {
@@ -65,6 +72,8 @@ void writePlugin(std::ostream& out, const ProgramRecord& startProgram)
            "    rdfs:comment \"The program selected, 0 to 31.\" .\n\n";
     out << "<" << lv2_ids::kBankKey << ">\n    a rdf:Property ;\n    rdfs:label \"bank\" ;\n"
            "    rdfs:comment \"The 32 programs, as the bank chunk of the VST 2 build.\" .\n\n";
+    writePathParameter(out, lv2_ids::kTuningFileParameter, "Tuning map");
+    writePathParameter(out, lv2_ids::kImpulseFileParameter, "Impulse response (16 bit .WAV)");
     out << "<" TOVARINE_LV2_URI ">\n    a lv2:Plugin , lv2:CombPlugin ;\n"
            "    doap:name \"Tovarine 88 Resonator\" ;\n"
            "    lv2:project <" TOVARINE_LV2_URI "#project> ;\n"
@@ -79,13 +88,15 @@ void writePlugin(std::ostream& out, const ProgramRecord& startProgram)
            "        state:freePath , state:threadSafeRestore ;\n"
            "    opts:supportedOption bufsz:maxBlockLength ;\n"
            "    lv2:extensionData state:interface , work:interface ;\n"
-           "    lv2:port\n";
+        << "    patch:writable <" << lv2_ids::kTuningFileParameter << "> , <" << lv2_ids::kImpulseFileParameter
+        << "> ;\n"
+        << "    lv2:port\n";
     writeAudioPort(out, lv2_ids::kInLeftPort, "InputPort", "in_l", "In left");
     writeAudioPort(out, lv2_ids::kInRightPort, "InputPort", "in_r", "In right");
     writeAudioPort(out, lv2_ids::kOutLeftPort, "OutputPort", "out_l", "Out left");
     writeAudioPort(out, lv2_ids::kOutRightPort, "OutputPort", "out_r", "Out right");
     out << "    [\n        a atom:AtomPort , lv2:InputPort ;\n        atom:bufferType atom:Sequence ;\n"
-           "        atom:supports midi:MidiEvent , time:Position ;\n        lv2:designation lv2:control ;\n"
+           "        atom:supports midi:MidiEvent , time:Position , patch:Message ;\n        lv2:designation lv2:control ;\n"
         << "        lv2:index " << lv2_ids::kEventsPort
         << " ;\n        lv2:symbol \"events\" ;\n        lv2:name \"Events\" ;\n    ] ,\n";
     for (int32_t k = 0; k < kNumParams; ++k)

@@ -9,6 +9,7 @@
 #include "lv2/ui/UiEditor.h"
 #include "platform/ChildEnvironment.h"
 
+#include <lv2/atom/atom.h>
 #include <lv2/instance-access/instance-access.h>
 
 #include <X11/Xlib.h>
@@ -41,7 +42,9 @@ Lv2Ui* Lv2Ui::create(const char* pluginUri, LV2UI_Write_Function write, LV2UI_Co
     std::unique_ptr<Lv2Ui> ui;
     try {
         ui.reset(new Lv2Ui(instance->pluginObject(), write, controller,
-                           featureData<LV2UI_Touch>(features, LV2_UI__touch)));
+                           featureData<LV2UI_Touch>(features, LV2_UI__touch),
+                           featureData<LV2UI_Request_Value>(features, LV2_UI__requestValue),
+                           featureData<LV2_URID_Map>(features, LV2_URID__map)));
     } catch (...) {
         return nullptr;
     }
@@ -59,9 +62,16 @@ Lv2Ui* Lv2Ui::create(const char* pluginUri, LV2UI_Write_Function write, LV2UI_Co
 }
 
 Lv2Ui::Lv2Ui(ResonatorPlugin& plugin_, LV2UI_Write_Function write_, LV2UI_Controller controller_,
-             const LV2UI_Touch* touch_)
+             const LV2UI_Touch* touch_, const LV2UI_Request_Value* requestValue_, const LV2_URID_Map* map)
     : plugin(plugin_), write(write_), controller(controller_), touch(touch_)
 {
+    // The request names the parameter by URID.
+    if (!requestValue_ || !requestValue_->request || !map)
+        return;
+    requestValue = requestValue_;
+    fileParameters[int(FileChoice::TuningMap)] = map->map(map->handle, lv2_ids::kTuningFileParameter);
+    fileParameters[int(FileChoice::ImpulseResponse)] = map->map(map->handle, lv2_ids::kImpulseFileParameter);
+    pathType = map->map(map->handle, LV2_ATOM__Path);
 }
 
 Lv2Ui::~Lv2Ui()
@@ -147,6 +157,7 @@ void Lv2Ui::runEditor(unsigned long parent)
     while (window && !stopping.load()) {
         if (std::optional<std::string> message = takeMessage())
             made->tellUser(message->c_str());
+        showRefusedRequests();
         made->idle();
         if (own && own->closeRequested())
             ownWindowClosed.store(true);
@@ -186,6 +197,30 @@ std::optional<std::string> Lv2Ui::takeMessage()
     return message;
 }
 
+void Lv2Ui::requestFiles()
+{
+    for (int k = 0; k < kFileChoices; ++k)
+        if (requestWanted[k].exchange(false)
+            && requestValue->request(requestValue->handle, fileParameters[k], pathType, nullptr)
+                   != LV2UI_REQUEST_VALUE_SUCCESS)
+            dialogWanted[k].store(true);
+}
+
+void Lv2Ui::showRefusedRequests()
+{
+    for (int k = 0; k < kFileChoices; ++k) {
+        if (!dialogWanted[k].exchange(false))
+            continue;
+        // The command again, which this time finds hostChoosesFile false.
+        showingDialogInstead = true;
+        if (k == int(FileChoice::TuningMap))
+            plugin.loadTuning(true);
+        else
+            plugin.analyseImpulse();
+        showingDialogInstead = false;
+    }
+}
+
 void Lv2Ui::portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer)
 {
     const int32_t index = int32_t(port) - lv2_ids::kFirstParameterPort;
@@ -199,6 +234,8 @@ void Lv2Ui::portEvent(uint32_t port, uint32_t size, uint32_t format, const void*
 
 int Lv2Ui::idle()
 {
+    if (requestValue)
+        requestFiles();
     for (const HostEdits::Edit& e : edits.take()) {
         const uint32_t port = uint32_t(lv2_ids::kFirstParameterPort + e.parameter);
         switch (e.kind) {
@@ -270,6 +307,14 @@ void Lv2Ui::tellUser(const char* message)
         pendingMessage = message;
     } catch (...) {
     }
+}
+
+bool Lv2Ui::hostChoosesFile(FileChoice which)
+{
+    if (!requestValue || (onEditorThread() && showingDialogInstead))
+        return false;
+    requestWanted[int(which)].store(true);
+    return true;
 }
 
 void Lv2Ui::automated(int32_t index, float value)

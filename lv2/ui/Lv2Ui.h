@@ -10,6 +10,12 @@
 // reach the editor through the plug-in, as its control ports reach the engine, and
 // through port_event. Per-resonator edits act on the plug-in object as in VST 2,
 // so the state the host saves holds them.
+//
+// Where the host offers ui:requestValue, the files the engine's commands want (a
+// tuning map, an impulse response) are asked of the host from its thread at idle
+// time; the host's choice reaches the plug-in as a patch:Set of its file parameter.
+// A host that refuses the request leaves it to the editor's dialog, on the
+// editor's thread.
 #pragma once
 
 #include "host/EditorLink.h"
@@ -17,6 +23,7 @@
 
 #include <lv2/core/lv2.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -51,12 +58,14 @@ public:
     void showCombParameter(int32_t type) override;
     bool idleWhileWaiting() override;
     void tellUser(const char* message) override;
+    bool hostChoosesFile(FileChoice which) override;
     void automated(int32_t index, float value) override;
     void editBegun(int32_t index) override;
     void editEnded(int32_t index) override;
 
 private:
-    Lv2Ui(ResonatorPlugin& plugin, LV2UI_Write_Function write, LV2UI_Controller controller, const LV2UI_Touch* touch);
+    Lv2Ui(ResonatorPlugin& plugin, LV2UI_Write_Function write, LV2UI_Controller controller, const LV2UI_Touch* touch,
+          const LV2UI_Request_Value* requestValue, const LV2_URID_Map* map);
 
     // Starts the editor's thread on `parent` (none: a window of our own) and waits until its
     // window exists. The editor's window, or 0 when it could not be made.
@@ -66,12 +75,24 @@ private:
     void runEditor(unsigned long parent);
     bool onEditorThread() const;
     std::optional<std::string> takeMessage();
+    // The host's thread: the requests hostChoosesFile promised.
+    void requestFiles();
+    // The editor's thread: the dialogs for requests the host refused.
+    void showRefusedRequests();
 
     ResonatorPlugin& plugin;
     LV2UI_Write_Function write;
     LV2UI_Controller controller;
     const LV2UI_Touch* touch;
     HostEdits edits;
+
+    static constexpr int kFileChoices = 2;  // FileChoice::TuningMap, FileChoice::ImpulseResponse
+    const LV2UI_Request_Value* requestValue = nullptr;  // null: the editor's dialogs ask
+    LV2_URID fileParameters[kFileChoices] = {};
+    LV2_URID pathType = 0;
+    std::atomic<bool> requestWanted[kFileChoices] = {};
+    std::atomic<bool> dialogWanted[kFileChoices] = {};
+    bool showingDialogInstead = false;  // editor's thread only
 
     std::thread editorThread;
     std::atomic<std::thread::id> editorThreadId{};

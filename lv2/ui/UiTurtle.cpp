@@ -22,7 +22,8 @@ void writeUi(std::ostream& out)
         << "<" TOVARINE_LV2_URI ">\n    ui:ui <" << lv2_ui_ids::kUiUri << "> .\n\n"
         << "<" << lv2_ui_ids::kUiUri << ">\n    a ui:X11UI ;\n    ui:binary <" << lv2_ui_ids::kUiBinary << "> ;\n"
         << "    lv2:requiredFeature <http://lv2plug.in/ns/ext/instance-access> ;\n"
-           "    lv2:optionalFeature ui:parent , ui:resize , ui:touch , ui:idleInterface , ui:noUserResize ;\n"
+           "    lv2:optionalFeature ui:parent , ui:resize , ui:touch , ui:idleInterface , ui:noUserResize ,\n"
+           "        ui:requestValue , <http://lv2plug.in/ns/ext/urid#map> ;\n"
            "    lv2:extensionData ui:idleInterface , ui:showInterface .\n";
 }
 

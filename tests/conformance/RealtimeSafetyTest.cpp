@@ -4,6 +4,7 @@
 // process (the plug-in resolves them through the executable) and counts the
 // calls made while the audio thread is inside the plug-in.
 #include "tests/conformance/Signal.h"
+#include "lv2/Lv2Ids.h"
 #include "tests/lv2/Lv2TestHost.h"
 #include "tests/testhost/TestHost.h"
 
@@ -115,7 +116,7 @@ TEST(RealtimeSafety, CountingWorks)
 
 // Both formats, side by side. VST 2: blocks of 512 frames through process and
 // processReplacing in turn. LV2: blocks of 512, 17 and 1 frames, every other one
-// in place, and its worker finishing restores outside the counted calls, as a host's.
+// in place, and its worker finishing restores and loading files outside the counted calls, as a host's.
 TEST(RealtimeSafety, AudioCallsNeitherAllocateNorLockNorCallTheSystem)
 {
     for (float rate : {44100.f, 96000.f}) {
@@ -161,6 +162,8 @@ TEST(RealtimeSafety, AudioCallsNeitherAllocateNorLockNorCallTheSystem)
                     const uint32_t frames = block % 3 == 0 ? 512 : block % 3 == 1 ? 17 : 1;
                     if (block % 10 == 0) {
                         lv2->tempo(90.0 + block, 7.f, 8);
+                        if (block == 10)  // a file the host chose: the worker loads it, after the counted run
+                            lv2->patchSet(lv2_ids::kTuningFileParameter, TOVARINE_TESTDATA_DIR "/scala/31edo.scl");
                         for (uint32_t i = 0; i < 64; ++i)
                             lv2->midi(i * frames / 64, static_cast<uint8_t>((i % 2 ? 0x80 : 0x90) | (i % 3)),
                                       static_cast<uint8_t>(24 + i), 100);

@@ -2,6 +2,7 @@
 // the factory presets as the VST 2 build plays them, bit for bit; state as hosts
 // keep it (in memory, in a session folder that moves), state no plug-in saved,
 // and restores racing the audio thread.
+#include "host/ResonatorPlugin.h"
 #include "lv2/Lv2Ids.h"
 #include "tests/lv2/Lv2TestHost.h"
 #include "tests/renders/Scenes.h"
@@ -179,7 +180,45 @@ TEST(Lv2State, StateNoInstanceSavedChangesNothingAndSaysWhy)
     }
 }
 
-// Hosts restore state and presets, and change ports, while audio runs (under
+// A file the host chose, set between blocks: the worker applies it as the engine applies the
+// same file chosen in its dialog. A file that cannot be used, or a message that is not one,
+// changes nothing and is logged.
+TEST(Lv2Files, PatchSetLoadsTheFileAsTheEngineDoesOrChangesNothing)
+{
+    const std::string scala = TOVARINE_TESTDATA_DIR "/scala/", wav = TOVARINE_TESTDATA_DIR "/wav/webaudio_bells.wav";
+    const char *tuning = lv2_ids::kTuningFileParameter, *impulse = lv2_ids::kImpulseFileParameter;
+    const std::tuple<const char*, std::string, const char*, bool> cases[] = {  // property, value, type, loads
+        {tuning, kTuningFile, LV2_ATOM__Path, true},
+        {tuning, scala + "31edo.scl", LV2_ATOM__Path, true},
+        {impulse, wav, LV2_ATOM__Path, true},
+        {tuning, scala + "bad/badnote.scl", LV2_ATOM__Path, false},
+        {tuning, "/no/such.tun", LV2_ATOM__Path, false},
+        {impulse, kTuningFile, LV2_ATOM__Path, false},
+        {tuning, "/" + std::string(1100, 'a'), LV2_ATOM__Path, false},
+        {tuning, kTuningFile, LV2_ATOM__String, false},
+        {lv2_ids::kBankKey, kTuningFile, LV2_ATOM__Path, false},
+    };
+    for (const auto& [property, value, type, loads] : cases) {
+        auto lv2 = Instance::create(64);
+        ResonatorPlugin engine([](AEffect*, int32_t, int32_t, intptr_t, void*, float) -> intptr_t { return 0; });
+        if (loads)
+            property == tuning ? engine.loadTuningFile(value) : engine.analyseImpulseFile(value);
+        std::vector<float> in(64), out(64);
+        const Properties before = lv2->save();
+        lv2->patchSet(property, value, type);
+        for (int block = 0; block < 3; ++block)
+            lv2->run(in.data(), in.data(), out.data(), out.data(), 64);
+        Properties after = lv2->save();
+        const ProgramRecord &shown = recordOf(after, programOf(after)), &expected = engine.getPrograms()[0];
+        const std::string what = std::string(property) + " = " + value.substr(0, 80) + " as " + type;
+        EXPECT_EQ(std::memcmp(shown.combSettings, expected.combSettings, sizeof(shown.combSettings)), 0) << what;
+        EXPECT_STREQ(shown.tuningMapPath, expected.tuningMapPath) << what;
+        EXPECT_EQ(after == before, !loads) << what;
+        EXPECT_EQ(lv2->logged.size(), loads ? 0u : 1u) << what;
+    }
+}
+
+// Hosts restore state and presets, set files, and change ports, while audio runs (under
 // ThreadSanitizer in scripts/tsan.sh); the output stays finite.
 TEST(Lv2Concurrency, RestoreAndPortChangesRaceRun)
 {
@@ -192,7 +231,9 @@ TEST(Lv2Concurrency, RestoreAndPortChangesRaceRun)
     std::thread audio([&] {
         const std::vector<float> in = conformance::noise(64, 3);
         std::vector<float> l(64), r(64);
-        for (int block = 0; running; ++block) {
+        for (int block = 0; running || block < 64; ++block) {
+            if (block % 16 == 4)  // a file the host chose, loaded by the worker while a restore may run
+                lv2->patchSet(lv2_ids::kTuningFileParameter, block % 32 == 4 ? kTuningFile : TOVARINE_TESTDATA_DIR "/scala/31edo.scl");
             if (block % 8 == 0)
                 lv2->midi(static_cast<uint32_t>(block % 64), block % 16 ? 0x90 : 0x91, static_cast<uint8_t>(40 + block % 40), 100);
             lv2->run(in.data(), in.data(), l.data(), r.data(), 64);

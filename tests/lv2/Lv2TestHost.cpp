@@ -4,11 +4,13 @@
 
 #include <lv2/buf-size/buf-size.h>
 #include <lv2/midi/midi.h>
+#include <lv2/patch/patch.h>
 #include <lv2/time/time.h>
 
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <utility>
 
@@ -110,11 +112,18 @@ std::unique_ptr<Instance> Instance::create(int32_t maxBlock, double rate)
     for (int k = 0; k < 2; ++k)
         self->options[k] = {LV2_OPTIONS_INSTANCE, 0, id(k ? LV2_BUF_SIZE__maxBlockLength : LV2_BUF_SIZE__minBlockLength),
                             sizeof(int32_t), id(LV2_ATOM__Int), &self->blockLengths[k]};
+    self->requests.reserve(1 << 16);
     self->scheduleFeature = {self.get(), [](LV2_Worker_Schedule_Handle host, uint32_t size, const void* data) {
         auto& self = *static_cast<Instance*>(host);
-        const std::lock_guard lock(self.requestsMutex);
-        self.requests.emplace_back(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
-        return LV2_WORKER_SUCCESS;
+        while (self.requestsBusy.test_and_set(std::memory_order_acquire)) {
+        }
+        const bool fits = self.requests.size() + sizeof(size) + size <= self.requests.capacity();
+        if (fits) {
+            self.requests.insert(self.requests.end(), reinterpret_cast<uint8_t*>(&size), reinterpret_cast<uint8_t*>(&size + 1));
+            self.requests.insert(self.requests.end(), static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
+        }
+        self.requestsBusy.clear(std::memory_order_release);
+        return fits ? LV2_WORKER_SUCCESS : LV2_WORKER_ERR_NO_SPACE;
     }};
     self->logFeature = {&self->logged, logf, logv};
     self->featureList = {{{LV2_URID__map, &uridMap},
@@ -184,6 +193,19 @@ void Instance::tempo(double bpm, float beatsPerBar, int32_t beatUnit)
     lv2_atom_forge_pop(&forge, &object);
 }
 
+void Instance::patchSet(const char* property, const std::string& value, const char* type)
+{
+    LV2_Atom_Forge_Frame object;
+    lv2_atom_forge_frame_time(&forge, 0);
+    lv2_atom_forge_object(&forge, &object, 0, id(LV2_PATCH__Set));
+    lv2_atom_forge_key(&forge, id(LV2_PATCH__property));
+    lv2_atom_forge_urid(&forge, id(property));
+    lv2_atom_forge_key(&forge, id(LV2_PATCH__value));
+    lv2_atom_forge_atom(&forge, static_cast<uint32_t>(value.size() + 1), id(type));
+    lv2_atom_forge_write(&forge, value.c_str(), static_cast<uint32_t>(value.size() + 1));
+    lv2_atom_forge_pop(&forge, &object);
+}
+
 void Instance::run(const float* inL, const float* inR, float* outL, float* outR, uint32_t frames, bool thenWork)
 {
     for (uint32_t k = 0; k < kParameterCount; ++k)
@@ -199,19 +221,24 @@ void Instance::run(const float* inL, const float* inR, float* outL, float* outR,
 
 void Instance::work()
 {
-    std::vector<std::vector<uint8_t>> taken, answers;
-    {
-        const std::lock_guard lock(requestsMutex);
-        taken.swap(requests);
+    std::vector<std::vector<uint8_t>> answers;
+    while (requestsBusy.test_and_set(std::memory_order_acquire)) {
     }
+    const std::vector<uint8_t> taken(requests.begin(), requests.end());
+    requests.clear();
+    requestsBusy.clear(std::memory_order_release);
     const auto respond = [](LV2_Worker_Respond_Handle answered, uint32_t size, const void* data) {
         const auto* bytes = static_cast<const uint8_t*>(data);
         static_cast<std::vector<std::vector<uint8_t>>*>(answered)->emplace_back(bytes, bytes + size);
         return LV2_WORKER_SUCCESS;
     };
     LV2_Handle handle = lilv_instance_get_handle(instance);
-    for (const auto& request : taken)
-        worker->work(handle, respond, &answers, static_cast<uint32_t>(request.size()), request.data());
+    for (std::size_t at = 0; at + sizeof(uint32_t) <= taken.size();) {
+        uint32_t size = 0;
+        std::memcpy(&size, &taken[at], sizeof(size));
+        worker->work(handle, respond, &answers, size, &taken[at + sizeof(size)]);
+        at += sizeof(size) + size;
+    }
     for (const auto& answer : answers)
         worker->work_response(handle, static_cast<uint32_t>(answer.size()), answer.data());
     if (worker && worker->end_run)

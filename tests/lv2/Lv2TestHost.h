@@ -45,6 +45,8 @@ public:
     // Events for the next block, in the order of their frames.
     void midi(uint32_t frame, uint8_t status, uint8_t data1, uint8_t data2);
     void tempo(double bpm, float beatsPerBar, int32_t beatUnit);
+    // A patch:Set of `property` to `value` and its nul, as an atom of `type`.
+    void patchSet(const char* property, const std::string& value, const char* type = LV2_ATOM__Path);
     // The plug-in's run (outputs equal to inputs connect the ports in place), then the worker's turn.
     void run(const float* inL, const float* inR, float* outL, float* outR, uint32_t frames, bool thenWork = true);
     // The worker: what the plug-in scheduled, then the answers (synchronously, as hosts do offline).
@@ -71,8 +73,10 @@ private:
     std::vector<uint8_t> sequence = std::vector<uint8_t>(1 << 16);
     LV2_Atom_Forge forge{};
     LV2_Atom_Forge_Frame sequenceFrame{};
-    std::mutex requestsMutex;  // restore schedules on its thread, the worker takes on the audio one
-    std::vector<std::vector<uint8_t>> requests;
+    // Restore schedules on its thread, run on the audio one, which must not wait on a mutex: a spin
+    // lock around the requests (each its size, then its bytes) in room reserved up front.
+    std::atomic_flag requestsBusy = ATOMIC_FLAG_INIT;
+    std::vector<uint8_t> requests;
     LV2_Worker_Schedule scheduleFeature{};
     LV2_Log_Log logFeature{};
     int32_t blockLengths[2] = {1, 8192};

@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <numeric>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -30,6 +31,16 @@ const std::string kBundle = TOVARINE_BINARY_DIR "/Tovarine.lv2/";
 // The stand-in dialogs' folder leads PATH from before any thread reads it.
 const std::string kStandIns = testing::TempDir() + "standin/";
 [[maybe_unused]] const bool kStandInsOnPath = setenv("PATH", (kStandIns + ":" + getenv("PATH")).c_str(), 1) == 0;
+
+// A stand-in zenity records its pid, waits as long as the test says, then answers a tuning map.
+const std::string kPidFile = kStandIns + "pid";
+[[maybe_unused]] const bool kStandInZenity = [] {
+    std::filesystem::create_directories(kStandIns);
+    std::ofstream(kStandIns + "zenity") << "#!/bin/sh\necho $$ > " << kPidFile << "\ntrap 'kill $!; exit 1' TERM\nsleep \"$(cat "
+                                        << kStandIns << "delay)\" & wait $!\necho " TOVARINE_TESTDATA_DIR "/tun/parnassus_19EDO_v1.tun\n";
+    std::filesystem::permissions(kStandIns + "zenity", std::filesystem::perms::owner_all);
+    return true;
+}();
 
 auto countEntries = [](const char* dir) { return std::distance(std::filesystem::directory_iterator(dir), {}); };
 
@@ -45,6 +56,14 @@ struct Host {
     LV2UI_Touch touch{this, [](LV2UI_Feature_Handle h, uint32_t port, bool grab) {
         static_cast<Host*>(h)->calls.push_back("touch " + std::to_string(port) + (grab ? " 1" : " 0"));
     }};
+    // A stand-in ui:requestValue, offered when `requestAnswer` is set: the parameters asked for.
+    std::optional<LV2UI_Request_Value_Status> requestAnswer;
+    std::vector<std::string> requested;
+    LV2UI_Request_Value requestValue{this, [](LV2UI_Feature_Handle h, LV2_URID key, LV2_URID type, const LV2_Feature* const*) {
+        auto* host = static_cast<Host*>(h);
+        host->requested.push_back(type == lv2testhost::uridMap.map(nullptr, LV2_ATOM__Path) ? lv2testhost::uridUnmap.unmap(nullptr, key) : "?");
+        return *host->requestAnswer;
+    }};
     std::atomic<bool> audioOnItsThread{false};
     std::chrono::steady_clock::duration longestIdle{};
 
@@ -54,8 +73,9 @@ struct Host {
     bool openUi(Window parent)
     {
         const LV2_Feature access{LV2_INSTANCE_ACCESS_URI, dsp->handle()}, parentFeature{LV2_UI__parent, (void*)parent},
-            touchFeature{LV2_UI__touch, &touch};
-        const LV2_Feature* features[] = {&access, &parentFeature, &touchFeature, nullptr};
+            touchFeature{LV2_UI__touch, &touch}, map{LV2_URID__map, &lv2testhost::uridMap},
+            request{LV2_UI__requestValue, &requestValue};
+        const LV2_Feature* features[] = {&access, &parentFeature, &touchFeature, &map, requestAnswer ? &request : nullptr, nullptr};
         LV2UI_Widget widget = nullptr;
         ui = uiType->instantiate(uiType, TOVARINE_LV2_URI, kBundle.c_str(), [](LV2UI_Controller c, uint32_t port,
                 uint32_t, uint32_t, const void* value) {
@@ -151,6 +171,18 @@ protected:
         if (display)
             XCloseDisplay(display);
     }
+    // "Load Tuning Map" from the editor's menu; the pid of the stand-in zenity it started, or 0.
+    int chooseTuningMap(const char* delay)
+    {
+        std::ofstream(kStandIns + "delay") << delay << "\n";
+        std::remove(kPidFile.c_str());
+        std::thread user([] { xdotool("mousemove 300 200 click 3 sleep 0.5 mousemove 340 211 click 1"); });
+        host->pump(1500ms);
+        user.join();
+        int pid = 0;
+        std::ifstream(kPidFile) >> pid;
+        return pid;
+    }
     void drag(const std::string& from, const std::string& to)
     {
         std::thread user([&] { xdotool("mousemove " + from + " mousedown 1 sleep 0.2 mousemove " + to + " sleep 0.2 mouseup 1"); });
@@ -234,37 +266,21 @@ TEST_F(Lv2Ui, WithoutAParentWindowShowOpensOneOfItsOwn)
     EXPECT_FALSE(shown());
 }
 
-// A stand-in zenity records its pid, waits as long as the test says, then answers a tuning map.
 TEST_F(Lv2Ui, TuningDialogNeverBlocksTheHostAndEndsWithTheUi)
 {
-    const std::string dir = kStandIns, pidFile = dir + "pid";
-    std::system(("mkdir -p " + dir).c_str());
-    std::ofstream(dir + "zenity") << "#!/bin/sh\necho $$ > " << pidFile << "\ntrap 'kill $!; exit 1' TERM\nsleep \"$(cat "
-                                  << dir << "delay)\" & wait $!\necho " TOVARINE_TESTDATA_DIR "/tun/parnassus_19EDO_v1.tun\n";
-    std::system(("chmod +x " + dir + "zenity").c_str());
-    const auto choose = [&](const char* delay) {
-        std::ofstream(dir + "delay") << delay << "\n";
-        std::remove(pidFile.c_str());
-        std::thread user([] { xdotool("mousemove 300 200 click 3 sleep 0.5 mousemove 340 211 click 1"); });
-        host->pump(1500ms);
-        user.join();
-        int pid = 0;
-        std::ifstream(pidFile) >> pid;
-        return pid;
-    };
     host->audioOnItsThread = true;
     std::thread audio([this] {
         while (host->audioOnItsThread)
             host->run(), std::this_thread::sleep_for(2ms);
     });
-    const int answered = choose("0");
+    const int answered = chooseTuningMap("0");
     host->pump(500ms);
     char name[64] = "";
     host->plugin().readTuningName(name, sizeof(name));
     EXPECT_GT(answered, 0);
     EXPECT_NE(std::string(name).find("19"), std::string::npos) << name;
 
-    const int waiting = choose("60");
+    const int waiting = chooseTuningMap("60");
     ASSERT_GT(waiting, 0);
     const auto start = std::chrono::steady_clock::now();
     host->closeUi();
@@ -273,6 +289,21 @@ TEST_F(Lv2Ui, TuningDialogNeverBlocksTheHostAndEndsWithTheUi)
     EXPECT_NE(kill(waiting, 0), 0);  // ended and collected
     host->audioOnItsThread = false;
     audio.join();
+}
+
+// "Load Tuning Map" asks a host that offers ui:requestValue for the file, once, from the
+// host's thread, and starts no dialog; a host that refuses leaves it to the dialog.
+TEST_F(Lv2Ui, TuningMapIsAskedOfTheHostWhereItCanElseOfTheDialog)
+{
+    for (auto answer : {LV2UI_REQUEST_VALUE_SUCCESS, LV2UI_REQUEST_VALUE_ERR_UNSUPPORTED}) {
+        host->closeUi();
+        host->requestAnswer = answer;
+        host->requested.clear();
+        ASSERT_TRUE(host->openUi(parent));
+        host->pump();
+        EXPECT_EQ(chooseTuningMap("0") != 0, answer != LV2UI_REQUEST_VALUE_SUCCESS) << "dialog, " << answer;
+        EXPECT_EQ(host->requested, std::vector<std::string>{lv2_ids::kTuningFileParameter}) << answer;
+    }
 }
 
 }  // namespace
