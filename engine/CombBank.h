@@ -47,9 +47,10 @@ struct CombBank {
 
     // Tension modelling moves loud combs every 16 samples. For those moves the
     // loop filters' phase phi(w) = w * loopFilterDelay(w) is taken from a
-    // second-order expansion around the comb's own period, kept here.
-    double phaseAt[kCombCount];        // w0 = 2 pi / period
-    double phase[kCombCount][3];       // phi(w0), phi'(w0), phi''(w0)
+    // second-order expansion around the comb's own period, kept here (worked
+    // out in double, the central differences cancel; the moves take it in float).
+    float phaseAt[kCombCount];         // w0 = 2 pi / period
+    float phase[kCombCount][3];        // phi(w0), phi'(w0), phi''(w0)
     float phasePeriod[kCombCount];     // period, brightCoef and allpass coefficient
     float phaseBright[kCombCount];     // (-1 without the allpass) the expansion
     float phaseStiff[kCombCount];      // belongs to; period 0 = none yet

@@ -47,6 +47,14 @@ void ResonatorEngine::moveComb(int32_t comb, float period, float scale, const Lo
 {
     if (comb < 0 || comb >= kCombCount)
         return;
+    combs.compensatedBright[comb] = filters.bright;
+    combs.compensatedStiff[comb] = allpassKey(filters);
+    combs.compensatedScale[comb] = scale;
+    combs.compensatedPeriod[comb] = period;
+    if (loopcompensation::expandsScale(scale) && loopcompensation::expandsPeriod(period)) {
+        moveByExpansion(comb, period, scale, filters);
+        return;
+    }
     const double s = scale;
     const double P = period;
     const double brightCoef = filters.bright;
@@ -60,25 +68,14 @@ void ResonatorEngine::moveComb(int32_t comb, float period, float scale, const Lo
     const double loopPeriod = s * P;
     if (loopPeriod > 0.0 && std::isfinite(loopPeriod)) {
         const double w = kTwoPi / loopPeriod;
-        if (s < 1.0 && s >= loopcompensation::kExpansionRange && P > 0.0 && std::isfinite(P)) {
-            // A tension move: the phase from the expansion around the comb's own period.
-            expandLoopPhase(comb, period, filters);
-            const double* phi = combs.phase[comb];
-            filterDelay = loopcompensation::expandedFilterDelay(phi[0], phi[1], phi[2], combs.phaseAt[comb], loopPeriod);
-        } else {
-            filterDelay = lowpassPhaseDelay(brightCoef, w);
-            if (allpass)
-                filterDelay += allpassPhaseDelay(stiffCoef, w);
-        }
+        filterDelay = lowpassPhaseDelay(brightCoef, w);
+        if (allpass)
+            filterDelay += allpassPhaseDelay(stiffCoef, w);
         L = loopPeriod - filterDelay;
         if (!(L >= kShortestCombLoop))
             L = kShortestCombLoop;
     }
     combs.loopFilterDelay[comb] = static_cast<float>(filterDelay);
-    combs.compensatedBright[comb] = filters.bright;
-    combs.compensatedStiff[comb] = allpassKey(filters);
-    combs.compensatedScale[comb] = scale;
-    combs.compensatedPeriod[comb] = period;
 
     double length;
     double fraction;
@@ -91,6 +88,24 @@ void ResonatorEngine::moveComb(int32_t comb, float period, float scale, const Lo
         lagrangeWeights(2.0 - fraction, h);
     }
     placeCombLoop(comb, length, fraction, h);
+}
+
+// A tension move: the phase from the expansion around the comb's own period,
+// in float and in the order the lane-wise moves (TensionLaneKernel.h) take.
+void ResonatorEngine::moveByExpansion(int32_t comb, float period, float scale, const LoopFilters& filters)
+{
+    expandLoopPhase(comb, period, filters);
+    const float loopPeriod = scale * period;
+    const float* phi = combs.phase[comb];
+    const float filterDelay = loopcompensation::expandedFilterDelayAt(phi[0], phi[1], phi[2], combs.phaseAt[comb], loopPeriod,
+                                                                      loopcompensation::loopFrequency(loopPeriod));
+    float length;
+    float fraction;
+    float h[4];
+    loopcompensation::splitLoop(loopcompensation::lineShare(loopPeriod, filterDelay), length, fraction, h);
+    combs.loopFilterDelay[comb] = filterDelay;
+    const double weights[4] = {h[0], h[1], h[2], h[3]};
+    placeCombLoop(comb, length, fraction, weights);
 }
 
 // The delay of a comb was compensated for the filters that ran at the time.
@@ -122,10 +137,10 @@ void ResonatorEngine::expandLoopPhase(int32_t comb, float period, const LoopFilt
     const double mid = loopFilterPhase(c, a, allpass, w0);
     const double up = loopFilterPhase(c, a, allpass, w0 + h);
     const double down = loopFilterPhase(c, a, allpass, w0 - h);
-    combs.phaseAt[comb] = w0;
-    combs.phase[comb][0] = mid;
-    combs.phase[comb][1] = (up - down) / (2.0 * h);
-    combs.phase[comb][2] = (up - 2.0 * mid + down) / (h * h);
+    combs.phaseAt[comb] = static_cast<float>(w0);
+    combs.phase[comb][0] = static_cast<float>(mid);
+    combs.phase[comb][1] = static_cast<float>((up - down) / (2.0 * h));
+    combs.phase[comb][2] = static_cast<float>((up - 2.0 * mid + down) / (h * h));
     combs.phasePeriod[comb] = period;
     combs.phaseBright[comb] = filters.bright;
     combs.phaseStiff[comb] = allpassKey(filters);

@@ -296,6 +296,7 @@ private:
     float allpassKey(int32_t comb, bool allpass) const { return allpass ? combs.stiffCoef[comb] : -1.f; }
     // The loop filters' phase expansion around `period`, unless it is already in place.
     void expandLoopPhase(int32_t comb, float period, const LoopFilters& filters);
+    void moveByExpansion(int32_t comb, float period, float scale, const LoopFilters& filters);
     void recompensateCombs(bool allpass, bool tension);
     void buildWorkLists();
     // Stores a new whole length, fraction and weights; moves the read position.

@@ -1,7 +1,7 @@
 // Tension modelling moves every loud comb each 16 samples. The moves run in
-// lane order over the block's lanes, eight at a time, on values taken once per
-// block; what they change in the comb bank is written back at the end of the
-// block (or before a comb takes the single-comb update).
+// lane order over the block's lanes, 4, 8 or 16 floats at a time, on values
+// taken once per block; what they change in the comb bank is written back at
+// the end of the block (or before a comb takes the single-comb update).
 #pragma once
 
 #include "engine/CombLanes.h"
@@ -18,13 +18,13 @@ enum TensionAction : int32_t {
 struct TensionLanes {
     // Taken once per block.
     alignas(32) int32_t moves[kCombCount] = {};     // -1: a sounding stiff comb, 0: never moves (padding, Stiff 0)
-    alignas(32) int32_t batchable[kCombCount] = {}; // -1: its period suits the expansion
+    alignas(32) int32_t batchable[kCombCount] = {}; // -1: its period suits the expansion (expandsPeriod)
     alignas(32) float stiff[kCombCount] = {};       // Stiff setting (tension depth per unit of follower)
     alignas(32) float period[kCombCount] = {};      // Delay setting, samples
-    alignas(32) double phaseAt[kCombCount] = {};    // the loop filters' phase expansion around the period
-    alignas(32) double phase0[kCombCount] = {};
-    alignas(32) double phase1[kCombCount] = {};
-    alignas(32) double phase2[kCombCount] = {};
+    alignas(32) float phaseAt[kCombCount] = {};     // the loop filters' phase expansion around the period
+    alignas(32) float phase0[kCombCount] = {};
+    alignas(32) float phase1[kCombCount] = {};
+    alignas(32) float phase2[kCombCount] = {};
 
     // The moves so far; the comb bank's copy is stale while `dirty` is set.
     alignas(32) float movedScale[kCombCount] = {};  // NaN: the next move must run whatever the scale

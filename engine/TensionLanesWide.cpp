@@ -3,5 +3,5 @@
 
 bool moveTensionLanesWide(CombLanes& lanes, TensionLanes& t, int32_t count, float depth)
 {
-    return tensionlanes::moveLanes<4>(lanes, t, count, depth);
+    return tensionlanes::moveLanes<8>(lanes, t, count, depth);
 }

@@ -3,5 +3,5 @@
 
 bool moveTensionLanesWidest(CombLanes& lanes, TensionLanes& t, int32_t count, float depth)
 {
-    return tensionlanes::moveLanes<8>(lanes, t, count, depth);
+    return tensionlanes::moveLanes<16>(lanes, t, count, depth);
 }

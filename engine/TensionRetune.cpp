@@ -6,15 +6,10 @@
 // bank in step with the lanes.
 #include "engine/ResonatorEngine.h"
 
+#include "engine/LoopCompensation.h"
+
 #include <cmath>
 #include <limits>
-
-namespace {
-
-// Periods up to this keep L + 1 far below 2^52, where the branch-free ceil is exact.
-constexpr double kLongestBatchedPeriod = 1e12;
-
-}  // namespace
 
 // A jump: carry the three samples at the old read position over to the new
 // one, cross-faded, so the loop keeps ringing without a hard edge.
@@ -65,12 +60,11 @@ void ResonatorEngine::gatherTensionLanes()
         if (i < 0 || !(playingCombs[i].Stiff > 0.f)) {
             t.moves[lane] = t.batchable[lane] = 0;
             t.stiff[lane] = t.period[lane] = t.movedScale[lane] = t.length[lane] = 0.f;
-            t.phaseAt[lane] = t.phase0[lane] = t.phase1[lane] = t.phase2[lane] = 0.0;
+            t.phaseAt[lane] = t.phase0[lane] = t.phase1[lane] = t.phase2[lane] = 0.f;
             continue;
         }
         const CombSettings& c = playingCombs[i];
-        const double P = c.Delay;
-        const bool batchable = P > 0.0 && P <= kLongestBatchedPeriod;
+        const bool batchable = loopcompensation::expandsPeriod(c.Delay);
         if (batchable)
             expandLoopPhase(i, c.Delay, {combs.brightCoef[i], combs.stiffCoef[i], allpass});
         t.moves[lane] = -1;

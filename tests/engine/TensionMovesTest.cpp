@@ -33,6 +33,8 @@ std::unique_ptr<ResonatorEngine> makeTenseEngine()
     engine->currentCombs[5].Delay = 0.f;  // no pitch: the shortest loop
     engine->currentCombs[6].Delay = 20000.f;  // longer than the line: clamped
     engine->updateCombDelay(6, 20000.f);
+    engine->currentCombs[7].Delay = 3e6f;  // beyond the expansion's periods: the exact compensation
+    engine->updateCombDelay(7, 3e6f);
     return engine;
 }
 
