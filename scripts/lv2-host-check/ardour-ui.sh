@@ -5,7 +5,9 @@
 # with the session as it reopens a user's plug-in windows. Then, with XTest input,
 # a knob dragged becomes the host's port value in the session Ardour saves, and a
 # stroke drawn on the bars survives saving and reopening: a new Ardour process
-# shows the same pixels.
+# shows the same pixels. Last, "Load Tuning Map" asks Ardour for the file
+# (ui:requestValue): Ardour's own chooser opens, and the map chosen there is
+# loaded by the plug-in's worker and saved in its state.
 #   ardour-ui.sh WORK BUILD    (run by lv2-host-check.sh, inside its private Ardour home)
 set -u
 work=$1
@@ -121,6 +123,37 @@ level=$(sed -n 's/.*<Port symbol="fb_level" value="\([^"]*\)".*/\1/p' "$session"
 awk -v v="$level" 'BEGIN { exit !(v > 0.45 && v < 0.55) }' || fail "Ardour's fb_level is '$level', not the knob's 0.5"
 echo "ardour ui: the editor opens in Ardour's plug-in window; the dragged knob is Ardour's fb_level $level"
 stop_ardour
+# The map to choose, among the chooser's recently used files.
+tun="$(pwd)/tests/data/tun/parnassus_19EDO_v1.tun"
+mkdir -p "$XDG_DATA_HOME"
+cat > "$XDG_DATA_HOME/recently-used.xbel" <<EOF
+<?xml version="1.0" encoding="UTF-8"?>
+<xbel version="1.0" xmlns:bookmark="http://www.freedesktop.org/standards/desktop-bookmarks"
+      xmlns:mime="http://www.freedesktop.org/standards/shared-mime-info">
+  <bookmark href="file://$tun" added="2026-01-01T00:00:00Z" modified="2026-01-01T00:00:00Z" visited="2026-01-01T00:00:00Z">
+    <info><metadata owner="http://freedesktop.org"><mime:mime-type type="application/octet-stream"/>
+      <bookmark:applications><bookmark:application name="Ardour" exec="ardour %u" modified="2026-01-01T00:00:00Z" count="1"/></bookmark:applications>
+    </metadata></info>
+  </bookmark>
+</xbel>
+EOF
 start_ardour reopen
 pixels TOVARINE_UI_EXPECT "$work/shown.rgb" "the reopened session shows other pixels"
 echo "ardour ui: reopened, the editor shows the knob and the stroke as saved"
+
+# The bar display's menu, its first entry.
+xdotool mousemove $((x + 300)) $((y + 200)) click 3 sleep 0.5 mousemove $((x + 340)) $((y + 211)) click 1
+chooser=$(timeout 10 xdotool search --sync --onlyvisible --name '^Tuning map$' | head -n 1)
+[ -n "$chooser" ] || fail "Load Tuning Map opens no file chooser of Ardour's"
+sleep 2
+eval "$(xdotool getwindowgeometry --shell "$chooser")"
+xdotool mousemove $((X + 259)) $((Y + 90)) click --repeat 2 --delay 100 1  # the first recent file
+for _ in 1 2 3 4 5 6 7 8 9 10; do
+    xdotool search --onlyvisible --name '^Tuning map$' >/dev/null 2>&1 || break
+    sleep 0.5
+done
+sleep 2
+save
+# Ardour keeps a link to the file beside the state and names that.
+find "$work/session/plugins" -name state.ttl -exec grep -qF "${tun##*/}" {} + || fail "the map chosen in Ardour's chooser is not in the state Ardour saved"
+echo "ardour ui: Load Tuning Map opens Ardour's file chooser; the map chosen there is in the saved state"
