@@ -15,9 +15,18 @@ run_quietly() {
     fi
 }
 
+# A mirror in the middle of a sync fails an index now and then: try again, then go on
+# with the package lists there are (an install that still cannot find a package says so).
 apt_updated=""
 apt_update() {
-    [ -n "$apt_updated" ] || { run_quietly $SUDO $APT update -qq; apt_updated=1; }
+    [ -n "$apt_updated" ] && return 0
+    apt_updated=1
+    for pause in 20 40 0; do
+        $SUDO $APT update -qq >>"$apt_log" 2>&1 && return 0
+        sleep "$pause"
+    done
+    tail -5 "$apt_log" >&2
+    echo "install: 'apt-get update' failed; going on with the package lists there are" >&2
 }
 
 install_missing() {
