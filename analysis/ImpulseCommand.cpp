@@ -76,10 +76,10 @@ void ResonatorEngine::analyseImpulse()
         chosen = FileDialog::openFile(request, [this] { idleWhileWaiting(); });
     } catch (const std::exception&) {
     }
-    if (chosen)
-        analyseImpulseFile(*chosen);
-    else
+    if (!chosen)
         showCombParameterInEditor(-1);
+    else if (!hostLoadsFile(FileChoice::ImpulseResponse, *chosen))
+        analyseImpulseFile(*chosen);
 }
 
 bool ResonatorEngine::analyseImpulseFile(const std::string& path)

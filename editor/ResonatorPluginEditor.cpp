@@ -40,6 +40,11 @@ bool ResonatorPlugin::hostChoosesFile(FileChoice)
     return false;  // VST 2 hosts have no way to ask: the editor's dialog does
 }
 
+bool ResonatorPlugin::hostLoadsFile(FileChoice, const std::string&)
+{
+    return false;  // nor a worker: the editor's thread loads the file
+}
+
 ResonatorEditor* ResonatorPlugin::getResonatorEditor()
 {
     return static_cast<ResonatorEditor*>(editor);

@@ -187,6 +187,9 @@ public:
     // True when the host asks the user for the file itself instead of a file dialog: the
     // chosen file arrives later, through loadTuningFile or analyseImpulseFile.
     virtual bool hostChoosesFile(FileChoice which) { (void)which; return false; }
+    // True when the host loads the file the dialog chose (later, through loadTuningFile or
+    // analyseImpulseFile, in the host's worker) instead of this thread.
+    virtual bool hostLoadsFile(FileChoice which, const std::string& path) { (void)which, (void)path; return false; }
     // A message for the user (shown while the editor is open).
     virtual void tellUser(const char* message) { (void)message; }
 

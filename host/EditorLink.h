@@ -7,6 +7,7 @@
 #include "engine/FileChoice.h"
 
 #include <cstdint>
+#include <string>
 
 class EditorLink {
 public:
@@ -19,6 +20,8 @@ public:
     // True when the host will ask the user for the file `which` (the request is made later,
     // from the host's thread) instead of a file dialog.
     virtual bool hostChoosesFile(FileChoice which) = 0;
+    // True when the host will load the file `path` a dialog chose (sent to the DSP's worker).
+    virtual bool hostLoadsFile(FileChoice which, const std::string& path) = 0;
     // What a host hears from the editor: a change the user made, and the edges of a drag.
     virtual void automated(int32_t index, float value) = 0;
     virtual void editBegun(int32_t index) = 0;

@@ -23,6 +23,7 @@ public:
     void idleWhileWaiting() override;
     void tellUser(const char* message) override;
     bool hostChoosesFile(FileChoice which) override;
+    bool hostLoadsFile(FileChoice which, const std::string& path) override;
 
     ResonatorEditor* getResonatorEditor();
 

@@ -50,6 +50,13 @@ bool ResonatorPlugin::hostChoosesFile(FileChoice which)
     return hostAsks;
 }
 
+bool ResonatorPlugin::hostLoadsFile(FileChoice which, const std::string& path)
+{
+    bool hostLoads = false;
+    callEditorLink([&](EditorLink& link) { hostLoads = link.hostLoadsFile(which, path); });
+    return hostLoads;
+}
+
 ResonatorEditor* ResonatorPlugin::getResonatorEditor()
 {
     return nullptr;

@@ -3,7 +3,8 @@
 # private Xvfb. The UI opens inside the host's window with the VST 2 editor's
 # pixels; a knob dragged and a stroke drawn with XTest input reach the state the
 # host saves (the knob as the host's port value); the saved state, loaded into a
-# new host process, shows the same pixels. Exits 77 (skipped) when jalv, jackd,
+# new host process, shows the same pixels; a map chosen in the editor's dialog
+# reaches the DSP through jalv and is in the state jalv saves. Exits 77 (skipped) when jalv, jackd,
 # Xvfb or xdotool is missing or JACK does not start.
 # Usage: lv2-ui-check.sh BUILD_DIR
 set -u
@@ -78,24 +79,37 @@ focus() {
     done
     return 1
 }
-focus "$(xdotool search --onlyvisible --name '^Tovarine 88 Resonator$' | head -n 1)"
-xdotool key ctrl+s
-chooser=$(timeout 10 xdotool search --sync --onlyvisible --name '^Save State$' | head -n 1)
-focus "$chooser" || fail "the save chooser takes no keys"
-sleep 2  # the chooser reads its folder first
-xdotool key ctrl+a
-xdotool type --delay 50 "$work/state"
-sleep 1
-xdotool key Return
-for _ in 1 2 3 4 5 6 7 8 9 10; do [ -s "$work/state/state.ttl" ] && break; sleep 0.5; done
-[ -s "$work/state/state.ttl" ] || fail "jalv saved no state"
+save_state() {
+    focus "$(xdotool search --onlyvisible --name '^Tovarine 88 Resonator$' | head -n 1)"
+    xdotool key ctrl+s
+    chooser=$(timeout 10 xdotool search --sync --onlyvisible --name '^Save State$' | head -n 1)
+    focus "$chooser" || fail "the save chooser takes no keys"
+    sleep 2  # the chooser reads its folder first
+    xdotool key ctrl+a
+    xdotool type --delay 50 "$1"
+    sleep 1
+    xdotool key Return
+    for _ in 1 2 3 4 5 6 7 8 9 10; do [ -s "$1/state.ttl" ] && break; sleep 0.5; done
+    [ -s "$1/state.ttl" ] || fail "jalv saved no state"
+}
+save_state "$work/state"
 level=$(awk '/"fb_level"/ {getline; print $2}' "$work/state/state.ttl")
 awk -v v="$level" 'BEGIN {exit !(v > 0.4 && v < 0.6)}' || fail "the host's fb_level is '$level', not the knob's 0.5"
 
 kill "$jalv_pid"
 wait "$jalv_pid" 2>/dev/null || true
-start_host -l "$work/state"
+# jalv offers no chooser of its own: "Load Tuning Map" runs the dialog (a stand-in zenity
+# answering a map), and the editor sends the choice through jalv to the DSP's worker.
+mkdir "$work/bin"
+tun=$(cd "$(dirname "$0")/.." && pwd)/tests/data/tun/parnassus_19EDO_v1.tun
+printf '#!/bin/sh\necho "%s"\n' "$tun" > "$work/bin/zenity"
+chmod +x "$work/bin/zenity"
+PATH="$work/bin:$PATH" start_host -l "$work/state"
 TOVARINE_UI_EXPECT="$work/shown.rgb" compare "the saved state shows other pixels in a new host"
+xdotool mousemove $((x + 300)) $((y + 200)) click 3 sleep 0.5 mousemove $((x + 340)) $((y + 211)) click 1
+sleep 2
+save_state "$work/state2"
+grep -qF "${tun##*/}" "$work/state2/state.ttl" || fail "the map chosen in the dialog is not in the state jalv saved"
 
-[ "$failures" -eq 0 ] && echo "lv2 ui check passed: jalv embeds the editor, its knob and stroke survive save and reload"
+[ "$failures" -eq 0 ] && echo "lv2 ui check passed: jalv embeds the editor, its knob and stroke survive save and reload, a dialog's map reaches the DSP"
 exit "$failures"

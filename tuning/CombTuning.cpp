@@ -83,7 +83,8 @@ void ResonatorEngine::loadTuning(bool askUser)
         request.initialPath = path.substr(0, path.find('\n'));
         const std::optional<std::string> chosen = FileDialog::openFile(request, [this] { idleWhileWaiting(); });
         if (chosen && isRegularFile(*chosen)) {
-            loadTuningFile(*chosen);
+            if (!hostLoadsFile(FileChoice::TuningMap, *chosen))
+                loadTuningFile(*chosen);
             return;
         }
     }

@@ -6,6 +6,7 @@
 #include "lv2/Lv2Ids.h"
 #include "lv2/Lv2Plugin.h"
 #include "lv2/ui/OwnWindow.h"
+#include "lv2/ui/PatchSetMessage.h"
 #include "lv2/ui/UiEditor.h"
 #include "platform/ChildEnvironment.h"
 
@@ -62,16 +63,18 @@ Lv2Ui* Lv2Ui::create(const char* pluginUri, LV2UI_Write_Function write, LV2UI_Co
 }
 
 Lv2Ui::Lv2Ui(ResonatorPlugin& plugin_, LV2UI_Write_Function write_, LV2UI_Controller controller_,
-             const LV2UI_Touch* touch_, const LV2UI_Request_Value* requestValue_, const LV2_URID_Map* map)
-    : plugin(plugin_), write(write_), controller(controller_), touch(touch_)
+             const LV2UI_Touch* touch_, const LV2UI_Request_Value* requestValue_, const LV2_URID_Map* map_)
+    : plugin(plugin_), write(write_), controller(controller_), touch(touch_), map(map_)
 {
-    // The request names the parameter by URID.
-    if (!requestValue_ || !requestValue_->request || !map)
+    // Requests and messages name the parameters by URID.
+    if (!map)
         return;
-    requestValue = requestValue_;
     fileParameters[int(FileChoice::TuningMap)] = map->map(map->handle, lv2_ids::kTuningFileParameter);
     fileParameters[int(FileChoice::ImpulseResponse)] = map->map(map->handle, lv2_ids::kImpulseFileParameter);
     pathType = map->map(map->handle, LV2_ATOM__Path);
+    eventTransfer = map->map(map->handle, LV2_ATOM__eventTransfer);
+    if (requestValue_ && requestValue_->request)
+        requestValue = requestValue_;
 }
 
 Lv2Ui::~Lv2Ui()
@@ -232,10 +235,28 @@ void Lv2Ui::portEvent(uint32_t port, uint32_t size, uint32_t format, const void*
     e->setParameter(index, 0.f);
 }
 
+void Lv2Ui::sendChosenFiles()
+{
+    for (int k = 0; k < kFileChoices; ++k) {
+        std::optional<std::string> path;
+        {
+            const std::lock_guard lock(chosenMutex);
+            path.swap(chosenFiles[k]);
+        }
+        if (!path)
+            continue;
+        const std::vector<uint8_t> message = patchSetMessage(*map, fileParameters[k], *path);
+        if (!message.empty())
+            write(controller, uint32_t(lv2_ids::kEventsPort), uint32_t(message.size()), eventTransfer, message.data());
+    }
+}
+
 int Lv2Ui::idle()
 {
     if (requestValue)
         requestFiles();
+    if (eventTransfer)
+        sendChosenFiles();
     for (const HostEdits::Edit& e : edits.take()) {
         const uint32_t port = uint32_t(lv2_ids::kFirstParameterPort + e.parameter);
         switch (e.kind) {
@@ -314,6 +335,20 @@ bool Lv2Ui::hostChoosesFile(FileChoice which)
     if (!requestValue || (onEditorThread() && showingDialogInstead))
         return false;
     requestWanted[int(which)].store(true);
+    return true;
+}
+
+// The DSP's worker loads the file, as it loads one the host's own chooser sets.
+bool Lv2Ui::hostLoadsFile(FileChoice which, const std::string& path)
+{
+    if (!eventTransfer)
+        return false;
+    try {
+        const std::lock_guard lock(chosenMutex);
+        chosenFiles[int(which)] = path;
+    } catch (...) {
+        return false;
+    }
     return true;
 }
 

@@ -59,6 +59,7 @@ public:
     bool idleWhileWaiting() override;
     void tellUser(const char* message) override;
     bool hostChoosesFile(FileChoice which) override;
+    bool hostLoadsFile(FileChoice which, const std::string& path) override;
     void automated(int32_t index, float value) override;
     void editBegun(int32_t index) override;
     void editEnded(int32_t index) override;
@@ -79,6 +80,8 @@ private:
     void requestFiles();
     // The editor's thread: the dialogs for requests the host refused.
     void showRefusedRequests();
+    // The host's thread: the files the dialogs chose, to the DSP as patch:Set.
+    void sendChosenFiles();
 
     ResonatorPlugin& plugin;
     LV2UI_Write_Function write;
@@ -90,6 +93,10 @@ private:
     const LV2UI_Request_Value* requestValue = nullptr;  // null: the editor's dialogs ask
     LV2_URID fileParameters[kFileChoices] = {};
     LV2_URID pathType = 0;
+    const LV2_URID_Map* map = nullptr;
+    LV2_URID eventTransfer = 0;  // 0: without a URID map the editor's thread loads chosen files
+    std::mutex chosenMutex;      // the editor's and the host's threads
+    std::optional<std::string> chosenFiles[kFileChoices];
     std::atomic<bool> requestWanted[kFileChoices] = {};
     std::atomic<bool> dialogWanted[kFileChoices] = {};
     bool showingDialogInstead = false;  // editor's thread only

@@ -206,6 +206,12 @@ void Instance::patchSet(const char* property, const std::string& value, const ch
     lv2_atom_forge_pop(&forge, &object);
 }
 
+void Instance::event(const LV2_Atom& atom)
+{
+    lv2_atom_forge_frame_time(&forge, 0);
+    lv2_atom_forge_write(&forge, &atom, static_cast<uint32_t>(sizeof(LV2_Atom) + atom.size));
+}
+
 void Instance::run(const float* inL, const float* inR, float* outL, float* outR, uint32_t frames, bool thenWork)
 {
     for (uint32_t k = 0; k < kParameterCount; ++k)

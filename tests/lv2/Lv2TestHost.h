@@ -47,6 +47,7 @@ public:
     void tempo(double bpm, float beatsPerBar, int32_t beatUnit);
     // A patch:Set of `property` to `value` and its nul, as an atom of `type`.
     void patchSet(const char* property, const std::string& value, const char* type = LV2_ATOM__Path);
+    void event(const LV2_Atom& atom);  // as a UI's atom:eventTransfer write
     // The plug-in's run (outputs equal to inputs connect the ports in place), then the worker's turn.
     void run(const float* inL, const float* inR, float* outL, float* outR, uint32_t frames, bool thenWork = true);
     // The worker: what the plug-in scheduled, then the answers (synchronously, as hosts do offline).

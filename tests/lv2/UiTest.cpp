@@ -17,11 +17,13 @@
 
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <numeric>
+#include <mutex>
 #include <optional>
 #include <thread>
 
@@ -64,11 +66,22 @@ struct Host {
         host->requested.push_back(type == lv2testhost::uridMap.map(nullptr, LV2_ATOM__Path) ? lv2testhost::uridUnmap.unmap(nullptr, key) : "?");
         return *host->requestAnswer;
     }};
+    std::mutex eventsMutex;  // the UI's atom writes, from the host's thread to the audio one
+    std::vector<std::vector<uint8_t>> events;
     std::atomic<bool> audioOnItsThread{false};
     std::chrono::steady_clock::duration longestIdle{};
 
     ~Host() { closeUi(); }
-    void run() { dsp->run(audio[0], audio[0], audio[1], audio[1], 256); }
+    void run()
+    {
+        {
+            const std::lock_guard lock(eventsMutex);
+            for (const std::vector<uint8_t>& e : events)
+                dsp->event(*reinterpret_cast<const LV2_Atom*>(e.data()));
+            events.clear();
+        }
+        dsp->run(audio[0], audio[0], audio[1], audio[1], 256);
+    }
     ResonatorPlugin& plugin() { return static_cast<Lv2Plugin*>(dsp->handle())->pluginObject(); }
     bool openUi(Window parent)
     {
@@ -78,8 +91,14 @@ struct Host {
         const LV2_Feature* features[] = {&access, &parentFeature, &touchFeature, &map, requestAnswer ? &request : nullptr, nullptr};
         LV2UI_Widget widget = nullptr;
         ui = uiType->instantiate(uiType, TOVARINE_LV2_URI, kBundle.c_str(), [](LV2UI_Controller c, uint32_t port,
-                uint32_t, uint32_t, const void* value) {
+                uint32_t size, uint32_t format, const void* value) {
             auto* host = static_cast<Host*>(c);
+            if (format == lv2testhost::uridMap.map(nullptr, LV2_ATOM__eventTransfer)) {
+                host->calls.push_back("event " + std::to_string(port));
+                const auto* bytes = static_cast<const uint8_t*>(value);
+                const std::lock_guard lock(host->eventsMutex);
+                return host->events.emplace_back(bytes, bytes + size), void();
+            }
             host->dsp->parameters[port - 5] = *static_cast<const float*>(value);
             host->calls.push_back("write " + std::to_string(port) + " " + std::to_string(host->dsp->parameters[port - 5]));
         }, this, &widget, features);
@@ -279,6 +298,7 @@ TEST_F(Lv2Ui, TuningDialogNeverBlocksTheHostAndEndsWithTheUi)
     host->plugin().readTuningName(name, sizeof(name));
     EXPECT_GT(answered, 0);
     EXPECT_NE(std::string(name).find("19"), std::string::npos) << name;
+    EXPECT_EQ(std::count(host->calls.begin(), host->calls.end(), "event 4"), 1);  // loaded by the DSP's worker
 
     const int waiting = chooseTuningMap("60");
     ASSERT_GT(waiting, 0);
