@@ -9,7 +9,9 @@
 // notifications around drags where the host offers them. The host's port changes
 // reach the editor through the plug-in, as its control ports reach the engine, and
 // through port_event. Per-resonator edits act on the plug-in object as in VST 2,
-// so the state the host saves holds them.
+// so the state the host saves holds them. A file the editor's commands need comes
+// from the host's chooser (ui:requestValue) or else the editor's dialog; either way
+// it reaches the DSP as a patch:Set of its file parameter, loaded by the host's worker.
 //
 // Where the host offers ui:requestValue, the files the engine's commands want (a
 // tuning map, an impulse response) are asked of the host from its thread at idle
