@@ -30,8 +30,9 @@
 namespace {
 using namespace std::chrono_literals;
 const std::string kBundle = TOVARINE_BINARY_DIR "/Tovarine.lv2/";
-// The stand-in dialogs' folder leads PATH from before any thread reads it.
-const std::string kStandIns = testing::TempDir() + "standin/";
+// The stand-in dialogs' folder leads PATH from before any thread reads it; one per
+// process, since ctest runs the tests side by side and each records its dialog's pid.
+const std::string kStandIns = testing::TempDir() + "standin-" + std::to_string(getpid()) + "/";
 [[maybe_unused]] const bool kStandInsOnPath = setenv("PATH", (kStandIns + ":" + getenv("PATH")).c_str(), 1) == 0;
 
 // A stand-in zenity records its pid, waits as long as the test says, then answers a tuning map.
