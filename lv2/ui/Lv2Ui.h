@@ -9,15 +9,14 @@
 // notifications around drags where the host offers them. The host's port changes
 // reach the editor through the plug-in, as its control ports reach the engine, and
 // through port_event. Per-resonator edits act on the plug-in object as in VST 2,
-// so the state the host saves holds them. A file the editor's commands need comes
-// from the host's chooser (ui:requestValue) or else the editor's dialog; either way
-// it reaches the DSP as a patch:Set of its file parameter, loaded by the host's worker.
+// so the state the host saves holds them.
 //
-// Where the host offers ui:requestValue, the files the engine's commands want (a
-// tuning map, an impulse response) are asked of the host from its thread at idle
-// time; the host's choice reaches the plug-in as a patch:Set of its file parameter.
-// A host that refuses the request leaves it to the editor's dialog, on the
-// editor's thread.
+// The files the engine's commands want (a tuning map, an impulse response) are
+// asked of the host, from its thread at idle time, where it offers ui:requestValue;
+// a host that refuses or offers none leaves it to the editor's dialog, on the
+// editor's thread, whose choice the UI writes to the event input at idle. Either
+// way the file reaches the DSP as a patch:Set of its file parameter, loaded by the
+// host's worker.
 #pragma once
 
 #include "host/EditorLink.h"
