@@ -26,6 +26,7 @@ trap cleanup EXIT
 trap 'exit 1' INT TERM
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+. "$(dirname "$0")/lv2-ui-input.sh"
 
 display=90
 while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
@@ -53,37 +54,20 @@ start_host() {
     eval "$(xdotool getwindowgeometry --shell "$ui")"
     x=$X y=$Y
 }
-compare() {
-    TOVARINE_UI_WINDOW=$ui "$build/tests/lv2/lv2_ui_test" --gtest_filter='Lv2UiInHost.*' >"$work/compare.log" 2>&1 \
-        || { cat "$work/compare.log" >&2; fail "$1"; }
-}
-drag() {
-    xdotool mousemove $((x + $1)) $((y + $2)) mousedown 1 sleep 0.3 mousemove $((x + $3)) $((y + $4)) sleep 0.3 mouseup 1
-    sleep 0.5
-}
 
 start_host
 xwininfo -id "$ui" -tree | grep -q 'Parent window id: .*(the root window)' && fail "the editor is not inside jalv's window"
-compare "the editor in jalv differs from the VST 2 editor"
-drag 121 392 133 366  # the feedback level knob to the top of its sweep
-drag 84 175 294 275   # a stroke across the bars
-TOVARINE_UI_SAVE="$work/shown.rgb" compare "the editor in jalv cannot be read"
+editor_pixels "the editor in jalv differs from the VST 2 editor"
+editor_drag 121 392 133 366  # the feedback level knob to the top of its sweep
+editor_drag 84 175 294 275   # a stroke across the bars
+editor_pixels "the editor in jalv cannot be read" TOVARINE_UI_SAVE="$work/shown.rgb"
 
-# jalv's File > Save: its chooser takes the folder's path. Without a window manager a
-# window takes the keyboard once it is ready for it: focus until it has.
-focus() {
-    for _ in 1 2 3 4 5 6 7 8 9 10; do
-        xdotool windowfocus "$1" 2>/dev/null
-        sleep 0.5
-        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && return 0
-    done
-    return 1
-}
+# jalv's File > Save: its chooser takes the folder's path.
 save_state() {
-    focus "$(xdotool search --onlyvisible --name '^Tovarine 88 Resonator$' | head -n 1)"
+    focus_window "$(xdotool search --onlyvisible --name '^Tovarine 88 Resonator$' | head -n 1)"
     xdotool key ctrl+s
     chooser=$(timeout 10 xdotool search --sync --onlyvisible --name '^Save State$' | head -n 1)
-    focus "$chooser" || fail "the save chooser takes no keys"
+    focus_window "$chooser" || fail "the save chooser takes no keys"
     sleep 2  # the chooser reads its folder first
     xdotool key ctrl+a
     xdotool type --delay 50 "$1"
@@ -105,8 +89,8 @@ tun=$(cd "$(dirname "$0")/.." && pwd)/tests/data/tun/parnassus_19EDO_v1.tun
 printf '#!/bin/sh\necho "%s"\n' "$tun" > "$work/bin/zenity"
 chmod +x "$work/bin/zenity"
 PATH="$work/bin:$PATH" start_host -l "$work/state"
-TOVARINE_UI_EXPECT="$work/shown.rgb" compare "the saved state shows other pixels in a new host"
-xdotool mousemove $((x + 300)) $((y + 200)) click 3 sleep 0.5 mousemove $((x + 340)) $((y + 211)) click 1
+editor_pixels "the saved state shows other pixels in a new host" TOVARINE_UI_EXPECT="$work/shown.rgb"
+editor_load_tuning_map
 sleep 2
 save_state "$work/state2"
 grep -qF "${tun##*/}" "$work/state2/state.ttl" || fail "the map chosen in the dialog is not in the state jalv saved"

@@ -24,6 +24,7 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "lv2 host check: ardour ui: $*" >&2; exit 1; }
+. "$(dirname "$0")/../lv2-ui-input.sh"
 
 # The plug-in's window open in the session, as Ardour saves it for a window left open;
 # no hint of the Dummy backend the session was made with (Ardour would ask about it).
@@ -85,23 +86,11 @@ start_ardour() {
     eval "$(xdotool getwindowgeometry --shell "$ui")"
     x=$X y=$Y
 }
-pixels() {
-    env "$1=$2" TOVARINE_UI_WINDOW="$ui" "$build/tests/lv2/lv2_ui_test" --gtest_filter='Lv2UiInHost.*' \
-        >"$work/compare.log" 2>&1 || { cat "$work/compare.log" >&2; fail "$3"; }
-}
-drag() {
-    xdotool mousemove $((x + $1)) $((y + $2)) mousedown 1 sleep 0.3 mousemove $((x + $3)) $((y + $4)) sleep 0.3 mouseup 1
-    sleep 0.5
-}
 # Session > Save from the keyboard, in the session's main window.
 save() {
     main=$(xdotool search --onlyvisible --name ' - Ardour$' | head -n 1)
     before=$(stat -c %Y.%s "$session")
-    for _ in 1 2 3 4 5 6 7 8 9 10; do
-        xdotool windowfocus "$main" 2>/dev/null
-        sleep 0.5
-        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$main" ] && break
-    done
+    focus_window "$main"
     xdotool key ctrl+s
     for _ in 1 2 3 4 5 6 7 8 9 10; do [ "$(stat -c %Y.%s "$session")" != "$before" ] && return 0; sleep 1; done
     fail "Ardour saved no session"
@@ -112,11 +101,11 @@ stop_ardour() {
 }
 
 start_ardour open
-pixels TOVARINE_UI_SAVE "$work/opened.rgb" "the editor in Ardour cannot be read"
-drag 121 392 133 366  # the feedback level knob to the top of its sweep
-drag 84 175 294 275   # a stroke across the bars
+editor_pixels "the editor in Ardour cannot be read" TOVARINE_UI_SAVE="$work/opened.rgb"
+editor_drag 121 392 133 366  # the feedback level knob to the top of its sweep
+editor_drag 84 175 294 275   # a stroke across the bars
 sleep 1
-pixels TOVARINE_UI_SAVE "$work/shown.rgb" "the editor in Ardour cannot be read"
+editor_pixels "the editor in Ardour cannot be read" TOVARINE_UI_SAVE="$work/shown.rgb"
 cmp -s "$work/opened.rgb" "$work/shown.rgb" && fail "the drag and the stroke changed nothing on the screen"
 save
 level=$(sed -n 's/.*<Port symbol="fb_level" value="\([^"]*\)".*/\1/p' "$session" | head -n 1)
@@ -138,11 +127,10 @@ cat > "$XDG_DATA_HOME/recently-used.xbel" <<EOF
 </xbel>
 EOF
 start_ardour reopen
-pixels TOVARINE_UI_EXPECT "$work/shown.rgb" "the reopened session shows other pixels"
+editor_pixels "the reopened session shows other pixels" TOVARINE_UI_EXPECT="$work/shown.rgb"
 echo "ardour ui: reopened, the editor shows the knob and the stroke as saved"
 
-# The bar display's menu, its first entry.
-xdotool mousemove $((x + 300)) $((y + 200)) click 3 sleep 0.5 mousemove $((x + 340)) $((y + 211)) click 1
+editor_load_tuning_map
 chooser=$(timeout 10 xdotool search --sync --onlyvisible --name '^Tuning map$' | head -n 1)
 [ -n "$chooser" ] || fail "Load Tuning Map opens no file chooser of Ardour's"
 sleep 2
