@@ -37,6 +37,33 @@ inline int32_t roundUpToFour(int32_t n)
     return (n + 3) & ~3;
 }
 
+// The filter's recursion, the clipping, the voice's gain, the feedback offset
+// (+fed, -fed, ... from the chunk's first sample) and the DC blocker for n
+// samples; the blocker's state after sample k goes to dc[2 k + 2], [2 k + 3].
+// Lanes 2 and 3 carry the next sample's feed-forward along, unused (ff holds
+// two floats more). Two samples per turn, so both offsets stay in registers.
+template <bool kSteadyGain>
+void filterAndBlock(StereoBiquad& filter, const float* ff, const float* pathGain, float fed, FourFloats& dcState,
+                    float* dc, int32_t n)
+{
+    const FourFloats steadyGain = splat(pathGain[0]);
+    const auto step = [&](int32_t k, FourFloats offset) {
+        const FourFloats y = clampToUnit(filter.step(load4(ff + 2 * k)));
+        const FourFloats gain = kSteadyGain ? steadyGain : splat(pathGain[k]);
+        dcState = 0.999f * dcState + (y * gain - offset);
+        storePair(dc + 2 * k + 2, dcState);
+    };
+    const FourFloats even = splat(fed);
+    const FourFloats odd = splat(-fed);
+    int32_t k = 0;
+    for (; k + 1 < n; k += 2) {
+        step(k, even);
+        step(k + 1, odd);
+    }
+    if (k < n)
+        step(k, even);
+}
+
 }  // namespace
 
 void ResonatorEngine::runFeedbackChunk(BlockIo& io, int32_t n, bool deferLines)
@@ -72,8 +99,15 @@ void ResonatorEngine::runFeedbackChunk(BlockIo& io, int32_t n, bool deferLines)
     // are written for whole groups of four (the vector passes read them so).
     const int32_t padded = roundUpToFour(n);
     if (io.strideLeft == 1 && io.strideRight == 1) {
-        std::memcpy(signals.inputLeft, io.inLeft, sizeof(float) * static_cast<std::size_t>(n));
-        std::memcpy(signals.inputRight, io.inRight, sizeof(float) * static_cast<std::size_t>(n));
+        int32_t k = 0;
+        for (; k + 4 <= n; k += 4) {
+            store4(signals.inputLeft + k, load4(io.inLeft + k));
+            store4(signals.inputRight + k, load4(io.inRight + k));
+        }
+        for (; k < n; ++k) {
+            signals.inputLeft[k] = io.inLeft[k];
+            signals.inputRight[k] = io.inRight[k];
+        }
     } else {
         for (int32_t k = 0; k < n; ++k) {
             signals.inputLeft[k] = io.inLeft[k * io.strideLeft];
@@ -135,18 +169,18 @@ void ResonatorEngine::runFeedbackChunk(BlockIo& io, int32_t n, bool deferLines)
     // The filter's feed-forward half, then its recursion with the clipping,
     // the gain and the DC blocker, as left, right pairs; dc[0..1] holds the
     // blocker's state before the chunk, so the pair of sample k is at 2 k + 2.
-    alignas(16) float ff[2 * kMaxChunk];
+    alignas(16) float ff[2 * kMaxChunk + 2];
     alignas(16) float dc[2 * kMaxChunk + 2];
     {
         StereoBiquad filter(feedback.feedbackFilter[0], feedback.feedbackFilter[1]);
         filter.feedForward(cubicL, cubicR, ff, n);
+        storePair(ff + 2 * padded, FourFloats{});
         FourFloats dcState{feedback.dcBlockState[0], feedback.dcBlockState[1], 0.f, 0.f};
         storePair(dc, dcState);
-        for (int32_t k = 0; k < n; ++k) {
-            const FourFloats y = clampToUnit(filter.step(loadPair(ff + 2 * k)));
-            dcState = 0.999f * dcState + (y * pathGain[k] - signals.feedbackOffset[k]);
-            storePair(dc + 2 * k + 2, dcState);
-        }
+        if (voiceHolds)
+            filterAndBlock<true>(filter, ff, pathGain, fed, dcState, dc, n);
+        else
+            filterAndBlock<false>(filter, ff, pathGain, fed, dcState, dc, n);
         feedback.dcBlockState[0] = dcState[0];
         feedback.dcBlockState[1] = dcState[1];
     }

@@ -106,7 +106,21 @@ void FractionalDelay::readDeferred(float* out, int32_t count)
         return;
     }
     const float* taps = buffer + readPos;
-    for (int32_t k = 0; k < count; ++k)
+    // Four outputs per vector, each summed as interpolate() sums it.
+    typedef float Four __attribute__((vector_size(16)));
+    const auto load = [](const float* p) {
+        Four v;
+        std::memcpy(&v, p, sizeof(v));
+        return v;
+    };
+    const Four h0{h[0], h[0], h[0], h[0]}, h1{h[1], h[1], h[1], h[1]};
+    const Four h2{h[2], h[2], h[2], h[2]}, h3{h[3], h[3], h[3], h[3]};
+    int32_t k = 0;
+    for (; k + 4 <= count; k += 4) {
+        const Four y = load(taps + k) * h3 + load(taps + k + 1) * h2 + load(taps + k + 2) * h1 + load(taps + k + 3) * h0;
+        std::memcpy(out + k, &y, sizeof(y));
+    }
+    for (; k < count; ++k)
         out[k] = interpolate(taps[k], taps[k + 1], taps[k + 2], taps[k + 3]);
     lastOutput = out[count - 1];
     readPos += count;  // stays below size - 3

@@ -7,14 +7,17 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 class LevelCompressor {
+    typedef float Lanes __attribute__((vector_size(16)));
+
 public:
     // Scales both samples in place.
     void process(float& left, float& right)
     {
-        follow((left * left + right * right) * 0.5f);
+        envelope = follow(Lanes{envelope}, (left * left + right * right) * 0.5f)[0];
         if (thresholdDb != quietFor)
             findQuietEnvelope();
         const float total = gainAt(envelope);
@@ -31,18 +34,20 @@ public:
     {
         if (thresholdDb != quietFor)
             findQuietEnvelope();
+        Lanes e{envelope};
         if (staysQuiet(meanSquares, n)) {
             for (int32_t k = 0; k < n; ++k)
-                follow(meanSquares[k]);
+                e = follow(e, meanSquares[k]);
             for (int32_t k = 0; k < n; ++k)
                 gains[k] = makeUpGain;
             lastGain = 1.f;
-            return;
+        } else {
+            for (int32_t k = 0; k < n; ++k) {
+                e = follow(e, meanSquares[k]);
+                gains[k] = gainAt(e[0]);
+            }
         }
-        for (int32_t k = 0; k < n; ++k) {
-            follow(meanSquares[k]);
-            gains[k] = gainAt(envelope);
-        }
+        envelope = e[0];
     }
 
     // The gain the last process() applied, without make-up (1 below the threshold).
@@ -58,12 +63,14 @@ public:
     float makeUpGain = 1.f;
 
 private:
-    // Fast rise, slow fall; both computed, so no branch mispredicts on noise.
-    void follow(float power)
+    // Fast rise, slow fall; both computed and one chosen by a mask (lane 0 of
+    // a vector: a compare, no branch to mispredict on noise).
+    Lanes follow(Lanes e, float power) const
     {
-        const float rising = (envelope - power) * attack + power;
-        const float falling = release * envelope;  // falls toward 0, whatever the input
-        envelope = power > envelope ? rising : falling;
+        const Lanes p{power};
+        const Lanes rising = (e - p) * attack + p;
+        const Lanes falling = release * e;  // falls toward 0, whatever the input
+        return p > e ? rising : falling;
     }
 
     // The factor for a sample at this envelope: the make-up gain below the
@@ -94,10 +101,17 @@ private:
         if (!(attack >= 0.f && attack <= 1.f && release >= 0.f && release <= 1.f && envelope >= 0.f &&
               envelope < quietBelow))
             return false;
-        bool quiet = true;
-        for (int32_t k = 0; k < n; ++k)
-            quiet &= meanSquares[k] < quietBelow;
-        return quiet;
+        typedef int32_t Masks __attribute__((vector_size(16)));
+        Masks quiet{-1, -1, -1, -1};
+        int32_t k = 0;
+        for (; k + 4 <= n; k += 4) {
+            Lanes squares;
+            std::memcpy(&squares, meanSquares + k, sizeof(squares));
+            quiet &= squares < quietBelow;
+        }
+        for (; k < n; ++k)
+            quiet[0] &= meanSquares[k] < quietBelow ? -1 : 0;
+        return (quiet[0] & quiet[1] & quiet[2] & quiet[3]) != 0;
     }
 
     // The level of a mean square: 20 log10(sqrt(x)) = 20 log10(2) log2(sqrt(x)), the

@@ -32,12 +32,6 @@ inline void store4(float* p, FourFloats v)
     std::memcpy(p, &v, sizeof(v));
 }
 
-// Samples 2k, 2k + 1 of an interleaved pair array: left, right.
-inline FourFloats loadPair(const float* p)
-{
-    return FourFloats{p[0], p[1], 0.f, 0.f};
-}
-
 inline void storePair(float* p, FourFloats v)
 {
     std::memcpy(p, &v, 2 * sizeof(float));
@@ -84,7 +78,7 @@ public:
     // One sample of both channels: ff in lanes 0 and 1.
     FourFloats step(FourFloats ff)
     {
-        const FourFloats y = (ff - a1 * y1) - a2 * y2;
+        const FourFloats y = (ff - a2 * y2) - a1 * y1;
         y2 = y1;
         y1 = y;
         return y;
@@ -96,7 +90,7 @@ private:
     {
         const FourFloats xo = x + FourFloats{f.offset, -f.offset, f.offset, -f.offset};
         const FourFloats x2 = __builtin_shuffle(history, xo, FourInts{2, 3, 4, 5});
-        const FourFloats x1 = __builtin_shuffle(history, xo, FourInts{3, 4, 5, 6});
+        const FourFloats x1 = __builtin_shuffle(x2, xo, FourInts{1, 2, 5, 6});
         history = xo;
         return (splat(f.b0) * xo + splat(f.b1) * x1) + splat(f.b2) * x2;
     }
