@@ -4,6 +4,7 @@
 
 #include "engine/FilterBase.h"
 
+#include <cmath>
 #include <cstdint>
 
 struct BiquadDesign {
@@ -57,6 +58,14 @@ public:
             offset = -offset;
     }
     void reset() override;
+
+    // Whether every output is zero until the next design, whatever the input
+    // (short of infinities): no feed-forward and no state to ring out, as
+    // before the first design.
+    bool passesNothing() const
+    {
+        return b0 == 0.f && b1 == 0.f && b2 == 0.f && y1 == 0.f && y2 == 0.f && std::isfinite(a1) && std::isfinite(a2);
+    }
 
     // False for an unknown type, in which case the coefficients stay as they were.
     bool design(const BiquadDesign& p, int type);

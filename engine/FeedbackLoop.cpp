@@ -6,6 +6,7 @@
 #include "engine/ResonatorEngine.h"
 #include "engine/StereoBiquad.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -42,15 +43,23 @@ inline int32_t roundUpToFour(int32_t n)
 // samples; the blocker's state after sample k goes to dc[2 k + 2], [2 k + 3].
 // Lanes 2 and 3 carry the next sample's feed-forward along, unused (ff holds
 // two floats more). Two samples per turn, so both offsets stay in registers.
-template <bool kSteadyGain>
+// Through a filter that passes nothing, y g - offset is -offset exactly
+// (offset != 0, g finite), and the blocker sees only that.
+enum class PathGain { kSteady, kPerSample, kSilentFilter };
+
+template <PathGain kGain>
 void filterAndBlock(StereoBiquad& filter, const float* ff, const float* pathGain, float fed, FourFloats& dcState,
                     float* dc, int32_t n)
 {
     const FourFloats steadyGain = splat(pathGain[0]);
     const auto step = [&](int32_t k, FourFloats offset) {
-        const FourFloats y = clampToUnit(filter.step(load4(ff + 2 * k)));
-        const FourFloats gain = kSteadyGain ? steadyGain : splat(pathGain[k]);
-        dcState = 0.999f * dcState + (y * gain - offset);
+        if constexpr (kGain == PathGain::kSilentFilter) {
+            dcState = 0.999f * dcState + -offset;
+        } else {
+            const FourFloats y = clampToUnit(filter.step(load4(ff + 2 * k)));
+            const FourFloats gain = kGain == PathGain::kSteady ? steadyGain : splat(pathGain[k]);
+            dcState = 0.999f * dcState + (y * gain - offset);
+        }
         storePair(dc + 2 * k + 2, dcState);
     };
     const FourFloats even = splat(fed);
@@ -129,9 +138,7 @@ void ResonatorEngine::runFeedbackChunk(BlockIo& io, int32_t n, bool deferLines)
     std::memset(signals.mix, 0, sizeof(MixPair) * static_cast<std::size_t>(n));
 
     if (voiceHolds) {
-        const float gain = level * level * voices.envLevel[kFeedbackVoice];
-        for (int32_t k = 0; k < n; ++k)
-            pathGain[k] = gain;
+        pathGain[0] = level * level * voices.envLevel[kFeedbackVoice];  // the gain of every sample
     } else {
         for (int32_t k = 0; k < n; ++k) {
             pathGain[k] = level * level * voices.envLevel[kFeedbackVoice];
@@ -143,9 +150,14 @@ void ResonatorEngine::runFeedbackChunk(BlockIo& io, int32_t n, bool deferLines)
             }
         }
     }
+    // Filters that pass nothing (no feedback note has designed them yet) need
+    // only the last two inputs, for their history.
+    const bool silentFilter = voiceHolds && std::isfinite(pathGain[0]) && fed != 0.f &&
+                              feedback.feedbackFilter[0].passesNothing() && feedback.feedbackFilter[1].passesNothing();
+    const int32_t firstUsed = silentFilter ? std::max(0, n - 2) : 0;
     if (deferLines && !gliding) {
-        lineL.readDeferred(lineOutL + 1, n);
-        lineR.readDeferred(lineOutR + 1, n);
+        lineL.readDeferred(lineOutL + 1, n, firstUsed - 1);
+        lineR.readDeferred(lineOutR + 1, n, firstUsed - 1);
     }
     for (int32_t k = n; k < padded; ++k)
         lineOutL[k] = lineOutR[k] = 0.f;
@@ -159,7 +171,7 @@ void ResonatorEngine::runFeedbackChunk(BlockIo& io, int32_t n, bool deferLines)
     alignas(16) float cubicL[kMaxChunk];
     alignas(16) float cubicR[kMaxChunk];
     const FourFloats distortion = splat(feedback.fbDistortion);
-    for (int32_t k = 0; k < padded; k += 4) {
+    for (int32_t k = firstUsed & ~3; k < padded; k += 4) {
         const FourFloats sL = load4(lineOutL + k) - load4(signals.combOffset + k);
         const FourFloats sR = load4(lineOutR + k) - load4(signals.combOffset + k);
         store4(cubicL + k, sL - distortion * sL * sL * sL);
@@ -173,14 +185,19 @@ void ResonatorEngine::runFeedbackChunk(BlockIo& io, int32_t n, bool deferLines)
     alignas(16) float dc[2 * kMaxChunk + 2];
     {
         StereoBiquad filter(feedback.feedbackFilter[0], feedback.feedbackFilter[1]);
-        filter.feedForward(cubicL, cubicR, ff, n);
-        storePair(ff + 2 * padded, FourFloats{});
         FourFloats dcState{feedback.dcBlockState[0], feedback.dcBlockState[1], 0.f, 0.f};
         storePair(dc, dcState);
-        if (voiceHolds)
-            filterAndBlock<true>(filter, ff, pathGain, fed, dcState, dc, n);
-        else
-            filterAndBlock<false>(filter, ff, pathGain, fed, dcState, dc, n);
+        if (silentFilter) {
+            filter.skipSilent(cubicL, cubicR, n);
+            filterAndBlock<PathGain::kSilentFilter>(filter, ff, pathGain, fed, dcState, dc, n);
+        } else {
+            filter.feedForward(cubicL, cubicR, ff, n);
+            storePair(ff + 2 * padded, FourFloats{});
+            if (voiceHolds)
+                filterAndBlock<PathGain::kSteady>(filter, ff, pathGain, fed, dcState, dc, n);
+            else
+                filterAndBlock<PathGain::kPerSample>(filter, ff, pathGain, fed, dcState, dc, n);
+        }
         feedback.dcBlockState[0] = dcState[0];
         feedback.dcBlockState[1] = dcState[1];
     }

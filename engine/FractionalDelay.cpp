@@ -95,7 +95,7 @@ float FractionalDelay::tickDeferred()
     return y;
 }
 
-void FractionalDelay::readDeferred(float* out, int32_t count)
+void FractionalDelay::readDeferred(float* out, int32_t count, int32_t first)
 {
     if (!buffer || count <= 0)
         return;
@@ -115,7 +115,7 @@ void FractionalDelay::readDeferred(float* out, int32_t count)
     };
     const Four h0{h[0], h[0], h[0], h[0]}, h1{h[1], h[1], h[1], h[1]};
     const Four h2{h[2], h[2], h[2], h[2]}, h3{h[3], h[3], h[3], h[3]};
-    int32_t k = 0;
+    int32_t k = first > 0 ? first : 0;
     for (; k + 4 <= count; k += 4) {
         const Four y = load(taps + k) * h3 + load(taps + k + 1) * h2 + load(taps + k + 2) * h1 + load(taps + k + 3) * h0;
         std::memcpy(out + k, &y, sizeof(y));

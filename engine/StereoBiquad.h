@@ -58,21 +58,47 @@ public:
         right.y2 = y2[1];
     }
 
-    // The feed-forward half of n samples (inputs in xL, xR, readable up to
-    // the next multiple of 4) into ff as left, right pairs (written up to the
-    // next multiple of 4 samples). Adds the filters' anti-denormal offsets.
+    // The feed-forward half of n <= 16 samples (inputs in xL, xR, readable up
+    // to the next multiple of 4) into ff as left, right pairs (written up to
+    // the next multiple of 4 samples). Adds the filters' anti-denormal offsets.
     void feedForward(const float* xL, const float* xR, float* ff, int32_t n)
     {
+        // The inputs with their offsets, after the two before the chunk.
+        alignas(16) float withOffsetL[kHistory + kMaxSamples];
+        alignas(16) float withOffsetR[kHistory + kMaxSamples];
+        withOffsetL[0] = left.x2;
+        withOffsetL[1] = left.x1;
+        withOffsetR[0] = right.x2;
+        withOffsetR[1] = right.x1;
         FourFloats historyL{0.f, 0.f, left.x2, left.x1};  // lanes 2, 3: x[-2], x[-1]
         FourFloats historyR{0.f, 0.f, right.x2, right.x1};
+        const FourFloats alternate{1.f, -1.f, 1.f, -1.f};
+        const FourFloats offsetL = left.offset * alternate;
+        const FourFloats offsetR = right.offset * alternate;
         for (int32_t k = 0; k < n; k += 4) {
-            const FourFloats ffL = feedForward4(left, load4(xL + k), historyL);
-            const FourFloats ffR = feedForward4(right, load4(xR + k), historyR);
+            const FourFloats ffL = feedForward4(left, load4(xL + k) + offsetL, historyL);
+            const FourFloats ffR = feedForward4(right, load4(xR + k) + offsetR, historyR);
+            store4(withOffsetL + kHistory + k, historyL);
+            store4(withOffsetR + kHistory + k, historyR);
             store4(ff + 2 * k, __builtin_shuffle(ffL, ffR, FourInts{0, 4, 1, 5}));
             store4(ff + 2 * k + 4, __builtin_shuffle(ffL, ffR, FourInts{2, 6, 3, 7}));
         }
-        finishFeedForward(left, xL, n);
-        finishFeedForward(right, xR, n);
+        left.x2 = withOffsetL[n];
+        left.x1 = withOffsetL[n + 1];
+        right.x2 = withOffsetR[n];
+        right.x1 = withOffsetR[n + 1];
+        if (n & 1) {
+            left.offset = -left.offset;
+            right.offset = -right.offset;
+        }
+    }
+
+    // n samples through filters that pass nothing (see Biquad::passesNothing):
+    // their outputs stay zero, only the inputs x[n - 2], x[n - 1] are kept.
+    void skipSilent(const float* xL, const float* xR, int32_t n)
+    {
+        keepLastInputs(left, xL, n);
+        keepLastInputs(right, xR, n);
     }
 
     // One sample of both channels: ff in lanes 0 and 1.
@@ -85,29 +111,25 @@ public:
     }
 
 private:
-    // Four samples from an even one on: the offset alternates +, -, +, -.
-    static FourFloats feedForward4(const Biquad& f, FourFloats x, FourFloats& history)
+    static void keepLastInputs(Biquad& f, const float* x, int32_t n)
     {
-        const FourFloats xo = x + FourFloats{f.offset, -f.offset, f.offset, -f.offset};
+        const auto withOffset = [&](int32_t k) { return x[k] + ((k & 1) ? -f.offset : f.offset); };
+        f.x2 = n >= 2 ? withOffset(n - 2) : f.x1;
+        f.x1 = withOffset(n - 1);
+        if (n & 1)
+            f.offset = -f.offset;
+    }
+
+    static constexpr int32_t kHistory = 2;
+    static constexpr int32_t kMaxSamples = 16;  // a chunk, at most
+
+    // Four samples (with their offsets) from an even one on.
+    static FourFloats feedForward4(const Biquad& f, FourFloats xo, FourFloats& history)
+    {
         const FourFloats x2 = __builtin_shuffle(history, xo, FourInts{2, 3, 4, 5});
         const FourFloats x1 = __builtin_shuffle(x2, xo, FourInts{1, 2, 5, 6});
         history = xo;
         return (splat(f.b0) * xo + splat(f.b1) * x1) + splat(f.b2) * x2;
-    }
-
-    // The inputs x[n - 1], x[n - 2] with their offsets become the history.
-    static void finishFeedForward(Biquad& f, const float* x, int32_t n)
-    {
-        const auto withOffset = [&](int32_t k) { return x[k] + ((k & 1) ? -f.offset : f.offset); };
-        if (n >= 2) {
-            f.x2 = withOffset(n - 2);
-            f.x1 = withOffset(n - 1);
-        } else if (n == 1) {
-            f.x2 = f.x1;
-            f.x1 = withOffset(0);
-        }
-        if (n & 1)
-            f.offset = -f.offset;
     }
 
     Biquad& left;
