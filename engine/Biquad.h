@@ -4,7 +4,7 @@
 
 #include "engine/FilterBase.h"
 
-#include <cmath>
+#include <bit>
 #include <cstdint>
 
 struct BiquadDesign {
@@ -64,7 +64,11 @@ public:
     // before the first design.
     bool passesNothing() const
     {
-        return b0 == 0.f && b1 == 0.f && b2 == 0.f && y1 == 0.f && y2 == 0.f && std::isfinite(a1) && std::isfinite(a2);
+        // Zeros of either sign, and finite poles: a float is finite when its exponent is not all ones.
+        const auto bits = [](float x) { return std::bit_cast<uint32_t>(x); };
+        const uint32_t zeros = (bits(b0) | bits(b1) | bits(b2) | bits(y1) | bits(y2)) << 1;
+        const uint32_t exponent = 0x7F800000u;
+        return zeros == 0 && (bits(a1) & exponent) != exponent && (bits(a2) & exponent) != exponent;
     }
 
     // False for an unknown type, in which case the coefficients stay as they were.

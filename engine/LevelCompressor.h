@@ -36,7 +36,11 @@ public:
             findQuietEnvelope();
         Lanes e{envelope};
         if (staysQuiet(meanSquares, n)) {
-            for (int32_t k = 0; k < n; ++k)
+            int32_t k = 0;
+            for (; k + 4 <= n; k += 4)  // unrolled: the loop is all the chunk's work here
+                e = follow(follow(follow(follow(e, meanSquares[k]), meanSquares[k + 1]), meanSquares[k + 2]),
+                           meanSquares[k + 3]);
+            for (; k < n; ++k)
                 e = follow(e, meanSquares[k]);
             for (int32_t k = 0; k < n; ++k)
                 gains[k] = makeUpGain;
