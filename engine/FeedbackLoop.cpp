@@ -170,12 +170,21 @@ void ResonatorEngine::runFeedbackChunk(BlockIo& io, int32_t n, bool deferLines)
     // recursions are short loops whose long chains the processor overlaps.
     alignas(16) float cubicL[kMaxChunk];
     alignas(16) float cubicR[kMaxChunk];
-    const FourFloats distortion = splat(feedback.fbDistortion);
-    for (int32_t k = firstUsed & ~3; k < padded; k += 4) {
-        const FourFloats sL = load4(lineOutL + k) - load4(signals.combOffset + k);
-        const FourFloats sR = load4(lineOutR + k) - load4(signals.combOffset + k);
-        store4(cubicL + k, sL - distortion * sL * sL * sL);
-        store4(cubicR + k, sR - distortion * sR * sR * sR);
+    if (silentFilter) {
+        for (int32_t k = firstUsed; k < n; ++k) {  // as a lane of the vectors below computes it
+            const float sL = lineOutL[k] - signals.combOffset[k];
+            const float sR = lineOutR[k] - signals.combOffset[k];
+            cubicL[k] = sL - feedback.fbDistortion * sL * sL * sL;
+            cubicR[k] = sR - feedback.fbDistortion * sR * sR * sR;
+        }
+    } else {
+        const FourFloats distortion = splat(feedback.fbDistortion);
+        for (int32_t k = 0; k < padded; k += 4) {
+            const FourFloats sL = load4(lineOutL + k) - load4(signals.combOffset + k);
+            const FourFloats sR = load4(lineOutR + k) - load4(signals.combOffset + k);
+            store4(cubicL + k, sL - distortion * sL * sL * sL);
+            store4(cubicR + k, sR - distortion * sR * sR * sR);
+        }
     }
 
     // The filter's feed-forward half, then its recursion with the clipping,
