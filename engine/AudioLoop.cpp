@@ -218,9 +218,9 @@ void ResonatorEngine::gatherLanes()
         const int32_t i = lanes.comb[lane];
         if (i < 0) {
             // Padding: a loop that stays silent and writes only into the spare row.
-            lanes.inPan[lane] = lanes.inPanRest[lane] = 0.f;
+            lanes.inPan[lane] = 0.f;
             lanes.lowpassGain[lane] = 1.f;
-            lanes.position[lane] = lanes.positionRest[lane] = 0.f;
+            lanes.position[lane] = 0.f;
             lanes.bright[lane] = lanes.decay[lane] = lanes.stiff[lane] = 0.f;
             lanes.lfoDepth[lane] = lanes.lfoDepthSize[lane] = lanes.pan[lane] = lanes.panCentre[lane] = 0.f;
             lanes.velocity[lane] = lanes.out[lane] = 0.f;
@@ -238,10 +238,8 @@ void ResonatorEngine::gatherLanes()
         }
         const CombSettings& c = playingCombs[i];
         lanes.inPan[lane] = c.inPan;
-        lanes.inPanRest[lane] = 1.f - c.inPan;
         lanes.lowpassGain[lane] = 1.f;
         lanes.position[lane] = c.PanPos;
-        lanes.positionRest[lane] = 1.f - lanes.position[lane];
         lanes.bright[lane] = combs.brightCoef[i];
         lanes.decay[lane] = combs.decayCoef[i];
         lanes.stiff[lane] = combs.stiffCoef[i];
@@ -287,7 +285,6 @@ void ResonatorEngine::refreshLanes()
         const float lfo = lanes.lfo[lane];
         lanes.lowpassGain[lane] = (1.f + lfo * lanes.lfoDepth[lane]) - lanes.lfoDepthSize[lane];
         lanes.position[lane] = lfo * lanes.pan[lane] * 0.5f + lanes.panCentre[lane];
-        lanes.positionRest[lane] = 1.f - lanes.position[lane];
     }
 }
 
@@ -409,8 +406,7 @@ void ResonatorEngine::runChunk(LoopVariant variant, BlockIo& io, int32_t n, bool
         const MixLanes fbo = loadLanes(signals.feedbackOffset + k);
         const MixPair* m = signals.mix + k;
         const MixLanes mix0 = sumEachOfFour(foldMix(m[0].left), foldMix(m[1].left), foldMix(m[2].left), foldMix(m[3].left));
-        const MixLanes mix1 =
-            sumEachOfFour(foldMix(m[0].right), foldMix(m[1].right), foldMix(m[2].right), foldMix(m[3].right));
+        const MixLanes mix1 = sumEachOfFour(foldRightMix(m[0]), foldRightMix(m[1]), foldRightMix(m[2]), foldRightMix(m[3]));
         storeLanes(lineInL + k, mix0 + fbo);
         storeLanes(lineInR + k, mix1 + fbo);
         if (io.replacing) {
@@ -427,7 +423,7 @@ void ResonatorEngine::runChunk(LoopVariant variant, BlockIo& io, int32_t n, bool
     io.outRight += four;
     for (int32_t k = four; k < n; ++k) {
         const float mix0 = sumLanes(foldMix(signals.mix[k].left));
-        const float mix1 = sumLanes(foldMix(signals.mix[k].right));
+        const float mix1 = sumLanes(foldRightMix(signals.mix[k]));
         lineInL[k] = mix0 + signals.feedbackOffset[k];
         lineInR[k] = mix1 + signals.feedbackOffset[k];
         if (!deferLines) {

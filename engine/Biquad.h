@@ -4,6 +4,7 @@
 
 #include "engine/FilterBase.h"
 
+#include <bit>
 #include <cstdint>
 
 struct BiquadDesign {
@@ -57,6 +58,18 @@ public:
             offset = -offset;
     }
     void reset() override;
+
+    // Whether every output is zero until the next design, whatever the input
+    // (short of infinities): no feed-forward and no state to ring out, as
+    // before the first design.
+    bool passesNothing() const
+    {
+        // Zeros of either sign, and finite poles: a float is finite when its exponent is not all ones.
+        const auto bits = [](float x) { return std::bit_cast<uint32_t>(x); };
+        const uint32_t zeros = (bits(b0) | bits(b1) | bits(b2) | bits(y1) | bits(y2)) << 1;
+        const uint32_t exponent = 0x7F800000u;
+        return zeros == 0 && (bits(a1) & exponent) != exponent && (bits(a2) & exponent) != exponent;
+    }
 
     // False for an unknown type, in which case the coefficients stay as they were.
     bool design(const BiquadDesign& p, int type);

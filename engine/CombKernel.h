@@ -121,46 +121,64 @@ inline typename Vec<W>::Floats multiplySubtract(typename Vec<W>::Floats a, typen
 }
 
 // Adds the outputs v of a group of W lanes from lane `first` to a sample's
-// mixes, each into its lane's partial sum, `position` of it to the left and
-// `positionRest` to the right. Sixteen lanes add their two halves in turn.
+// mixes, each into its lane's partial sum: `position` of it to the left, all
+// of it to both sides' sum (the right is that sum less the left, one
+// multiply-add per lane and sample instead of two). Sixteen lanes add their
+// two halves in turn.
 template <int W>
-inline void addToMixes(MixPair& mix, int32_t first, typename Vec<W>::Floats position,
-                       typename Vec<W>::Floats positionRest, typename Vec<W>::Floats v)
+inline void addToMixes(MixPair& mix, int32_t first, typename Vec<W>::Floats position, typename Vec<W>::Floats v)
 {
     if constexpr (W > kMixWidth) {
 #if defined(__AVX512F__)
         static_assert(W == 2 * kMixWidth);
         const auto low = [](__m512 x) { return _mm512_castps512_ps256(x); };
         const auto high = [](__m512 x) { return _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(x), 1)); };
-        addToMixes<kMixWidth>(mix, first, low(position), low(positionRest), low(v));
-        addToMixes<kMixWidth>(mix, first + kMixWidth, high(position), high(positionRest), high(v));
+        addToMixes<kMixWidth>(mix, first, low(position), low(v));
+        addToMixes<kMixWidth>(mix, first + kMixWidth, high(position), high(v));
 #else
         static_assert(W <= kMixWidth, "the 16-lane kernel is built with AVX-512");
 #endif
     } else {
         static_assert(kMixWidth % W == 0);
         float* left = mix.left + first % kMixWidth;
-        float* right = mix.right + first % kMixWidth;
+        float* both = mix.both + first % kMixWidth;
         store<W>(left, multiplyAdd<W>(position, v, load<W>(left)));
-        store<W>(right, multiplyAdd<W>(positionRest, v, load<W>(right)));
+        store<W>(both, load<W>(both) + v);
     }
 }
 
-// The chunk's per-sample inputs spread over W lanes, made once per chunk: SSE2
-// takes two instructions to spread a float (AVX loads it spread), so the
-// four-lane kernel reads these instead of spreading per group and sample.
+// The chunk's per-sample inputs as every lane takes them: a lane panned by p
+// gets 0.2 (p L + (1 - p) R) + offset = 0.2 p (L - R) + (0.2 R + offset), one
+// multiply-add from two values made here once per chunk.
+struct ChunkInputs {
+    alignas(32) float side[kMaxChunk];    // L - R
+    alignas(32) float centre[kMaxChunk];  // 0.2 R + comb offset
+    alignas(32) float feedbackOffset[kMaxChunk];
+
+    ChunkInputs(const ChunkSignals& signals, int32_t n)
+    {
+        for (int32_t k = 0; k < n; ++k) {
+            side[k] = signals.excitationLeft[k] - signals.excitationRight[k];
+            centre[k] = 0.2f * signals.excitationRight[k] + signals.combOffset[k];
+            feedbackOffset[k] = signals.feedbackOffset[k];
+        }
+    }
+};
+
+// The same spread over W lanes: SSE2 takes two instructions to spread a float
+// (AVX loads it spread), so the four-lane kernel reads these instead of
+// spreading per group and sample.
 template <int W>
 struct SpreadInputs {
     typedef typename Vec<W>::Floats F;
-    F excitationLeft[kMaxChunk], excitationRight[kMaxChunk], combOffset[kMaxChunk], feedbackOffset[kMaxChunk];
+    F side[kMaxChunk], centre[kMaxChunk], feedbackOffset[kMaxChunk];
 
-    SpreadInputs(const ChunkSignals& signals, int32_t n)
+    explicit SpreadInputs(const ChunkInputs& inputs, int32_t n)
     {
         for (int32_t k = 0; k < n; ++k) {
-            excitationLeft[k] = splat<W>(signals.excitationLeft[k]);
-            excitationRight[k] = splat<W>(signals.excitationRight[k]);
-            combOffset[k] = splat<W>(signals.combOffset[k]);
-            feedbackOffset[k] = splat<W>(signals.feedbackOffset[k]);
+            side[k] = splat<W>(inputs.side[k]);
+            centre[k] = splat<W>(inputs.centre[k]);
+            feedbackOffset[k] = splat<W>(inputs.feedbackOffset[k]);
         }
     }
 };
@@ -184,11 +202,11 @@ struct LaneGroup {
     typedef typename Vec<W>::Floats F;
     typedef typename Vec<W>::Ints I;
 
-    F inPan, inPanRest;  // scaled by the input's 0.2
+    F inPan;  // scaled by the input's 0.2
     // The lowpass s + c (y - s) as k s + (1 - k) y, k = 1 - c: its state waits
     // on one multiply-add per sample. 1 - k is exact, so the gain at DC stays 1.
     F keepLowpass, takeLowpass;
-    F decay, stiff, position, positionRest;
+    F decay, stiff, position;
     F h0, h1, h2, h3;
     F lowpass, allpass, last, follower;
     F t0, t1, t2;  // the three older taps slide along; each sample reads one new tap
@@ -198,7 +216,7 @@ struct LaneGroup {
     float* writeAt[W];        // contiguous chunks: b + w and b + r + 3, so each access
     const float* newestAt[W]; // is one load or store indexed by the sample
     int32_t first;
-    F keepRising, keepFalling, rise, fall;  // follower coefficients 1 - rise, 1 - fall, rise, fall
+    F rise, fall;  // follower rates
     // Whole chunks: the taps of every lane from the oldest one on (3 + kMaxChunk
     // are read, rounded up to whole squares), and the chunk's writes.
     static constexpr int kWindow = (kMaxChunk + 3 + W - 1) / W * W;
@@ -210,13 +228,11 @@ struct LaneGroup {
         constexpr int32_t M = kCombBufferMask;
         first = firstLane;
         inPan = 0.2f * combkernel::load<W>(lanes.inPan + first);
-        inPanRest = 0.2f * combkernel::load<W>(lanes.inPanRest + first);
         keepLowpass = 1.f - combkernel::load<W>(lanes.lowpassGain + first) * combkernel::load<W>(lanes.bright + first);
         takeLowpass = 1.f - keepLowpass;
         decay = combkernel::load<W>(lanes.decay + first);
         stiff = combkernel::load<W>(lanes.stiff + first);
         position = combkernel::load<W>(lanes.position + first);
-        positionRest = combkernel::load<W>(lanes.positionRest + first);
         h0 = combkernel::load<W>(lanes.weight[0] + first);
         h1 = combkernel::load<W>(lanes.weight[1] + first);
         h2 = combkernel::load<W>(lanes.weight[2] + first);
@@ -267,8 +283,6 @@ struct LaneGroup {
 
     void setFollowerRates(float riseRate, float fallRate)
     {
-        keepRising = splat<W>(1.f - riseRate);
-        keepFalling = splat<W>(1.f - fallRate);
         rise = splat<W>(riseRate);
         fall = splat<W>(fallRate);
     }
@@ -304,9 +318,7 @@ struct LaneGroup {
     F step(const Inputs& inputs, const CombLanes& lanes, int32_t k)
     {
         // The input with the anti-denormal offset the loop adds to it.
-        const F excitation =
-            multiplyAdd<W>(inPan, spread<W>(inputs.excitationLeft[k]),
-                           multiplyAdd<W>(inPanRest, spread<W>(inputs.excitationRight[k]), spread<W>(inputs.combOffset[k])));
+        const F excitation = multiplyAdd<W>(inPan, spread<W>(inputs.side[k]), spread<W>(inputs.centre[k]));
         lowpass = multiplyAdd<W>(keepLowpass, lowpass,
                                  multiplyAdd<W>(takeLowpass, last, spread<W>(inputs.feedbackOffset[k])));
         F loop = lowpass * decay;
@@ -332,14 +344,11 @@ struct LaneGroup {
 
         const F v = combkernel::load<W>(lanes.gain[k] + first) * y;
         if constexpr (Variant == kTensionLoop) {
-            // Fast rise, slow fall: F = 1 while |v| is above the follower.
-            // With F in {0, 1}, ((1 - rise) F + (1 - fall)(1 - F)) and ((1 - F) fall + F rise)
-            // are exactly one coefficient or the other. Both updates are worked
-            // out while the comparison runs, and the comparison selects one.
+            // Fast rise, slow fall: the follower moves toward |v| by the rate
+            // of its direction, one multiply-add from sample to sample.
             const F magnitude = reinterpret_cast<F>(reinterpret_cast<I>(v) & 0x7FFFFFFF);
-            const F rising = multiplyAdd<W>(keepRising, follower, rise * magnitude);
-            const F falling = multiplyAdd<W>(keepFalling, follower, fall * magnitude);
-            follower = magnitude > follower ? rising : falling;
+            const F rate = magnitude > follower ? rise : fall;
+            follower = multiplyAdd<W>(rate, magnitude - follower, follower);
         }
         return v;
     }
@@ -384,7 +393,7 @@ void runSpan(CombLanes& lanes, ChunkSignals& signals, const Inputs& inputs, cons
         g.load(lanes, first + q * W);
         g.setFollowerRates(tension.rise, tension.fall);
         for (int32_t k = 0; k < n; ++k)
-            addToMixes<W>(signals.mix[k], g.first, g.position, g.positionRest, g.step(inputs, lanes, k));
+            addToMixes<W>(signals.mix[k], g.first, g.position, g.step(inputs, lanes, k));
         g.save(lanes, n);
     }
 }
@@ -405,8 +414,8 @@ void runSpansSideBySide(CombLanes& lanes, ChunkSignals& signals, const Inputs& i
     for (int32_t k = 0; k < n; ++k) {
         const typename Vec<W>::Floats outA = a.step(inputs, lanes, k);
         const typename Vec<V>::Floats outB = b.step(inputs, lanes, k);
-        addToMixes<W>(signals.mix[k], a.first, a.position, a.positionRest, outA);
-        addToMixes<V>(signals.mix[k], b.first, b.position, b.positionRest, outB);
+        addToMixes<W>(signals.mix[k], a.first, a.position, outA);
+        addToMixes<V>(signals.mix[k], b.first, b.position, outB);
     }
     a.save(lanes, n);
     b.save(lanes, n);
@@ -483,10 +492,11 @@ void runGroups(CombLanes& lanes, ChunkSignals& signals, const Inputs& inputs, co
 template <int Variant, int W>
 void runGroups(CombLanes& lanes, ChunkSignals& signals, const TensionRates& tension, int32_t n)
 {
+    const ChunkInputs inputs(signals, n);
     if constexpr (W == 4)
-        runGroups<Variant, W>(lanes, signals, SpreadInputs<W>(signals, n), tension, n);
+        runGroups<Variant, W>(lanes, signals, SpreadInputs<W>(inputs, n), tension, n);
     else
-        runGroups<Variant, W>(lanes, signals, signals, tension, n);
+        runGroups<Variant, W>(lanes, signals, inputs, tension, n);
 }
 
 template <int W>

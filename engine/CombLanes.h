@@ -13,13 +13,14 @@ constexpr int kMaxChunk = 16;       // samples per sub-block
 
 typedef float MixLanes __attribute__((vector_size(16)));
 
-// A sample's partial sums of the output mix, eight per side whatever the
-// kernel width: lane l adds into sum l mod 8, the lanes in their order, so
-// every kernel adds alike and renders the same bits.
+// A sample's partial sums of the output mix, eight of the left side and eight
+// of both sides together (the right is their difference) whatever the kernel
+// width: lane l adds into sum l mod 8, the lanes in their order, so every
+// kernel adds alike and renders the same bits.
 constexpr int kMixWidth = 8;
 struct MixPair {
     alignas(32) float left[kMixWidth];
-    alignas(32) float right[kMixWidth];
+    alignas(32) float both[kMixWidth];
 };
 
 // The eight partial sums of a side folded to four, 0..3 + 4..7.
@@ -29,6 +30,12 @@ inline MixLanes foldMix(const float (&sums)[kMixWidth])
     static_assert(sizeof(halves) == sizeof(sums));
     __builtin_memcpy(halves, sums, sizeof(halves));
     return halves[0] + halves[1];
+}
+
+// The right side's partial sums, folded as foldMix does.
+inline MixLanes foldRightMix(const MixPair& mix)
+{
+    return foldMix(mix.both) - foldMix(mix.left);
 }
 
 // Loop variants, chosen once per block so the per-sample loop has no per-comb branches.
@@ -51,11 +58,9 @@ struct CombLanes {
 
     // Settings, taken once per block; the LFO-driven ones and the weights (tension
     // moves) are refreshed between sub-blocks.
-    alignas(32) float inPan[kCombCount];
-    alignas(32) float inPanRest[kCombCount];  // 1 - inPan
+    alignas(32) float inPan[kCombCount];        // share of the left input (the rest is the right's)
     alignas(32) float lowpassGain[kCombCount];  // LFO on the lowpass: (1 + L d) - |d|, 1 when static
     alignas(32) float position[kCombCount];     // share sent left: L Pan / 2 + PanPos, PanPos when static
-    alignas(32) float positionRest[kCombCount]; // 1 - position
     alignas(32) float bright[kCombCount];
     alignas(32) float decay[kCombCount];
     alignas(32) float stiff[kCombCount];

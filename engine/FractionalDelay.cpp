@@ -2,6 +2,7 @@
 
 #include "engine/LagrangeWeights.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -95,7 +96,7 @@ float FractionalDelay::tickDeferred()
     return y;
 }
 
-void FractionalDelay::readDeferred(float* out, int32_t count)
+void FractionalDelay::readDeferred(float* out, int32_t count, int32_t first)
 {
     if (!buffer || count <= 0)
         return;
@@ -106,8 +107,23 @@ void FractionalDelay::readDeferred(float* out, int32_t count)
         return;
     }
     const float* taps = buffer + readPos;
-    for (int32_t k = 0; k < count; ++k)
-        out[k] = interpolate(taps[k], taps[k + 1], taps[k + 2], taps[k + 3]);
+    // Four outputs per vector, each summed as interpolate() sums it.
+    typedef float Four __attribute__((vector_size(16)));
+    const auto load = [](const float* p) {
+        Four v;
+        std::memcpy(&v, p, sizeof(v));
+        return v;
+    };
+    const Four h0{h[0], h[0], h[0], h[0]}, h1{h[1], h[1], h[1], h[1]};
+    const Four h2{h[2], h[2], h[2], h[2]}, h3{h[3], h[3], h[3], h[3]};
+    // From the last whole vector at most, so a short request is one vector.
+    int32_t k = std::max(0, std::min(first, count - 4));
+    for (; k + 4 <= count; k += 4) {
+        const Four y = load(taps + k) * h3 + load(taps + k + 1) * h2 + load(taps + k + 2) * h1 + load(taps + k + 3) * h0;
+        std::memcpy(out + k, &y, sizeof(y));
+    }
+    for (; k < count; ++k)  // the weights as locals: out cannot alias them
+        out[k] = taps[k] * h3[0] + taps[k + 1] * h2[0] + taps[k + 2] * h1[0] + taps[k + 3] * h0[0];
     lastOutput = out[count - 1];
     readPos += count;  // stays below size - 3
     writePos += count;

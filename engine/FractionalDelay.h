@@ -26,8 +26,9 @@ public:
     float tickDeferred();
     void writeDeferred(int32_t start, const float* values, int32_t count);
     // `count` calls of tickDeferred() at once, their outputs into `out`: the
-    // delay must not change in between.
-    void readDeferred(float* out, int32_t count);
+    // delay must not change in between. Outputs before `first` may be left
+    // unwritten.
+    void readDeferred(float* out, int32_t count, int32_t first = 0);
     int32_t getWritePosition() const { return writePos; }
 
     float getLastOutput() const { return lastOutput; }

@@ -27,8 +27,8 @@ struct KernelSetup {
             l.buffer[i] = lines.data() + static_cast<std::size_t>(i) * kCombRowStride;
             l.readIndex[i] = 0;
             l.writeIndex[i] = 20 + 37 * i;  // every delay longer than a chunk: the usual case
-            l.inPan[i] = 0.5f, l.inPanRest[i] = 0.5f, l.lowpassGain[i] = 1.f;
-            l.position[i] = 0.3f, l.positionRest[i] = 0.7f;
+            l.inPan[i] = 0.5f, l.lowpassGain[i] = 1.f;
+            l.position[i] = 0.3f;
             l.bright[i] = 0.8f, l.decay[i] = 0.99f, l.stiff[i] = 0.3f;
             const float h[4] = {-0.0625f, 0.5625f, 0.5625f, -0.0625f};
             for (int k = 0; k < 4; ++k)

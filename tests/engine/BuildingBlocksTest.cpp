@@ -184,6 +184,39 @@ TEST(LevelCompressor, QuietShortcutGivesTheFullComputationsGain)
     }
 }
 
+// A chunk at a time, the limiter must give every sample the gain and the
+// envelope it gives sample by sample: through quiet chunks (where it skips
+// the level), loud ones and the swells from one into the other.
+TEST(LevelCompressor, ChunksGiveTheSampleBySampleGains)
+{
+    for (float threshold : {-48.f, -20.f, -3.f}) {
+        LevelCompressor bySample, byChunk;
+        bySample.thresholdDb = byChunk.thresholdDb = threshold;
+        bySample.makeUpGain = byChunk.makeUpGain = 1.25f;
+        bySample.attack = byChunk.attack = 0.5f;  // an envelope that follows within a chunk
+        bySample.release = byChunk.release = 0.9f;
+        uint32_t seed = 1;
+        for (int chunk = 0; chunk < 400; ++chunk) {
+            const int n = 1 + chunk % 16;
+            const float swell = std::pow(10.f, static_cast<float>(chunk % 50) / 20.f - 3.f);  // -60 to +38 dB
+            float levels[16], squares[16], gains[16];
+            for (int k = 0; k < n; ++k) {
+                seed = seed * 1664525u + 1013904223u;
+                levels[k] = swell * static_cast<float>(seed >> 8) / 16777216.f;
+                squares[k] = (levels[k] * levels[k] + levels[k] * levels[k]) * 0.5f;
+            }
+            byChunk.processChunk(squares, gains, n);
+            for (int k = 0; k < n; ++k) {
+                float l = levels[k], r = levels[k];
+                bySample.process(l, r);
+                ASSERT_EQ(levels[k] * gains[k], l) << threshold << ", chunk " << chunk << ", sample " << k;
+            }
+            ASSERT_EQ(byChunk.envelope, bySample.envelope) << threshold << ", chunk " << chunk;
+            ASSERT_EQ(byChunk.getLastGain(), bySample.getLastGain()) << threshold << ", chunk " << chunk;
+        }
+    }
+}
+
 TEST(CombLfo, TriangleFromZeroAtTheGivenRate)
 {
     CombLfo lfo;
