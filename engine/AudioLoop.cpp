@@ -11,6 +11,7 @@
 // plain per-sample order gives.
 #include "engine/ResonatorEngine.h"
 #include "engine/FlushDenormals.h"
+#include "engine/FourLanes.h"
 #include "engine/LaneVectors.h"
 
 #include <algorithm>
@@ -37,18 +38,6 @@ TensionRates tensionRates(float mode)
     if (mode == kTensionModelA)
         return {0.015f, 0.0015f, 0.5f};
     return {0.1f, 0.015f, 0.08f};
-}
-
-inline MixLanes loadLanes(const float* p)
-{
-    MixLanes v;
-    std::memcpy(&v, p, sizeof(v));
-    return v;
-}
-
-inline void storeLanes(float* p, MixLanes v)
-{
-    std::memcpy(p, &v, sizeof(v));
 }
 
 inline float sumLanes(MixLanes v)
@@ -272,7 +261,7 @@ void ResonatorEngine::advanceLaneLfos()
         Phases increment;
         std::memcpy(&phase, lanes.lfoPhase + lane, sizeof(phase));
         std::memcpy(&increment, lanes.lfoIncrement + lane, sizeof(increment));
-        storeLanes(lanes.lfo + lane, lfoTriangle<Ints, MixLanes>(phase));
+        store4(lanes.lfo + lane, lfoTriangle<Ints, MixLanes>(phase));
         phase += increment;
         std::memcpy(lanes.lfoPhase + lane, &phase, sizeof(phase));
     }
@@ -310,25 +299,25 @@ void ResonatorEngine::stepEnvelopesAndGains(int32_t frames)
     // Four lanes at a time, each lane's level ramping in a register. Rows a
     // holding group wrote before stay valid while its gains do not change.
     for (int32_t lane = 0; lane < lanes.count; lane += 4) {
-        MixLanes l = loadLanes(lanes.envelope + lane);
-        const MixLanes s = loadLanes(step + lane);
-        const MixLanes velocity = loadLanes(lanes.velocity + lane);
-        const MixLanes out = loadLanes(lanes.out + lane);
+        MixLanes l = load4(lanes.envelope + lane);
+        const MixLanes s = load4(step + lane);
+        const MixLanes velocity = load4(lanes.velocity + lane);
+        const MixLanes out = load4(lanes.out + lane);
         int32_t& heldRows = lanes.heldGainRows[lane / 4];
         if (!lanevectors::anyLane(s != 0.f)) {
             const MixLanes gain = ((l - 1.f) * velocity + 1.f) * out;
             if (heldRows >= frames && std::memcmp(&gain, lanes.gain[0] + lane, sizeof(gain)) == 0)
                 continue;
             for (int32_t k = 0; k < frames; ++k)
-                storeLanes(lanes.gain[k] + lane, gain);
+                store4(lanes.gain[k] + lane, gain);
             heldRows = frames;
             continue;
         }
         for (int32_t k = 0; k < frames; ++k) {
             l += s;
-            storeLanes(lanes.gain[k] + lane, ((l - 1.f) * velocity + 1.f) * out);
+            store4(lanes.gain[k] + lane, ((l - 1.f) * velocity + 1.f) * out);
         }
-        storeLanes(lanes.envelope + lane, l);
+        store4(lanes.envelope + lane, l);
         heldRows = 0;
     }
     // What stepCombEnvelope() would have left after those samples.
@@ -403,20 +392,20 @@ void ResonatorEngine::runChunk(LoopVariant variant, BlockIo& io, int32_t n, bool
     // Four samples at a time where the lines take their input after the chunk.
     const int32_t four = deferLines ? n & ~3 : 0;
     for (int32_t k = 0; k < four; k += 4) {
-        const MixLanes fbo = loadLanes(signals.feedbackOffset + k);
+        const MixLanes fbo = load4(signals.feedbackOffset + k);
         const MixPair* m = signals.mix + k;
         const MixLanes mix0 = sumEachOfFour(foldMix(m[0].left), foldMix(m[1].left), foldMix(m[2].left), foldMix(m[3].left));
         const MixLanes mix1 = sumEachOfFour(foldRightMix(m[0]), foldRightMix(m[1]), foldRightMix(m[2]), foldRightMix(m[3]));
-        storeLanes(lineInL + k, mix0 + fbo);
-        storeLanes(lineInR + k, mix1 + fbo);
+        store4(lineInL + k, mix0 + fbo);
+        store4(lineInR + k, mix1 + fbo);
         if (io.replacing) {
-            const MixLanes iL = loadLanes(signals.inputLeft + k);
-            const MixLanes iR = loadLanes(signals.inputRight + k);
-            storeLanes(io.outLeft + k, (mix0 * wet + iL * (1.f - wet)) * outputGain);
-            storeLanes(io.outRight + k, (mix1 * wet + (1.f - wet) * iR) * outputGain);
+            const MixLanes iL = load4(signals.inputLeft + k);
+            const MixLanes iR = load4(signals.inputRight + k);
+            store4(io.outLeft + k, (mix0 * wet + iL * (1.f - wet)) * outputGain);
+            store4(io.outRight + k, (mix1 * wet + (1.f - wet) * iR) * outputGain);
         } else {
-            storeLanes(io.outLeft + k, loadLanes(io.outLeft + k) + mix0 * outputGain);
-            storeLanes(io.outRight + k, loadLanes(io.outRight + k) + mix1 * outputGain);
+            store4(io.outLeft + k, load4(io.outLeft + k) + mix0 * outputGain);
+            store4(io.outRight + k, load4(io.outRight + k) + mix1 * outputGain);
         }
     }
     io.outLeft += four;

@@ -8,34 +8,10 @@
 #pragma once
 
 #include "engine/Biquad.h"
+#include "engine/FourLanes.h"
 
 #include <cstdint>
 #include <cstring>
-
-typedef float FourFloats __attribute__((vector_size(16)));
-typedef int32_t FourInts __attribute__((vector_size(16)));
-
-inline FourFloats splat(float x)
-{
-    return FourFloats{x, x, x, x};
-}
-
-inline FourFloats load4(const float* p)
-{
-    FourFloats v;
-    std::memcpy(&v, p, sizeof(v));
-    return v;
-}
-
-inline void store4(float* p, FourFloats v)
-{
-    std::memcpy(p, &v, sizeof(v));
-}
-
-inline void storePair(float* p, FourFloats v)
-{
-    std::memcpy(p, &v, 2 * sizeof(float));
-}
 
 class StereoBiquad {
 public:
