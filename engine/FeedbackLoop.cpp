@@ -226,8 +226,8 @@ void ResonatorEngine::runFeedbackChunk(BlockIo& io, int32_t n, bool deferLines)
             const FourFloats out = (load4(w + 2) - 0.9999999f * load4(w)) * 5.f;
             pairs[h] = (saturation + 1.f) * out / (magnitude(out) * saturation + 1.f);
         }
-        const FourFloats l = __builtin_shuffle(pairs[0], pairs[1], FourInts{0, 2, 4, 6});
-        const FourFloats r = __builtin_shuffle(pairs[0], pairs[1], FourInts{1, 3, 5, 7});
+        const FourFloats l = __builtin_shufflevector(pairs[0], pairs[1], 0, 2, 4, 6);
+        const FourFloats r = __builtin_shufflevector(pairs[0], pairs[1], 1, 3, 5, 7);
         store4(shapedL + k, l);
         store4(shapedR + k, r);
         store4(meanSquare + k, (l * l + r * r) * 0.5f);

@@ -56,8 +56,8 @@ public:
             const FourFloats ffR = feedForward4(right, load4(xR + k) + offsetR, historyR);
             store4(withOffsetL + kHistory + k, historyL);
             store4(withOffsetR + kHistory + k, historyR);
-            store4(ff + 2 * k, __builtin_shuffle(ffL, ffR, FourInts{0, 4, 1, 5}));
-            store4(ff + 2 * k + 4, __builtin_shuffle(ffL, ffR, FourInts{2, 6, 3, 7}));
+            store4(ff + 2 * k, __builtin_shufflevector(ffL, ffR, 0, 4, 1, 5));
+            store4(ff + 2 * k + 4, __builtin_shufflevector(ffL, ffR, 2, 6, 3, 7));
         }
         left.x2 = withOffsetL[n];
         left.x1 = withOffsetL[n + 1];
@@ -102,8 +102,8 @@ private:
     // Four samples (with their offsets) from an even one on.
     static FourFloats feedForward4(const Biquad& f, FourFloats xo, FourFloats& history)
     {
-        const FourFloats x2 = __builtin_shuffle(history, xo, FourInts{2, 3, 4, 5});
-        const FourFloats x1 = __builtin_shuffle(x2, xo, FourInts{1, 2, 5, 6});
+        const FourFloats x2 = __builtin_shufflevector(history, xo, 2, 3, 4, 5);
+        const FourFloats x1 = __builtin_shufflevector(x2, xo, 1, 2, 5, 6);
         history = xo;
         return (splat(f.b0) * xo + splat(f.b1) * x1) + splat(f.b2) * x2;
     }
