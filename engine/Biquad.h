@@ -16,14 +16,14 @@ struct BiquadDesign {
     uint8_t constantPeakGain = 0;  // bandpass: 0 dB peak instead of peak gain Q
 };
 
-// One step of a direct form I section with anti-denormal offset, for a float
-// or a vector of floats (StereoBiquad steps the two feedback filters at once):
-// every caller rounds exactly alike.
+// One step of a direct form I section with anti-denormal offset, summed in
+// the order StereoBiquad sums the feedback filters (feed-forward half, then
+// a2 y2, then a1 y1), so a filter run alone rounds as the feedback path does.
 template <typename T>
 inline T biquadStep(T x, T b0, T b1, T b2, T a1, T a2, T& x1, T& x2, T& y1, T& y2, T& offset)
 {
     const T xo = x + offset;
-    const T y = b0 * xo + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+    const T y = ((b0 * xo + b1 * x1 + b2 * x2) - a2 * y2) - a1 * y1;
     x2 = x1;
     x1 = xo;
     y2 = y1;
