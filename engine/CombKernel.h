@@ -312,8 +312,8 @@ struct LaneGroup {
 
     // One sample; gives this group's outputs, which addToMixes pans. The
     // inputs are the chunk's signals (floats, spread here) or SpreadInputs.
-    // What one sample hands the next: the lowpass, allpass and follower
-    // states, each one multiply-add (and a select) long.
+    // What one sample hands the next: the lowpass and allpass states, each one
+    // multiply-add long, and the follower's, a subtraction and a multiply-add.
     template <typename Inputs>
     F step(const Inputs& inputs, const CombLanes& lanes, int32_t k)
     {
